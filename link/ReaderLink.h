@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "Clock.h"
+#include "PortNames.h"
+#include "SerialLine.h"
+
+// The one serial port through which the tool talks to the reader, and the reply state that all
+// exchanges share.
+class ReaderLink {
+public:
+    using ProcessMessages = std::function<void()>;
+
+    ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
+               ProcessMessages processMessages);
+
+    // Opens "COMn" exclusively, saves its timeouts, puts the link's own on it and applies the
+    // line setting. True as soon as the port itself is open.
+    bool OpenPort(int comNumber, const QString& lineSetting);
+    // Puts the saved timeouts back and closes. Only after an OpenPort that returned true.
+    void ClosePort();
+    void WriteByte(quint8 value);                  // then 1 ms
+    void WriteBytes(const char* data, int count);  // then 5 ms
+    // Frames and sends the command, waits up to about 120 ms for a complete reply frame and
+    // checks it. ReplyLength and ReplyText are left as described beside them.
+    bool SendCommand(const QByteArray& commandText);
+    bool CheckReply() const;
+
+    void Sleep(quint32 ms) { clock_.SleepMs(ms); }
+    Clock& clock() { return clock_; }
+
+    static constexpr int ReplyBufferSize = 1024;
+    static constexpr quint32 ReplyWindowMs = 120;
+    static constexpr CommTimeouts LinkTimeouts{0, 0, 1, 0, 0};
+
+    PortHandleType PortHandle = InvalidPortHandle;
+    CommTimeouts SavedTimeouts;
+    // Bytes of the current exchange from position 0; the write position wraps after 1023.
+    std::array<quint8, ReplyBufferSize> ReplyBuffer{};
+    // Bytes stored in the current exchange, modulo 1024.
+    int ReplyLength = 0;
+    // The last complete reply frame, LF to CR, up to the first zero byte; replaced only when a
+    // complete frame arrives.
+    QByteArray ReplyText;
+
+private:
+    SerialLine& line_;
+    Clock& clock_;
+    const PortNames& names_;
+    ProcessMessages processMessages_;
+};

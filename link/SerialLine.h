@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include "LineSetting.h"
+
+// Read and write time limits of a port, in milliseconds (multipliers: milliseconds per byte).
+struct CommTimeouts {
+    quint32 ReadIntervalTimeout = 0;
+    quint32 ReadTotalTimeoutMultiplier = 0;
+    quint32 ReadTotalTimeoutConstant = 0;
+    quint32 WriteTotalTimeoutMultiplier = 0;
+    quint32 WriteTotalTimeoutConstant = 0;
+    bool operator==(const CommTimeouts& o) const {
+        return ReadIntervalTimeout == o.ReadIntervalTimeout &&
+               ReadTotalTimeoutMultiplier == o.ReadTotalTimeoutMultiplier &&
+               ReadTotalTimeoutConstant == o.ReadTotalTimeoutConstant &&
+               WriteTotalTimeoutMultiplier == o.WriteTotalTimeoutMultiplier &&
+               WriteTotalTimeoutConstant == o.WriteTotalTimeoutConstant;
+    }
+};
+
+using PortHandleType = qintptr;
+constexpr PortHandleType InvalidPortHandle = -1;
+
+// The byte port under the reader link: one device at a time, opened exclusively.
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+    // Opens the device for reading and writing, held exclusively. Returns the handle of the
+    // open device, or InvalidPortHandle when it does not exist, is in use or is refused.
+    virtual PortHandleType Open(const QString& devicePath) = 0;
+    virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;
+    virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;
+    // Applies baud rate, parity, data bits and stop bits one by one, without flow control;
+    // a parameter the device refuses leaves that parameter as it was.
+    virtual bool SetLine(const LineParameters& line) = 0;
+    // Writes all bytes and pushes them out before returning; the number written.
+    virtual qint64 Write(const char* data, qint64 count) = 0;
+    // Reads at most one byte, waiting as the timeouts say (about 1 ms with the link's own).
+    // Returns the number of bytes read, 0 or 1.
+    virtual int ReadByte(char* byte) = 0;
+    // Aborts pending transfers and empties both buffers.
+    virtual bool Purge() = 0;
+    // Closes the device; its own settings are back as they were before Open.
+    virtual void Close() = 0;
+};

@@ -1,0 +1,4 @@
+#include "ReaderOperations.h"
+#include "TfrmModule.h"
+
+void ReadTags(TfrmModule&) {}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "LineSetting.h"
+
+// What can go wrong with a reader or its cable, injected on request.
+enum class ReaderFault {
+    None,
+    Silent,          // never answers
+    WrongCheck,      // check characters that do not match
+    LowerCaseCheck,  // the right check written in lower case
+    WrongLength,     // a correct frame with one body character too many
+    Noise,           // stray bytes before the frame
+    Echo,            // the command itself before the reply, as half-duplex adapters give
+    Flood,           // 2000 bytes without an end
+    Disconnect,      // the reader vanishes (the front closes the line)
+};
+
+struct ReaderOptions {
+    QByteArray serialNumber = "00001234";  // 8 characters
+    int readerNumber = 1;                  // 1 to 99
+    QByteArray version = "01.70-01";       // 8 characters
+    int lineIndex = 5;                     // index into LineSettingTable
+    QList<quint32> tags;                   // tags in the field, presented in turn; none if empty
+    int replyDelayMs = 2;                  // from the command's CR to the first reply byte
+    int restartMs = 1500;                  // silence after "A00HR"
+    ReaderFault fault = ReaderFault::None;
+    int faultAfterFrames = 0;              // the fault starts with this many frames answered
+};
+
+// One reply to send: its bytes, and when the first of them goes out after the command's CR.
+struct ReaderReply {
+    QByteArray bytes;
+    int delayMs = 0;
+    bool disconnect = false;  // the reader vanishes instead of answering
+};
+
+// The reader's side of the protocol: it takes the bytes heard on the line, keeps the reader's
+// state and answers each complete command frame.
+class ReaderModel {
+public:
+    explicit ReaderModel(ReaderOptions options = {});
+
+    // Whether the reader hears a sender on this line; on a pseudo-terminal the parity is not
+    // known and only the baud rate is compared.
+    bool Hears(const LineParameters& sender, bool parityKnown = true) const;
+
+    // Feeds one byte heard at time nowMs. A complete command frame yields the reply to send.
+    std::optional<ReaderReply> Receive(char byte, qint64 nowMs);
+
+    // The reader's settings as it was told them.
+    const ReaderOptions& options() const { return options_; }
+    int sameCardSeconds() const { return sameCard_; }
+    bool inputNormallyOpen() const { return normallyOpen_; }
+    int rs485Format() const { return rs485_; }
+    int wiegandFormat() const { return wiegand_; }
+    int radioAddress() const { return address_; }
+    int radioFrequency() const { return frequency_; }
+    int radioChannel() const { return channel_; }
+    int rssiLevel() const { return rssi_; }
+    int framesAnswered() const { return framesAnswered_; }
+    // Every command text received in a valid frame, in order.
+    const QList<QByteArray>& commandsReceived() const { return commands_; }
+
+private:
+    ReaderOptions options_;
+    ReaderOptions factory_;
+    QByteArray pending_;
+    QList<QByteArray> commands_;
+    int framesAnswered_ = 0;
+    int tagTurn_ = 0;
+    qint64 silentUntilMs_ = -1;
+    int pendingLineIndex_ = -1;
+    int sameCard_ = 10;
+    bool normallyOpen_ = true;
+    int rs485_ = 1;
+    int wiegand_ = 0;
+    int address_ = 49;
+    int frequency_ = 59;
+    int channel_ = 0;
+    int rssi_ = 0;
+};
