@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -69,6 +70,14 @@ public:
     // does not push the white back.
     void StartCardTimer();
     void Beep(int frequencyHz, int durationMs);
+
+    // Dispatches the window's pending messages, as the link does while it waits for a reply.
+    void ProcessMessages() {
+        if (services_.processMessages)
+            services_.processMessages();
+        else
+            QCoreApplication::processEvents();
+    }
 
     ReaderLink& link() { return *link_; }
     Clock& clock() { return *services_.clock; }
