@@ -1,0 +1,102 @@
+#include "QtSerialLine.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+QSerialPort::Parity ToQt(Parity parity) {
+    switch (parity) {
+        case Parity::None: return QSerialPort::NoParity;
+        case Parity::Even: return QSerialPort::EvenParity;
+        case Parity::Odd: return QSerialPort::OddParity;
+        case Parity::Mark: return QSerialPort::MarkParity;
+        case Parity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits ToQt(StopBits stopBits) {
+    switch (stopBits) {
+        case StopBits::One: return QSerialPort::OneStop;
+        case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+        case StopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+// A device has no read time limit of its own here; a fresh port waits for nothing.
+constexpr CommTimeouts DeviceTimeouts{0, 0, 0, 0, 0};
+
+}  // namespace
+
+QtSerialLine::QtSerialLine() : timeouts_(DeviceTimeouts) {}
+
+PortHandleType QtSerialLine::Open(const QString& devicePath) {
+    if (port_.isOpen()) port_.close();
+    port_.setPortName(devicePath);
+    // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
+    // must not fail the open. The line is applied parameter by parameter afterwards.
+    if (!port_.open(QIODevice::ReadWrite)) return InvalidPortHandle;
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    timeouts_ = DeviceTimeouts;
+    return port_.handle();
+}
+
+bool QtSerialLine::GetTimeouts(CommTimeouts& timeouts) {
+    if (!port_.isOpen()) return false;
+    timeouts = timeouts_;
+    return true;
+}
+
+bool QtSerialLine::SetTimeouts(const CommTimeouts& timeouts) {
+    if (!port_.isOpen()) return false;
+    timeouts_ = timeouts;
+    return true;
+}
+
+bool QtSerialLine::SetLine(const LineParameters& line) {
+    if (!port_.isOpen()) return false;
+    bool all = port_.setBaudRate(line.baudRate);
+    all = port_.setDataBits(QSerialPort::DataBits(line.dataBits)) && all;
+    all = port_.setParity(ToQt(line.parity)) && all;
+    all = port_.setStopBits(ToQt(line.stopBits)) && all;
+    all = port_.setFlowControl(QSerialPort::NoFlowControl) && all;
+    port_.clearError();
+    return all;
+}
+
+qint64 QtSerialLine::Write(const char* data, qint64 count) {
+    if (!port_.isOpen() || count <= 0) return 0;
+    const qint64 written = port_.write(data, count);
+    // Push the bytes to the device now, so the pause that follows paces the line.
+    while (port_.bytesToWrite() > 0)
+        if (!port_.waitForBytesWritten(50)) break;
+    return written;
+}
+
+int QtSerialLine::ReadByte(char* byte) {
+    const int waitMs =
+        int(timeouts_.ReadTotalTimeoutConstant + timeouts_.ReadTotalTimeoutMultiplier);
+    // waitForReadyRead does not report bytes already buffered, so look first.
+    if (port_.isOpen() && port_.bytesAvailable() > 0) return port_.read(byte, 1) == 1 ? 1 : 0;
+
+    QElapsedTimer waited;
+    waited.start();
+    if (port_.isOpen() && port_.waitForReadyRead(waitMs) && port_.read(byte, 1) == 1) return 1;
+    port_.clearError();
+    // A device that has gone away answers at once; wait out the read time all the same, so
+    // that a vanished reader costs the same as a silent one and not a busy loop.
+    const qint64 rest = waitMs - waited.elapsed();
+    if (rest > 0) QThread::msleep(quint64(rest));
+    return 0;
+}
+
+bool QtSerialLine::Purge() {
+    if (!port_.isOpen()) return false;
+    return port_.clear(QSerialPort::AllDirections);
+}
+
+void QtSerialLine::Close() {
+    if (port_.isOpen()) port_.close();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSerialPort>
+
+#include "SerialLine.h"
+
+// The program's serial line: QSerialPort in raw mode, held exclusively (lock file and
+// TIOCEXCL). The device's own terminal settings come back when it closes.
+class QtSerialLine final : public SerialLine {
+public:
+    QtSerialLine();
+
+    PortHandleType Open(const QString& devicePath) override;
+    bool GetTimeouts(CommTimeouts& timeouts) override;
+    bool SetTimeouts(const CommTimeouts& timeouts) override;
+    bool SetLine(const LineParameters& line) override;
+    qint64 Write(const char* data, qint64 count) override;
+    int ReadByte(char* byte) override;
+    bool Purge() override;
+    void Close() override;
+
+private:
+    QSerialPort port_;
+    CommTimeouts timeouts_;
+};

@@ -1,0 +1,73 @@
+#include "ReaderLink.h"
+
+#include "FrameCodec.h"
+
+ReaderLink::ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
+                       ProcessMessages processMessages)
+    : line_(line), clock_(clock), names_(names), processMessages_(std::move(processMessages)) {}
+
+bool ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
+    const QString device = names_.DevicePath(comNumber);
+    PortHandle = device.isEmpty() ? InvalidPortHandle : line_.Open(device);
+    if (PortHandle == InvalidPortHandle) return false;
+
+    // What follows is not examined: the port counts as open once it is open.
+    line_.GetTimeouts(SavedTimeouts);
+    line_.SetTimeouts(LinkTimeouts);
+    if (const auto parameters = ParseLineSetting(lineSetting)) line_.SetLine(*parameters);
+    return true;
+}
+
+void ReaderLink::ClosePort() {
+    line_.SetTimeouts(SavedTimeouts);
+    line_.Close();
+}
+
+void ReaderLink::WriteByte(quint8 value) {
+    const char byte = char(value);
+    line_.Write(&byte, 1);
+    clock_.SleepMs(1);
+}
+
+void ReaderLink::WriteBytes(const char* data, int count) {
+    line_.Write(data, count);
+    clock_.SleepMs(5);
+}
+
+bool ReaderLink::CheckReply() const { return ::CheckReply(ReplyBuffer.data(), ReplyLength); }
+
+bool ReaderLink::SendCommand(const QByteArray& commandText) {
+    ReplyBuffer.fill(0);
+    ReplyLength = 0;
+
+    const int n = commandText.size() % 256;
+    const QByteArray check = ByteToHex(CommandCheck(commandText));
+
+    line_.Purge();
+    WriteByte(quint8(FrameTab));
+    WriteBytes(commandText.constData(), n);
+    WriteByte(quint8(check[0]));
+    WriteByte(quint8(check[1]));
+    WriteByte(quint8(FrameCr));
+
+    const quint32 start = clock_.NowMs();
+    quint32 elapsed = 0;
+    for (;;) {
+        char byte = 0;
+        if (line_.ReadByte(&byte) == 1) {
+            ReplyBuffer[ReplyLength] = quint8(byte);
+            ReplyLength = (ReplyLength + 1) % ReplyBufferSize;
+            if (byte == FrameCr && ReplyBuffer[0] == quint8(FrameLf)) {
+                // ReplyLength < 1024 here, so the terminator always lands inside the buffer.
+                ReplyBuffer[ReplyLength] = 0;
+                const char* text = reinterpret_cast<const char*>(ReplyBuffer.data());
+                ReplyText = QByteArray(text, int(qstrnlen(text, ReplyBufferSize)));
+                return CheckReply();
+            }
+        } else {
+            if (processMessages_) processMessages_();
+            elapsed = clock_.NowMs() - start;  // unsigned: a wrap of the counter does no harm
+        }
+        if (elapsed > ReplyWindowMs) return false;
+    }
+}

@@ -1,0 +1,253 @@
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "FrameCodec.h"
+#include "ReaderLink.h"
+#include "ScriptedLine.h"
+
+// The exchange with the reader on the virtual clock: framing, the reply window, the reply state.
+class ReaderLinkTest : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        VirtualClock clock{5'000'000};
+        ScriptedLine line{clock};
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        int messageTurns = 0;
+        ReaderLink link{line, clock, names, [this] { ++messageTurns; }};
+        Rig() { QVERIFY(link.OpenPort(3, "19200,e,8,1")); }
+    };
+
+private slots:
+    void sendsTheFrameWithItsPauses() {
+        Rig rig;
+        rig.line.Reply(QByteArray::fromHex("0A30410D"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.line.written.toHex(' '), QByteArray("09 41 30 30 42 30 41 0d"));
+        QCOMPARE(rig.line.purges, 1);
+        // TAB, then 1 ms, the text, then 5 ms, each check character and CR 1 ms apart.
+        const auto& t = rig.line.writeTimesUs;
+        QCOMPARE(t[1] - t[0], 1000ull);
+        QCOMPARE(t[5] - t[1], 0ull);
+        QCOMPARE(t[6] - t[5], 5000ull);
+        QCOMPARE(t[7] - t[6], 1000ull);
+    }
+
+    void emptyReplyFrameIsValid() {
+        Rig rig;
+        rig.line.Reply(QByteArray::fromHex("0A30410D"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyLength, 4);
+        QCOMPARE(rig.link.ReplyText, QByteArray::fromHex("0A30410D"));
+    }
+
+    void rejectedFrameStillReplacesReplyText() {
+        Rig rig;
+        rig.line.Reply(ReplyFrame("first"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        rig.line.Reply(QByteArray::fromHex("0A30610D"));
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyText, QByteArray::fromHex("0A30610D"));
+    }
+
+    void failedExchangesKeepTheLastReplyText_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("silence") << QByteArray();
+        QTest::newRow("noise before the frame") << QByteArray("x") + ReplyFrame("B01");
+        QTest::newRow("echo of the command") << CommandFrame("A00B") + ReplyFrame("B01");
+        QTest::newRow("frame without CR") << QByteArray("\nB0123");
+    }
+    void failedExchangesKeepTheLastReplyText() {
+        QFETCH(QByteArray, reply);
+        Rig rig;
+        rig.line.Reply(ReplyFrame("kept"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        if (!reply.isEmpty()) rig.line.Reply(reply);
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyText, ReplyFrame("kept"));
+        QCOMPARE(rig.link.ReplyLength, reply.size() % 1024);
+    }
+
+    void windowClosesAfterMoreThan120Ms() {
+        Rig rig;
+        rig.line.Reply(QByteArray("\n"), 2);  // a frame that never completes
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        const quint64 end = rig.clock.NowUs();
+        const quint64 sent = rig.line.writeTimesUs.last() + 1000;  // after the CR's pause
+        QVERIFY2(end - sent > 120'000, qPrintable(QString::number(end - sent)));
+        QVERIFY2(end - sent <= 122'000, qPrintable(QString::number(end - sent)));
+        QVERIFY(rig.messageTurns >= 119);  // messages were processed at every idle read
+    }
+
+    void replyAt119MsIsTakenAndAt122MsIsNot() {
+        Rig rig;
+        rig.line.Reply(ReplyFrame("late"), 118, 100);
+        QVERIFY(rig.link.SendCommand("A00B"));
+        rig.line.Reply(ReplyFrame("later"), 122, 100);
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyText, ReplyFrame("late"));
+    }
+
+    void arrivingBytesHoldTheElapsedTime() {
+        Rig rig;
+        // Noise from 100 ms on, one byte each half millisecond for 300 ms: the window is only
+        // measured at an idle read, so it stays open until the noise stops.
+        rig.line.Reply(QByteArray(600, 'x'), 100, 500);
+        const quint64 start = rig.clock.NowUs();
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QVERIFY(rig.clock.NowUs() - start > 390'000);
+    }
+
+    void counterWrapDoesNotDisturbTheWindow() {
+        Rig rig;
+        rig.clock.AdvanceUs((quint64(0xFFFFFFFFu) - 60) * 1000 - rig.clock.NowUs());
+        const quint64 start = rig.clock.NowUs();
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QVERIFY(rig.clock.NowUs() - start < 140'000);
+        QVERIFY(rig.clock.NowUs() - start > 120'000);
+    }
+
+    void zeroByteInsideTheBody() {
+        Rig rig;
+        const QByteArray frame = ReplyFrame(QByteArray("AB\0CD", 5));
+        rig.line.Reply(frame);
+        QVERIFY(rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyLength, frame.size());
+        QCOMPARE(rig.link.ReplyText, QByteArray("\nAB"));
+    }
+
+    void staleInputIsPurgedBeforeWriting() {
+        Rig rig;
+        rig.line.Stale("junk");
+        rig.line.Reply(ReplyFrame("B01"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyText, ReplyFrame("B01"));
+    }
+
+    void frameOf1024BytesEndsAtOnceWithEmptyText() {
+        Rig rig;
+        rig.line.Reply(ReplyFrame("kept"));
+        QVERIFY(rig.link.SendCommand("A00B"));
+        rig.line.Reply(ReplyFrame(QByteArray(1020, 'x')), 2, 10);  // 1024 bytes, CR last
+        const quint64 start = rig.clock.NowUs();
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QVERIFY(rig.link.ReplyText.isEmpty());
+        QCOMPARE(rig.link.ReplyLength, 0);
+        QVERIFY(rig.clock.NowUs() - start < 60'000);  // did not wait for the window
+    }
+
+    void longerFrameLosesItsStart() {
+        Rig rig;
+        rig.line.Reply(QByteArray("\n") + QByteArray(1500, 'x') + "\r", 2, 10);
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyLength, 1502 % 1024);
+    }
+
+    void lfAtPosition1025StartsANewFrame() {
+        Rig rig;
+        rig.line.Reply(QByteArray(1024, 'x') + ReplyFrame("B01"), 2, 10);
+        QVERIFY(rig.link.SendCommand("A00B"));
+        QCOMPARE(rig.link.ReplyText, ReplyFrame("B01"));
+    }
+
+    void floodOfBytesEndsFalseWithinTheBuffer() {
+        Rig rig;
+        QByteArray flood;
+        for (int i = 0; i < 5000; ++i) flood.append(char(i % 7 == 0 ? '\r' : i % 11 == 0 ? '\n' : 'z'));
+        rig.line.Reply(flood, 2, 10);
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QVERIFY(rig.link.ReplyLength >= 0 && rig.link.ReplyLength < 1024);
+    }
+
+    void openPortSavesAndRestoresTimeouts() {
+        VirtualClock clock;
+        ScriptedLine line{clock};
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        ReaderLink link{line, clock, names, {}};
+        const CommTimeouts own = line.timeouts;
+        QVERIFY(link.OpenPort(3, "19200,e,8,1"));
+        QCOMPARE(line.openedDevice, QString("/dev/ttyS2"));
+        QVERIFY(line.timeouts == ReaderLink::LinkTimeouts);
+        QVERIFY(link.SavedTimeouts == own);
+        QCOMPARE(line.line, (LineParameters{19200, Parity::Even, 8, StopBits::One}));
+        link.ClosePort();
+        QVERIFY(line.timeouts == own);
+        QCOMPARE(line.closes, 1);
+    }
+
+    void unparsableLineSettingStillOpens() {
+        VirtualClock clock;
+        ScriptedLine line{clock};
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        ReaderLink link{line, clock, names, {}};
+        const LineParameters before = line.line;
+        QVERIFY(link.OpenPort(1, "fast,odd"));
+        QCOMPARE(line.lineChanges, 0);
+        QCOMPARE(line.line, before);
+    }
+
+    void failedOpenDoesNothingElse() {
+        VirtualClock clock;
+        ScriptedLine line{clock};
+        line.refuseOpen = true;
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        ReaderLink link{line, clock, names, {}};
+        const CommTimeouts own = line.timeouts;
+        QVERIFY(!link.OpenPort(16, "19200,e,8,1"));
+        QCOMPARE(link.PortHandle, InvalidPortHandle);
+        QCOMPARE(line.openedDevice, QString("/dev/ttyACM3"));
+        QVERIFY(line.timeouts == own);
+        QCOMPARE(line.lineChanges, 0);
+    }
+
+    void comNumbersOutsideTheMapHaveNoDevice() {
+        VirtualClock clock;
+        ScriptedLine line{clock};
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        ReaderLink link{line, clock, names, {}};
+        QVERIFY(!link.OpenPort(17, "19200,e,8,1"));
+        QVERIFY(!link.OpenPort(0, "19200,e,8,1"));
+        QVERIFY(line.openedDevice.isEmpty());
+    }
+
+    void portNames_data() {
+        QTest::addColumn<int>("com");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM4") << 4 << "/dev/ttyS3";
+        QTest::newRow("COM5") << 5 << "/dev/ttyUSB0";
+        QTest::newRow("COM12") << 12 << "/dev/ttyUSB7";
+        QTest::newRow("COM13") << 13 << "/dev/ttyACM0";
+        QTest::newRow("COM16") << 16 << "/dev/ttyACM3";
+    }
+    void portNames() {
+        QFETCH(int, com);
+        QFETCH(QString, device);
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        QCOMPARE(names.DevicePath(com), device);
+        QCOMPARE(PortNames::PortName(com), QString("COM%1").arg(com));
+    }
+
+    void linkInPortsFolderWins() {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("ports"));
+        const QString link = folder.filePath("ports/COM3");
+        QVERIFY(QFile::link("/dev/null", link));
+        PortNames names{folder.path()};
+        QCOMPARE(names.DevicePath(3), link);
+        QCOMPARE(names.DevicePath(2), QString("/dev/ttyS1"));
+        // A dangling link is still an assignment: it must not fall back to /dev/ttyS2.
+        QFile::remove(link);
+        QVERIFY(QFile::link(folder.filePath("gone"), link));
+        QCOMPARE(names.DevicePath(3), link);
+    }
+};
+
+QTEST_GUILESS_MAIN(ReaderLinkTest)
+#include "tst_reader_link.moc"
