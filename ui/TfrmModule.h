@@ -165,10 +165,17 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Enter presses the focused push button, or else the default button btnScan.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void SwitchLanguage(int index, const char* flag);
+    void BindEvents();
+    void SetTabOrder();
+    // Runs an event handler; an exception that escapes it is shown in an error message box
+    // and the window is put back to idle, and the message loop goes on.
+    void RunHandler(const std::function<void()>& handler);
 
     ModuleServices services_;
     std::unique_ptr<PortNames> portNames_;
@@ -177,4 +184,5 @@ private:
     int busyPhase_ = 0;
     bool exitRequested_ = false;
     bool shown_ = false;
+    int handlerDepth_ = 0;
 };
