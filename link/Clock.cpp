@@ -8,4 +8,6 @@ quint32 SteadyClock::NowMs() {
     return quint32(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SteadyClock::SleepMs(quint32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SteadyClock::SleepMs(quint32 ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -4,7 +4,7 @@
 
 // The millisecond counter of the reply window and the fixed pauses of the protocol.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // A free-running millisecond counter; it wraps at 2^32, so callers subtract in unsigned
     // 32-bit arithmetic.
@@ -14,7 +14,7 @@ public:
 
 // The machine's steady clock and a real sleep.
 class SteadyClock final : public Clock {
-public:
+  public:
     quint32 NowMs() override;
     void SleepMs(quint32 ms) override;
 };

@@ -2,7 +2,9 @@
 
 namespace {
 
-char NibbleToHex(quint8 nibble) { return char(nibble < 10 ? 0x30 + nibble : 0x37 + nibble); }
+char NibbleToHex(quint8 nibble) {
+    return char(nibble < 10 ? 0x30 + nibble : 0x37 + nibble);
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -37,7 +39,8 @@ bool CheckReply(const quint8* buffer, int length) {
 
 qint32 HexToInt(const QByteArray& text) {
     quint32 value = 0;
-    for (int i = 0; i < 8; ++i) value = value * 16 + quint32(HexDigit(i < text.size() ? text[i] : 0));
+    for (int i = 0; i < 8; ++i)
+        value = value * 16 + quint32(HexDigit(i < text.size() ? text[i] : 0));
     return qint32(value);
 }
 

@@ -5,12 +5,16 @@
 
 PortNames::PortNames(QString machineFolder) : portsFolder_(QDir(machineFolder).filePath("ports")) {}
 
-QString PortNames::PortName(int comNumber) { return QStringLiteral("COM%1").arg(comNumber); }
+QString PortNames::PortName(int comNumber) {
+    return QStringLiteral("COM%1").arg(comNumber);
+}
 
 QString PortNames::DefaultDevice(int comNumber) {
     if (comNumber >= 1 && comNumber <= 4) return QStringLiteral("/dev/ttyS%1").arg(comNumber - 1);
-    if (comNumber >= 5 && comNumber <= 12) return QStringLiteral("/dev/ttyUSB%1").arg(comNumber - 5);
-    if (comNumber >= 13 && comNumber <= 16) return QStringLiteral("/dev/ttyACM%1").arg(comNumber - 13);
+    if (comNumber >= 5 && comNumber <= 12)
+        return QStringLiteral("/dev/ttyUSB%1").arg(comNumber - 5);
+    if (comNumber >= 13 && comNumber <= 16)
+        return QStringLiteral("/dev/ttyACM%1").arg(comNumber - 13);
     return {};
 }
 

@@ -6,7 +6,7 @@
 // folder's ports/ sub-folder wins; otherwise a fixed map, so a kept COM number keeps meaning the
 // same device: COM1-COM4 /dev/ttyS0-3, COM5-COM12 /dev/ttyUSB0-7, COM13-COM16 /dev/ttyACM0-3.
 class PortNames {
-public:
+  public:
     explicit PortNames(QString machineFolder);
 
     // "COM" and the number in decimal without leading zeros.
@@ -18,6 +18,6 @@ public:
     // The device to open for the COM number; empty when there is none.
     QString DevicePath(int comNumber) const;
 
-private:
+  private:
     QString portsFolder_;
 };

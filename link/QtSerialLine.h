@@ -7,7 +7,7 @@
 // The program's serial line: QSerialPort in raw mode, held exclusively (lock file and
 // TIOCEXCL). The device's own terminal settings come back when it closes.
 class QtSerialLine final : public SerialLine {
-public:
+  public:
     QtSerialLine();
 
     PortHandleType Open(const QString& devicePath) override;
@@ -19,7 +19,7 @@ public:
     bool Purge() override;
     void Close() override;
 
-private:
+  private:
     QSerialPort port_;
     CommTimeouts timeouts_;
 };

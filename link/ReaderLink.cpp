@@ -34,7 +34,9 @@ void ReaderLink::WriteBytes(const char* data, int count) {
     clock_.SleepMs(5);
 }
 
-bool ReaderLink::CheckReply() const { return ::CheckReply(ReplyBuffer.data(), ReplyLength); }
+bool ReaderLink::CheckReply() const {
+    return ::CheckReply(ReplyBuffer.data(), ReplyLength);
+}
 
 bool ReaderLink::SendCommand(const QByteArray& commandText) {
     ReplyBuffer.fill(0);

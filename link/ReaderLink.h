@@ -12,7 +12,7 @@
 // The one serial port through which the tool talks to the reader, and the reply state that all
 // exchanges share.
 class ReaderLink {
-public:
+  public:
     using ProcessMessages = std::function<void()>;
 
     ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
@@ -47,7 +47,7 @@ public:
     // complete frame arrives.
     QByteArray ReplyText;
 
-private:
+  private:
     SerialLine& line_;
     Clock& clock_;
     const PortNames& names_;

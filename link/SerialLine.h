@@ -26,7 +26,7 @@ constexpr PortHandleType InvalidPortHandle = -1;
 
 // The byte port under the reader link: one device at a time, opened exclusively.
 class SerialLine {
-public:
+  public:
     virtual ~SerialLine() = default;
     // Opens the device for reading and writing, held exclusively. Returns the handle of the
     // open device, or InvalidPortHandle when it does not exist, is in use or is refused.

@@ -10,7 +10,7 @@
 // A line that plays back a script of reply bytes on the virtual clock: each byte arrives at a
 // given time after the command's last byte was written. It records what was written and when.
 class ScriptedLine final : public SerialLine {
-public:
+  public:
     explicit ScriptedLine(VirtualClock& clock) : clock_(clock) {}
 
     // Bytes arriving one every stepUs microseconds, the first at afterMs after the command's CR.
@@ -62,6 +62,7 @@ public:
         if (!incoming_.empty() && incoming_.front().first <= clock_.NowUs()) {
             *byte = incoming_.front().second;
             incoming_.pop_front();
+            clock_.AdvanceUs(readCostUs);
             return 1;
         }
         clock_.AdvanceUs(quint64(qMax<quint32>(1, timeouts.ReadTotalTimeoutConstant)) * 1000);
@@ -69,7 +70,8 @@ public:
     }
     bool Purge() override {
         ++purges;
-        while (!incoming_.empty() && incoming_.front().first <= clock_.NowUs()) incoming_.pop_front();
+        while (!incoming_.empty() && incoming_.front().first <= clock_.NowUs())
+            incoming_.pop_front();
         return open;
     }
     void Close() override {
@@ -85,11 +87,12 @@ public:
     int lineChanges = 0;
     QByteArray written;
     QList<quint64> writeTimesUs;
+    quint64 readCostUs = 0;  // time a read that brings a byte takes
     int reads = 0;
     int purges = 0;
     int closes = 0;
 
-private:
+  private:
     struct Step {
         QByteArray bytes;
         quint64 afterUs;

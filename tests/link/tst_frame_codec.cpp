@@ -6,7 +6,7 @@
 // The frames and check characters that readers in the field rely on.
 class FrameCodecTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void commandFrame_data() {
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("check");
@@ -55,16 +55,19 @@ private slots:
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<bool>("valid");
         QTest::newRow("empty body, check 0A") << QByteArray::fromHex("0A30410D") << true;
-        QTest::newRow("lower-case check character is rejected") << QByteArray::fromHex("0A30610D") << false;
+        QTest::newRow("lower-case check character is rejected")
+            << QByteArray::fromHex("0A30610D") << false;
         QTest::newRow("wrong check") << QByteArray::fromHex("0A30420D") << false;
         QTest::newRow("three bytes are never valid") << QByteArray::fromHex("0A300D") << false;
         QTest::newRow("built reply") << ReplyFrame("B01 00001234") << true;
-        QTest::newRow("zero byte in body counts in the check") << ReplyFrame(QByteArray("AB\0CD", 5)) << true;
+        QTest::newRow("zero byte in body counts in the check")
+            << ReplyFrame(QByteArray("AB\0CD", 5)) << true;
     }
     void checkReply() {
         QFETCH(QByteArray, frame);
         QFETCH(bool, valid);
-        QCOMPARE(CheckReply(reinterpret_cast<const quint8*>(frame.constData()), frame.size()), valid);
+        QCOMPARE(CheckReply(reinterpret_cast<const quint8*>(frame.constData()), frame.size()),
+                 valid);
     }
 
     void hexToInt_data() {

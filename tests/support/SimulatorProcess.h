@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QStringList>
+#include <QtTest>
+
+// The simulator program on a pseudo-terminal, started for one test and ended with it.
+class SimulatorProcess {
+  public:
+    explicit SimulatorProcess(const QStringList& arguments) {
+        const QString program = qEnvironmentVariable("VQ880_SIM");
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(program, arguments);
+        if (!process_.waitForStarted(5000)) return;
+        // The first line names the pseudo-terminal: "device /dev/pts/N".
+        QDeadlineTimer deadline(5000);
+        while (!process_.canReadLine() && !deadline.hasExpired())
+            process_.waitForReadyRead(int(deadline.remainingTime()));
+        const QByteArray line = process_.readLine().trimmed();
+        if (line.startsWith("device ")) device_ = QString::fromLocal8Bit(line.mid(7));
+    }
+    ~SimulatorProcess() { Stop(); }
+
+    bool started() const { return !device_.isEmpty(); }
+    QString device() const { return device_; }
+    QProcess& process() { return process_; }
+
+    // Ends it as an operator would, with SIGTERM.
+    void Stop() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    // The reader vanishes at once, as when its adapter is pulled out.
+    void Kill() {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+
+  private:
+    QProcess process_;
+    QString device_;
+};
