@@ -18,7 +18,11 @@ enum class ReaderFault {
     Echo,            // the command itself before the reply, as half-duplex adapters give
     Flood,           // 2000 bytes without an end
     Disconnect,      // the reader vanishes (the front closes the line)
+    Late,            // answers, but only after the tool's reply window (LateExtraMs more)
 };
+
+// The time one character takes on the line: start bit, data bits, parity bit, stop bits.
+quint64 CharacterTimeUs(const LineParameters& line);
 
 struct ReaderOptions {
     QByteArray serialNumber = "00001234";  // 8 characters
@@ -29,7 +33,7 @@ struct ReaderOptions {
     int replyDelayMs = 2;                  // from the command's CR to the first reply byte
     int restartMs = 1500;                  // silence after "A00HR"
     ReaderFault fault = ReaderFault::None;
-    int faultAfterFrames = 0;              // the fault starts with this many frames answered
+    int faultAfterFrames = 0;  // the fault starts with this many frames answered
 };
 
 // One reply to send: its bytes, and when the first of them goes out after the command's CR.
@@ -42,12 +46,16 @@ struct ReaderReply {
 // The reader's side of the protocol: it takes the bytes heard on the line, keeps the reader's
 // state and answers each complete command frame.
 class ReaderModel {
-public:
+  public:
     explicit ReaderModel(ReaderOptions options = {});
 
     // Whether the reader hears a sender on this line; on a pseudo-terminal the parity is not
     // known and only the baud rate is compared.
     bool Hears(const LineParameters& sender, bool parityKnown = true) const;
+    // The reader's own line parameters, from its current line index.
+    LineParameters line() const;
+    // Whether the reader is restarting after "A00HR" and deaf at time nowMs.
+    bool restarting(qint64 nowMs) const { return nowMs < silentUntilMs_; }
 
     // Feeds one byte heard at time nowMs. A complete command frame yields the reply to send.
     std::optional<ReaderReply> Receive(char byte, qint64 nowMs);
@@ -66,7 +74,15 @@ public:
     // Every command text received in a valid frame, in order.
     const QList<QByteArray>& commandsReceived() const { return commands_; }
 
-private:
+    static constexpr int LateExtraMs = 200;    // a late reply comes this much after the delay
+    static constexpr int FloodBytes = 2000;    // a flood is longer than any reply buffer
+    static constexpr int MaxFrameBytes = 258;  // TAB, 255 text bytes, two check characters
+
+  private:
+    std::optional<QByteArray> Execute(const QByteArray& text, qint64 nowMs);
+    ReaderReply Spoil(ReaderReply reply, const QByteArray& commandFrame) const;
+    void RestoreFactorySettings();
+
     ReaderOptions options_;
     ReaderOptions factory_;
     QByteArray pending_;

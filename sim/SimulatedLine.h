@@ -12,7 +12,7 @@
 // An in-memory serial line with a reader model at its far end, on a virtual clock. It carries
 // the whole line setting, parity included, and paces reply bytes at the line's character time.
 class SimulatedLine final : public SerialLine {
-public:
+  public:
     SimulatedLine(ReaderModel& reader, VirtualClock& clock, QString readerDevice = "/dev/ttyS2");
 
     PortHandleType Open(const QString& devicePath) override;
@@ -30,6 +30,8 @@ public:
     void SetBusyDevice(const QString& devicePath) { busyDevices_ << devicePath; }
     // The reader's cable is pulled: the device is gone from now on.
     void Unplug() { unplugged_ = true; }
+    // The device's own line parameters, which it has at every open and gets back at close.
+    void SetOwnLine(const LineParameters& line) { ownLine_ = line; }
 
     // Every open in order, with the line parameters last applied while it was open.
     struct OpenRecord {
@@ -42,7 +44,7 @@ public:
     const QByteArray& written() const { return written_; }  // all bytes the tool wrote
     ReaderModel& reader() { return reader_; }
 
-private:
+  private:
     ReaderModel& reader_;
     VirtualClock& clock_;
     QString readerDevice_;
@@ -55,4 +57,12 @@ private:
     CommTimeouts timeouts_;
     QByteArray written_;
     std::deque<std::pair<quint64, char>> incoming_;  // arrival time in microseconds, byte
+
+    bool Gone() const;
+    void Deliver(const ReaderReply& reply, quint64 heardUs);
+
+    LineParameters ownLine_{9600, Parity::None, 8, StopBits::One};  // the device's own setting
+    quint64 sendFreeUs_ = 0;     // when the last written byte has left the tool's side
+    quint64 receiveFreeUs_ = 0;  // when the last reply byte has arrived
+    quint64 disconnectAtUs_ = ~quint64(0);
 };

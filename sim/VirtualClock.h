@@ -10,7 +10,7 @@
 // real time. Actions can be scheduled at a virtual time (a click while a reading run waits);
 // they run, in time order, as the clock passes them.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(quint64 startUs = 0) : nowUs_(startUs) {}
 
     quint32 NowMs() override { return quint32(nowUs_ / 1000); }
@@ -22,7 +22,7 @@ public:
     void At(quint64 timeUs, std::function<void()> action);
     void AfterMs(quint64 ms, std::function<void()> action) { At(nowUs_ + ms * 1000, action); }
 
-private:
+  private:
     quint64 nowUs_;
     std::multimap<quint64, std::function<void()>> actions_;
 };

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <deque>
+#include <optional>
+
+#include "FrameLog.h"
+#include "ReaderModel.h"
+#include "ReaderPort.h"
+
+// Serves the reader model on its port: bytes heard go to the model, replies go out paced at the
+// line's character time after the reader's delay. One thread, one poll loop that sleeps while
+// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly.
+class SimServer {
+  public:
+    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log);
+
+    // Blocks the end signals; call before any other thread or child could take them.
+    static bool BlockEndSignals();
+    // Runs until an end signal (0), the disconnect fault (0) or a failure of the port (1).
+    int Run();
+
+  private:
+    struct Outgoing {
+        QByteArray bytes;
+        int sent = 0;
+        qint64 startNs = 0;  // when the first byte goes out
+        qint64 charNs = 0;
+        bool disconnect = false;
+    };
+
+    qint64 NowNs() const;
+    qint64 NowMs() const { return (NowNs() - startNs_) / 1000000; }
+    void Heard(char byte);
+    void LogReceived(bool heard, const QString& deafNote, int commandsBefore, bool answered);
+    // Writes what is due; an exit code when the run ends (the disconnect fault, a failed line).
+    std::optional<int> SendDue();
+    qint64 NextDueNs() const;
+    bool ApplyLineChange();
+
+    ReaderModel& reader_;
+    ReaderPort& port_;
+    FrameLog& log_;
+    qint64 startNs_;
+    std::deque<Outgoing> outgoing_;
+    QByteArray received_;  // bytes since the last CR, for the log
+    LineParameters appliedLine_;
+};
