@@ -1,0 +1,241 @@
+#pragma once
+
+// The tool's window on Qt's offscreen platform with an in-memory reader on a virtual clock:
+// a whole scan or reading run costs no real time. Header-only, for every window test.
+//
+//   FormHarness h;                       // reader on COM3 (/dev/ttyS2) at "19200,e,8,1"
+//   h.FindReader();                      // a scan, as a click on btnScan
+//   h.clock.AfterMs(500, [&] { h.form().btnReadCard->click(); });
+//   h.form().btnReadCard->click();       // returns when the run has ended
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "Clock.h"
+#include "LineSetting.h"
+#include "ReaderModel.h"
+#include "SerialLine.h"
+#include "SettingsStore.h"
+#include "SimulatedLine.h"
+#include "TfrmModule.h"
+#include "ToneSink.h"
+#include "VirtualClock.h"
+
+// A speaker that records each tone and lets its duration pass on the given clock, as a real
+// tone blocks for it.
+class ToneRecorder final : public ToneSink {
+  public:
+    struct Tone {
+        int frequencyHz = 0;
+        int durationMs = 0;
+        bool operator==(const Tone& o) const {
+            return frequencyHz == o.frequencyHz && durationMs == o.durationMs;
+        }
+    };
+
+    explicit ToneRecorder(Clock& clock) : clock_(clock) {}
+
+    void Beep(int frequencyHz, int durationMs) override {
+        tones.append({frequencyHz, durationMs});
+        if (onBeep) onBeep(frequencyHz, durationMs);
+        clock_.SleepMs(quint32(durationMs));
+    }
+    int Count(int frequencyHz, int durationMs) const {
+        return int(tones.count(Tone{frequencyHz, durationMs}));
+    }
+    bool Last(int frequencyHz, int durationMs) const {
+        return !tones.isEmpty() && tones.last() == Tone{frequencyHz, durationMs};
+    }
+
+    QList<Tone> tones;
+    // Called as a tone starts, before its time passes: what the window shows while it sounds.
+    std::function<void(int, int)> onBeep;
+
+  private:
+    Clock& clock_;
+};
+
+// Splits the bytes the tool wrote into command texts (TAB, text, two check characters, CR).
+inline QList<QByteArray> CommandTexts(const QByteArray& written) {
+    QList<QByteArray> commands;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        if (written[i] == '\t') start = i;
+        if (written[i] == '\r' && start >= 0) {
+            if (i - start >= 3) commands << written.mid(start + 1, i - start - 3);
+            start = -1;
+        }
+    }
+    return commands;
+}
+
+// Sits between the window and a line: records every open with its line setting and the
+// commands sent while it was open, tells a test each command the moment it has gone out, and
+// can put a reply of the test's own in place of the reader's.
+class ObservedLine final : public SerialLine {
+  public:
+    struct PortUse {
+        QString device;
+        bool opened = false;
+        std::optional<LineParameters> line;
+        QList<QByteArray> commands;
+    };
+
+    explicit ObservedLine(SerialLine& inner) : inner_(inner) {}
+
+    PortHandleType Open(const QString& devicePath) override {
+        const PortHandleType handle = inner_.Open(devicePath);
+        uses.append({devicePath, handle != InvalidPortHandle, std::nullopt, {}});
+        return handle;
+    }
+    bool GetTimeouts(CommTimeouts& timeouts) override { return inner_.GetTimeouts(timeouts); }
+    bool SetTimeouts(const CommTimeouts& timeouts) override { return inner_.SetTimeouts(timeouts); }
+    bool SetLine(const LineParameters& line) override {
+        if (!uses.isEmpty()) uses.last().line = line;
+        return inner_.SetLine(line);
+    }
+    qint64 Write(const char* data, qint64 count) override {
+        const qint64 written = inner_.Write(data, count);
+        for (qint64 i = 0; i < count; ++i) {
+            if (data[i] == '\t') frame_.clear();
+            frame_.append(data[i]);
+            if (data[i] == '\r' && frame_.startsWith('\t')) CommandWritten();
+        }
+        return written;
+    }
+    int ReadByte(char* byte) override {
+        if (!substitute_) return inner_.ReadByte(byte);
+        // The reader's own reply is drained and dropped, the test's served in its place.
+        char dropped = 0;
+        if (!substitute_->isEmpty()) {
+            *byte = substitute_->front();
+            substitute_->remove(0, 1);
+            return 1;
+        }
+        inner_.ReadByte(&dropped);
+        return 0;
+    }
+    bool Purge() override {
+        substitute_.reset();
+        return inner_.Purge();
+    }
+    void Close() override {
+        substitute_.reset();
+        inner_.Close();
+    }
+
+    // The uses of one device, in order.
+    QList<PortUse> UsesOf(const QString& device) const {
+        QList<PortUse> found;
+        for (const PortUse& use : uses)
+            if (use.device == device) found << use;
+        return found;
+    }
+    QList<QByteArray> AllCommands() const {
+        QList<QByteArray> all;
+        for (const PortUse& use : uses) all << use.commands;
+        return all;
+    }
+
+    QList<PortUse> uses;
+    // Each command text, right after its CR has gone out to the reader.
+    std::function<void(const QByteArray&)> onCommand;
+    // A reply frame of the test's own for a command, or nothing to let the reader answer.
+    std::function<std::optional<QByteArray>(const QByteArray&)> replyFor;
+
+  private:
+    void CommandWritten() {
+        const QByteArray text = frame_.mid(1, frame_.size() - 4);
+        frame_.clear();
+        if (!uses.isEmpty()) uses.last().commands << text;
+        if (onCommand) onCommand(text);
+        if (replyFor) substitute_ = replyFor(text);
+    }
+
+    SerialLine& inner_;
+    QByteArray frame_;
+    std::optional<QByteArray> substitute_;
+};
+
+// The window with an in-memory reader behind a simulated line, a recording speaker and a
+// machine folder of its own. The window is made on first use of form(), so that kept settings
+// and port links can be put in place first.
+class FormHarness {
+  public:
+    explicit FormHarness(ReaderOptions options = {}, QString readerDevice = "/dev/ttyS2")
+        : reader(std::move(options)),
+          line(reader, clock, std::move(readerDevice)),
+          observed(line),
+          tones(clock) {}
+
+    // The kept settings as the window will find them when it is made.
+    void StoreSettings(const KeptSettings& settings) {
+        SettingsStore store(machineFolder.path());
+        store.SaveScan(settings.ScanCommNo, settings.ScanBaudRateNo, settings.ScanBaudRate);
+        store.SaveLanguage(settings.LanguageFlag);
+    }
+    KeptSettings StoredSettings() const {
+        KeptSettings settings;
+        SettingsStore(machineFolder.path()).Load(settings);
+        return settings;
+    }
+    bool SettingsFileExists() const {
+        return QFile::exists(SettingsStore(machineFolder.path()).filePath());
+    }
+    // Assigns a COM number to a device, as ports/COMn in the machine folder.
+    void LinkPort(int comNumber, const QString& devicePath) {
+        QDir(machineFolder.path()).mkpath("ports");
+        QFile::link(devicePath, PortNames(machineFolder.path()).LinkPath(comNumber));
+    }
+
+    ModuleServices services() {
+        ModuleServices s;
+        s.line = &observed;
+        s.clock = &clock;
+        s.tone = &tones;
+        s.machineFolder = machineFolder.path();
+        s.processMessages = [] { QCoreApplication::processEvents(); };
+        return s;
+    }
+
+    // The window, made and shown on first use.
+    TfrmModule& form() {
+        if (!form_) {
+            form_ = std::make_unique<TfrmModule>(services());
+            form_->show();
+            QCoreApplication::processEvents();
+        }
+        return *form_;
+    }
+
+    // A scan as a click on btnScan would run it; true when the reader was found.
+    bool FindReader() {
+        form().btnScanClick();
+        return form_->ReaderFound;
+    }
+
+    // Starts a reading run, cancels it after `ms` of virtual time, returns once it has ended.
+    void ReadTagsFor(quint64 ms) {
+        clock.AfterMs(ms, [this] { form_->btnReadCard->click(); });
+        form().btnReadCard->click();
+    }
+
+    // Every command text the tool wrote, decoded from the line.
+    QList<QByteArray> CommandsSent() const { return CommandTexts(line.written()); }
+
+    VirtualClock clock;
+    ReaderModel reader;
+    SimulatedLine line;
+    ObservedLine observed;
+    ToneRecorder tones;
+    QTemporaryDir machineFolder;
+
+  private:
+    std::unique_ptr<TfrmModule> form_;
+};
