@@ -1,0 +1,205 @@
+// The three languages of the window: the captions each button writes, the panels it resets,
+// the flag it keeps, and the texts that stay the same.
+#include <QTest>
+
+#include "FormHarness.h"
+
+namespace {
+QString Row(int row, int column) {
+    return QString::fromUtf8(TextTable[row][column]);
+}
+}  // namespace
+
+class LanguagesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void switchWritesCaptionsAndKeepsFlag_data();
+    void switchWritesCaptionsAndKeepsFlag();
+    void switchResetsPanelsButNotTheReaderNumber();
+    void buttonOfLanguageInUseSavesAgain();
+    void storedFlag_data();
+    void storedFlag();
+    void textsOutsideTheTableStayEnglish();
+    void rssiTextsNameTheOperation();
+};
+
+void LanguagesTest::switchWritesCaptionsAndKeepsFlag_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("flag");
+    QTest::addColumn<QString>("idLabel");
+    QTest::addColumn<QString>("scanCaption");
+    QTest::newRow("English from Simplified Chinese") << "ChineseGB"
+                                                     << "btnEng" << 0 << "English"
+                                                     << "ID:"
+                                                     << "Scan Reader";
+    QTest::newRow("Simplified Chinese from English") << "English"
+                                                     << "btnGB" << 1 << "ChineseGB"
+                                                     << "编号:"
+                                                     << "扫描读卡机";
+    QTest::newRow("Traditional Chinese from English") << "English"
+                                                      << "btnBIG5" << 2 << "ChineseBIG5"
+                                                      << "編號:"
+                                                      << "掃描讀卡機";
+}
+
+void LanguagesTest::switchWritesCaptionsAndKeepsFlag() {
+    QFETCH(QString, start);
+    QFETCH(QString, button);
+    QFETCH(int, index);
+    QFETCH(QString, flag);
+    QFETCH(QString, idLabel);
+    QFETCH(QString, scanCaption);
+    FormHarness h;
+    h.StoreSettings({0, "19200,e,8,1", 5, start});
+    TfrmModule& f = h.form();
+    QCOMPARE(f.LanguageFlag, start);
+
+    f.findChild<QPushButton*>(button)->click();
+    QCOMPARE(f.LanguageIndex, index);
+    QCOMPARE(f.LanguageFlag, flag);
+    QCOMPARE(h.StoredSettings().LanguageFlag, flag);
+    QCOMPARE(f.lblID->text(), idLabel);
+    QCOMPARE(f.btnScan->text(), scanCaption);
+
+    const std::pair<QString, QString> captions[] = {
+        {f.windowTitle(), Row(RowWindowCaption, index)},
+        {f.pnTAVIN->caption(), Row(RowCompanyLine, index)},
+        {f.pnMsg->caption(), Row(RowStartScanReader, index)},
+        {f.pnSerial->caption(), Row(RowSerial, index) + " : ________"},
+        {f.pnVersion->caption(), Row(RowVersion, index) + " : __.__-__"},
+        {f.lblID->text(), Row(RowId, index) + ":"},
+        {f.lblBaudRate->text(), Row(RowBaudRate, index) + ":"},
+        {f.pnCardID->caption(), Row(RowTagId, index)},
+        {f.btnScan->text(), Row(RowScanReader, index)},
+        {f.btnID->text(), Row(RowSetReaderId, index)},
+        {f.btnBaudRate->text(), Row(RowSetReaderBaudRateButton, index)},
+        {f.btnReadCard->text(), Row(RowReadTag, index)},
+        {f.gbDefault->title(), Row(RowFactorySetting, index)},
+        {f.btnFactory->text(), Row(RowFactoryDefault, index)},
+        {f.btnExit->text(), Row(RowExit, index)},
+        {f.btnReset->text(), Row(RowReaderReset, index)},
+        {f.btnNoNc->text(), Row(RowSetDiNoNc, index)},
+        {f.btnSameCard->text(), Row(RowSetSameCard, index)},
+        {f.btnMode->text(), Row(RowSetReaderMode, index)},
+        {f.btnAddr->text(), Row(RowSetAddress, index)},
+        {f.btnFreq->text(), Row(RowSetFreq, index)},
+        {f.btnChannel->text(), Row(RowSetChannel, index)},
+    };
+    for (const auto& [shown, expected] : captions) QCOMPARE(shown, expected);
+    for (const auto& [shown, expected] : captions) QVERIFY(!shown.contains('&'));
+    QCOMPARE(f.Text(RowReaderNotFind), Row(RowReaderNotFind, index));
+}
+
+void LanguagesTest::switchResetsPanelsButNotTheReaderNumber() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    // As a successful discovery leaves the window.
+    f.ReaderFound = true;
+    f.sbID->setValue(12);
+    f.pnMsg->setCaption("Get Reader Info Ok. (COM3)");
+    f.pnSerial->setCaption("S/N : 00001234");
+    f.pnVersion->setCaption("VER : 01.70-01");
+    f.pnCardID->setCaption("0000000042 / 0000002A");
+    f.shComm->setBrushColor(ColorYellow);
+
+    f.btnBIG5->click();
+    QCOMPARE(f.pnMsg->caption(), QString("請先掃描讀卡機!"));
+    QCOMPARE(f.pnSerial->caption(), QString("序號 : ________"));
+    QCOMPARE(f.pnVersion->caption(), QString("版本 : __.__-__"));
+    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(f.pnID->caption(), QString("12"));
+    QCOMPARE(f.sbID->value(), 12);
+    QVERIFY(f.ReaderFound);
+    QVERIFY(!f.TagReading);
+    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    QVERIFY(h.observed.uses.isEmpty());  // nothing is sent
+}
+
+void LanguagesTest::buttonOfLanguageInUseSavesAgain() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QVERIFY(!h.SettingsFileExists());
+    f.pnMsg->setCaption("Set Same Card Ok");
+    f.pnSerial->setCaption("S/N : 00001234");
+    f.btnEng->click();
+    QVERIFY(h.SettingsFileExists());
+    QCOMPARE(h.StoredSettings().LanguageFlag, QString("English"));
+    QCOMPARE(f.pnMsg->caption(), QString("Start Scan Reader!"));
+    QCOMPARE(f.pnSerial->caption(), QString("S/N : ________"));
+    // Only the flag is written; the scan values keep their defaults.
+    const KeptSettings stored = h.StoredSettings();
+    QCOMPARE(stored.ScanCommNo, 0);
+    QCOMPARE(stored.ScanBaudRateNo, 5);
+}
+
+void LanguagesTest::storedFlag_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("English") << "English" << 0 << "Exit";
+    QTest::newRow("ChineseGB") << "ChineseGB" << 1 << "结束";
+    QTest::newRow("ChineseBIG5") << "ChineseBIG5" << 2 << "結束";
+    QTest::newRow("small letters start in English") << "chinesegb" << 0 << "Exit";
+    QTest::newRow("a different case of BIG5 starts in English") << "ChineseBig5" << 0 << "Exit";
+    QTest::newRow("an empty flag starts in English") << "" << 0 << "Exit";
+    QTest::newRow("an unknown language starts in English") << "Klingon" << 0 << "Exit";
+}
+
+void LanguagesTest::storedFlag() {
+    QFETCH(QString, stored);
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    FormHarness h;
+    h.StoreSettings({0, "19200,e,8,1", 5, stored});
+    TfrmModule& f = h.form();
+    QCOMPARE(f.LanguageIndex, index);
+    QCOMPARE(f.LanguageFlag, stored);  // kept as read until a language button replaces it
+    QCOMPARE(f.btnExit->text(), caption);
+    QCOMPARE(h.StoredSettings().LanguageFlag, stored);
+}
+
+void LanguagesTest::textsOutsideTheTableStayEnglish() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.sbRSSI->setValue(7);
+    for (QPushButton* language : {f.btnGB, f.btnBIG5}) {
+        language->click();
+        QCOMPARE(f.btnRSSI->text(), QString("Set RSSI Level"));
+        QCOMPARE(f.lblSameCard->text(), QString("Sec"));
+        QCOMPARE(f.rbNO->text(), QString("NO"));
+        QCOMPARE(f.rbNC->text(), QString("NC"));
+        QCOMPARE(f.btnEng->text(), QString("English"));
+        QVERIFY(f.btnGB->text().isEmpty());
+        QVERIFY(f.btnBIG5->text().isEmpty());
+        QCOMPARE(f.cmbBaudRate->itemText(5), QString("19200,e,8,1"));
+        QCOMPARE(f.cmbWiegand->itemText(1), QString("Wiegand 34 bits"));
+        QCOMPARE(f.cmbRS485->itemText(3), QString("RS485 64 bits"));
+        QCOMPARE(f.pnSameCard->caption(), QString("0010"));
+        QCOMPARE(f.pnRSSI->caption(), QString("007"));
+        QCOMPARE(f.pnAddr->caption(), QString("049"));
+        QCOMPARE(f.GroupBox1->title(), QString("GroupBox1"));
+    }
+}
+
+void LanguagesTest::rssiTextsNameTheOperation() {
+    QCOMPARE(QString::fromUtf8(RssiTexts[RssiStart][0]), QString("Set RSSI Level"));
+    QCOMPARE(QString::fromUtf8(RssiTexts[RssiOk][0]), QString("Set RSSI Level Ok"));
+    QCOMPARE(QString::fromUtf8(RssiTexts[RssiError][0]), QString("Set RSSI Level Error"));
+    // In the Chinese columns, like the other operations' rows: start text, then the words for
+    // done and error.
+    for (int column : {1, 2}) {
+        const QString start = QString::fromUtf8(RssiTexts[RssiStart][column]);
+        QVERIFY(start.contains("RSSI"));
+        QVERIFY(start.startsWith(Row(RowSetChannel, column).left(2)));
+        QCOMPARE(QString::fromUtf8(RssiTexts[RssiOk][column]),
+                 start + Row(RowSetChannelOk, column).mid(Row(RowSetChannel, column).size()));
+        QCOMPARE(QString::fromUtf8(RssiTexts[RssiError][column]),
+                 start + Row(RowSetChannelError, column).mid(Row(RowSetChannel, column).size()));
+    }
+}
+
+QTEST_MAIN(LanguagesTest)
+#include "tst_languages.moc"

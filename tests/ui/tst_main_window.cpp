@@ -1,0 +1,482 @@
+// The main window on the offscreen platform: its controls at start, the layout, keyboard,
+// closing, the busy and wait modes and the two timers.
+#include <QApplication>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "FormHarness.h"
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void firstStartWithoutStoredSettings();
+    void storedSettingsAreShown();
+    void layout_data();
+    void layout();
+    void windowHasFixedSizeAndNoCloseOrMaximiseBox();
+    void radioGroupLiesOutsideTheClientArea();
+    void tabWalksTheControlsInOrder();
+    void enterPressesTheDefaultButton_data();
+    void enterPressesTheDefaultButton();
+    void closeRequestIsIgnoredButExitCloses();
+    void busyModeBlinksAndKeepsItsPhase();
+    void busyTimerIsBoundAndFirstTickIsRed();
+    void waitModeSetsAndRestoresCursorAndInput();
+    void cardTimerIsNotRestartedWhileItRuns();
+    void scrollBarChanges_data();
+    void scrollBarChanges();
+    void unchangedPositionLeavesThePanelAlone();
+    void exceptionInHandlerIsShownAndWindowRecovers();
+};
+
+void MainWindowTest::firstStartWithoutStoredSettings() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QCOMPARE(f.windowTitle(), QString("TAVIN VQ880-1W Reader Config V1.70-01"));
+    QCOMPARE(f.pnTAVIN->caption(), QString("TAVIN Technology Corp.   www.example.com"));
+    QCOMPARE(f.pnMsg->caption(), QString("Start Scan Reader!"));
+    QCOMPARE(f.shComm->brushColor(), QColor(255, 0, 0));
+    QCOMPARE(f.shComm->kind(), TShape::Kind::Circle);
+    QCOMPARE(f.pnSerial->caption(), QString("S/N : ________"));
+    QCOMPARE(f.pnVersion->caption(), QString("VER : __.__-__"));
+    QCOMPARE(f.btnScan->text(), QString("Scan Reader"));
+    QCOMPARE(f.lblID->text(), QString("ID:"));
+    QCOMPARE(f.pnID->caption(), QString("__"));
+    QCOMPARE(f.sbID->value(), 1);
+    QCOMPARE(f.btnID->text(), QString("Set Reader ID"));
+    QCOMPARE(f.lblBaudRate->text(), QString("BaudRate:"));
+    QCOMPARE(f.cmbBaudRate->count(), 12);
+    QCOMPARE(f.cmbBaudRate->itemText(0), QString("4800,n,8,1"));
+    QCOMPARE(f.cmbBaudRate->itemText(11), QString("115200,e,8,1"));
+    QCOMPARE(f.cmbBaudRate->currentText(), QString("19200,e,8,1"));
+    QVERIFY(f.chkLock->isChecked());
+    QVERIFY(f.chkLock->text().isEmpty());
+    QCOMPARE(f.btnBaudRate->text(), QString("Set Reader Baud Rate"));
+    QCOMPARE(f.pnSameCard->caption(), QString("0010"));
+    QCOMPARE(f.sbSameCard->value(), 10);
+    QCOMPARE(f.lblSameCard->text(), QString("Sec"));
+    QVERIFY(f.rbNO->isChecked());
+    QVERIFY(!f.rbNC->isChecked());
+    QCOMPARE(f.btnSameCard->text(), QString("Set Same Card"));
+    QCOMPARE(f.btnNoNc->text(), QString("Set DI NO/NC"));
+    QCOMPARE(f.cmbWiegand->currentText(), QString("Wiegand 26 bits"));
+    QCOMPARE(f.cmbWiegand->count(), 3);
+    QCOMPARE(f.cmbRS485->currentText(), QString("RS485 32 bits"));
+    QCOMPARE(f.cmbRS485->count(), 4);
+    QCOMPARE(f.btnMode->text(), QString("Set Reader Mode"));
+    QCOMPARE(f.shCard->brushColor(), QColor(255, 255, 255));
+    QCOMPARE(f.shCard->kind(), TShape::Kind::RoundRect);
+    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(f.gbDefault->title(), QString("Factory Setting"));
+    QCOMPARE(f.pnRSSI->caption(), QString("0"));
+    QCOMPARE(f.sbRSSI->value(), 0);
+    QCOMPARE(f.btnRSSI->text(), QString("Set RSSI Level"));
+    QCOMPARE(f.btnReset->text(), QString("Reader Reset"));
+    QCOMPARE(f.btnFactory->text(), QString("Factory Default"));
+    QCOMPARE(f.btnEng->text(), QString("English"));
+    QVERIFY(f.btnGB->text().isEmpty());
+    QVERIFY(!f.btnGB->icon().isNull());
+    QVERIFY(f.btnBIG5->text().isEmpty());
+    QVERIFY(!f.btnBIG5->icon().isNull());
+    QCOMPARE(f.btnExit->text(), QString("Exit"));
+    QVERIFY(!f.btnExit->icon().isNull());
+    QCOMPARE(f.GroupBox1->title(), QString("GroupBox1"));
+    QCOMPARE(f.pnAddr->caption(), QString("049"));
+    QCOMPARE(f.sbAddr->value(), 49);
+    QCOMPARE(f.pnFreq->caption(), QString("059"));
+    QCOMPARE(f.sbFreq->value(), 59);
+    QCOMPARE(f.pnChannel->caption(), QString("000"));
+    QCOMPARE(f.sbChannel->value(), 0);
+    QVERIFY(!f.btnAddr->isEnabled());
+    QVERIFY(!f.btnFreq->isEnabled());
+    QVERIFY(!f.btnChannel->isEnabled());
+    QCOMPARE(f.btnAddr->text(), QString("Set Address"));
+
+    QVERIFY(!f.tmrBusy->isActive());
+    QCOMPARE(f.tmrBusy->interval(), 200);
+    QVERIFY(!f.tmrCard->isActive());
+    QCOMPARE(f.tmrCard->interval(), 1000);
+
+    QCOMPARE(f.ScanCommNo, 0);
+    QCOMPARE(f.ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(f.ScanBaudRateNo, 5);
+    QCOMPARE(f.LanguageFlag, QString("English"));
+    QCOMPARE(f.LanguageIndex, 0);
+    QVERIFY(!f.ReaderFound);
+    QVERIFY(!f.TagReading);
+    QVERIFY(f.isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // Starting writes nothing.
+    QVERIFY(!h.SettingsFileExists());
+}
+
+void MainWindowTest::storedSettingsAreShown() {
+    FormHarness h;
+    h.StoreSettings({7, "9600,n,8,1", 2, "ChineseBIG5"});
+    TfrmModule& f = h.form();
+    QCOMPARE(f.ScanCommNo, 7);
+    QCOMPARE(f.ScanBaudRate, QString("9600,n,8,1"));
+    QCOMPARE(f.ScanBaudRateNo, 2);
+    QCOMPARE(f.cmbBaudRate->currentText(), QString("9600,n,8,1"));
+    QCOMPARE(f.LanguageFlag, QString("ChineseBIG5"));
+    QCOMPARE(f.LanguageIndex, 2);
+    QCOMPARE(f.btnScan->text(), QString("掃描讀卡機"));
+    QVERIFY(!f.ReaderFound);
+}
+
+// The layout at 96 dpi: every control under its name, with its kind, parent and rectangle.
+void MainWindowTest::layout_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("rect");
+    struct Row {
+        const char* name;
+        const char* kind;
+        const char* parent;
+        int x, y, w, h;
+    };
+    const Row rows[] = {
+        {"pnMsg", "TPanel", "frmModule", 8, 4, 345, 40},
+        {"shComm", "TShape", "pnMsg", 310, 8, 23, 20},
+        {"pnSerial", "TPanel", "frmModule", 8, 48, 169, 28},
+        {"pnVersion", "TPanel", "frmModule", 184, 48, 169, 28},
+        {"btnScan", "QPushButton", "frmModule", 8, 78, 345, 43},
+        {"lblID", "QLabel", "frmModule", 8, 133, 49, 22},
+        {"pnID", "TPanel", "frmModule", 64, 130, 33, 25},
+        {"sbID", "QScrollBar", "frmModule", 104, 131, 249, 23},
+        {"btnID", "QPushButton", "frmModule", 8, 158, 345, 43},
+        {"lblBaudRate", "QLabel", "frmModule", 8, 213, 153, 22},
+        {"cmbBaudRate", "QComboBox", "frmModule", 168, 208, 161, 28},
+        {"chkLock", "QCheckBox", "frmModule", 336, 212, 17, 17},
+        {"btnBaudRate", "QPushButton", "frmModule", 8, 238, 345, 43},
+        {"pnSameCard", "TPanel", "frmModule", 8, 290, 57, 25},
+        {"sbSameCard", "QScrollBar", "frmModule", 64, 291, 113, 23},
+        {"lblSameCard", "QLabel", "frmModule", 184, 293, 33, 22},
+        {"gbNoNc", "QGroupBox", "frmModule", 224, 280, 129, 33},
+        {"rbNO", "QRadioButton", "gbNoNc", 8, 12, 41, 17},
+        {"rbNC", "QRadioButton", "gbNoNc", 64, 12, 41, 17},
+        {"btnSameCard", "QPushButton", "frmModule", 8, 318, 185, 43},
+        {"btnNoNc", "QPushButton", "frmModule", 200, 318, 153, 43},
+        {"cmbWiegand", "QComboBox", "frmModule", 8, 368, 169, 28},
+        {"cmbRS485", "QComboBox", "frmModule", 184, 368, 169, 28},
+        {"btnMode", "QPushButton", "frmModule", 8, 398, 345, 43},
+        {"shCard", "TShape", "frmModule", 10, 451, 29, 20},
+        {"pnCardID", "TPanel", "frmModule", 44, 448, 311, 28},
+        {"btnReadCard", "QPushButton", "frmModule", 8, 480, 345, 33},
+        {"gbDefault", "QGroupBox", "frmModule", 360, 4, 289, 437},
+        {"pnRSSI", "TPanel", "gbDefault", 8, 26, 41, 25},
+        {"sbRSSI", "QScrollBar", "gbDefault", 48, 27, 233, 23},
+        {"btnRSSI", "QPushButton", "gbDefault", 8, 54, 273, 43},
+        {"btnReset", "QPushButton", "gbDefault", 8, 272, 273, 65},
+        {"btnFactory", "QPushButton", "gbDefault", 8, 352, 273, 73},
+        {"btnEng", "QPushButton", "frmModule", 359, 448, 90, 24},
+        {"btnGB", "QPushButton", "frmModule", 460, 448, 89, 24},
+        {"btnBIG5", "QPushButton", "frmModule", 560, 448, 89, 24},
+        {"btnExit", "QPushButton", "frmModule", 360, 480, 289, 33},
+        {"pnTAVIN", "TPanel", "frmModule", 8, 517, 641, 21},
+        {"GroupBox1", "QGroupBox", "frmModule", 688, 16, 353, 505},
+        {"pnAddr", "TPanel", "GroupBox1", 8, 26, 41, 25},
+        {"sbAddr", "QScrollBar", "GroupBox1", 48, 27, 233, 23},
+        {"btnAddr", "QPushButton", "GroupBox1", 8, 54, 273, 43},
+        {"pnFreq", "TPanel", "GroupBox1", 8, 106, 41, 25},
+        {"sbFreq", "QScrollBar", "GroupBox1", 48, 107, 233, 23},
+        {"btnFreq", "QPushButton", "GroupBox1", 8, 134, 273, 43},
+        {"pnChannel", "TPanel", "GroupBox1", 8, 186, 41, 25},
+        {"sbChannel", "QScrollBar", "GroupBox1", 48, 187, 233, 23},
+        {"btnChannel", "QPushButton", "GroupBox1", 8, 214, 273, 43},
+    };
+    for (const Row& row : rows)
+        QTest::newRow(row.name) << QString(row.kind) << QString(row.parent)
+                                << QRect(row.x, row.y, row.w, row.h);
+}
+
+void MainWindowTest::layout() {
+    QFETCH(QString, kind);
+    QFETCH(QString, parent);
+    QFETCH(QRect, rect);
+    FormHarness h;
+    TfrmModule& f = h.form();
+    auto* control = f.findChild<QWidget*>(QTest::currentDataTag());
+    QVERIFY(control);
+    QCOMPARE(QString(control->metaObject()->className()), kind);
+    QVERIFY(control->parentWidget());
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), rect);
+}
+
+void MainWindowTest::windowHasFixedSizeAndNoCloseOrMaximiseBox() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QCOMPARE(f.size(), QSize(656, 541));
+    QCOMPARE(f.minimumSize(), QSize(656, 541));
+    QCOMPARE(f.maximumSize(), QSize(656, 541));
+    f.resize(800, 600);
+    QCOMPARE(f.size(), QSize(656, 541));
+    const Qt::WindowFlags flags = f.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
+    f.showMinimized();
+    QVERIFY(f.isMinimized());
+    f.showNormal();
+    QVERIFY(!f.isMinimized());
+    QCOMPARE(f.size(), QSize(656, 541));
+    // Showing it again rewrites the captions but starts no operation.
+    QVERIFY(!f.tmrBusy->isActive());
+}
+
+void MainWindowTest::radioGroupLiesOutsideTheClientArea() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QVERIFY(f.GroupBox1->geometry().left() >= f.width());
+    QVERIFY(f.GroupBox1->visibleRegion().isEmpty());
+    for (QPushButton* button : {f.btnAddr, f.btnFreq, f.btnChannel}) {
+        QVERIFY(button->visibleRegion().isEmpty());
+        QVERIFY(!button->isEnabled());
+    }
+    // A language switch re-captions them and leaves them disabled.
+    f.btnGBClick();
+    QCOMPARE(f.btnAddr->text(), QString("设定位址"));
+    QVERIFY(!f.btnAddr->isEnabled());
+}
+
+void MainWindowTest::tabWalksTheControlsInOrder() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.btnScan));
+
+    const QList<QWidget*> expected{
+        f.sbID,       f.btnID,      f.cmbBaudRate, f.btnBaudRate, f.btnReadCard,
+        f.btnExit,    f.btnFactory, f.btnReset,    f.btnRSSI,     f.sbRSSI,
+        f.btnEng,     f.btnGB,      f.btnBIG5,     f.chkLock,     f.btnSameCard,
+        f.btnNoNc,    f.rbNO,       f.cmbWiegand,  f.cmbRS485,    f.btnMode,
+        f.sbSameCard, f.sbAddr,     f.sbFreq,      f.sbChannel,   f.btnScan,
+    };
+    QList<QWidget*> walked;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget();
+    }
+    auto names = [](const QList<QWidget*>& widgets) {
+        QStringList list;
+        for (QWidget* w : widgets) list << (w ? w->objectName() : QString("(none)"));
+        return list;
+    };
+    QCOMPARE(names(walked), names(expected));
+}
+
+void MainWindowTest::enterPressesTheDefaultButton_data() {
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QString>("pressed");
+    QTest::newRow("Enter on a scroll bar presses btnScan") << "sbID"
+                                                           << "btnScan";
+    QTest::newRow("Enter on a drop-down list presses btnScan") << "cmbWiegand"
+                                                               << "btnScan";
+    QTest::newRow("Enter on the check box presses btnScan") << "chkLock"
+                                                            << "btnScan";
+    QTest::newRow("Enter on btnScan presses btnScan") << "btnScan"
+                                                      << "btnScan";
+    QTest::newRow("Enter on another button presses that button") << "btnRSSI"
+                                                                 << "btnRSSI";
+}
+
+void MainWindowTest::enterPressesTheDefaultButton() {
+    QFETCH(QString, focused);
+    QFETCH(QString, pressed);
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QVERIFY(f.btnScan->isDefault());
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    auto* focus = f.findChild<QWidget*>(focused);
+    focus->setFocus();
+    QCOMPARE(QApplication::focusWidget(), focus);
+
+    QSignalSpy scanClicks(f.btnScan, &QPushButton::clicked);
+    QSignalSpy pressedClicks(f.findChild<QPushButton*>(pressed), &QPushButton::clicked);
+    QTest::keyClick(focus, Qt::Key_Return);
+    QCOMPARE(pressedClicks.count(), 1);
+    QCOMPARE(scanClicks.count(), pressed == "btnScan" ? 1 : 0);
+    if (pressed == "btnScan") {
+        // The click reached the discovery: it went looking for the reader on the ports.
+        QVERIFY(!h.observed.uses.isEmpty());
+    }
+}
+
+void MainWindowTest::closeRequestIsIgnoredButExitCloses() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    QVERIFY(!f.close());
+    QVERIFY(f.isVisible());
+    QCloseEvent request;
+    QApplication::sendEvent(&f, &request);
+    QVERIFY(!request.isAccepted());
+    QVERIFY(f.isVisible());
+
+    f.btnExit->click();
+    QVERIFY(!f.isVisible());
+    // Leaving writes nothing.
+    QVERIFY(!h.SettingsFileExists());
+}
+
+void MainWindowTest::busyModeBlinksAndKeepsItsPhase() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.SetBusy(true);
+    QVERIFY(f.tmrBusy->isActive());
+    QVERIFY(!f.isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());  // busy mode leaves the cursor alone
+    f.tmrBusyTimer();
+    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    f.tmrBusyTimer();
+    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    f.tmrBusyTimer();
+    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    f.SetBusy(false);
+    QVERIFY(f.isEnabled());
+    QVERIFY(!f.tmrBusy->isActive());
+    QCOMPARE(f.shComm->brushColor(), ColorRed);  // leaving keeps the colour of the last tick
+
+    // The next busy period goes on from where the last one stopped.
+    f.shComm->setBrushColor(ColorRed);
+    f.SetBusy(true);
+    f.tmrBusyTimer();
+    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    f.SetBusy(false);
+}
+
+void MainWindowTest::busyTimerIsBoundAndFirstTickIsRed() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.shComm->setBrushColor(ColorYellow);
+    QCOMPARE(f.busyPhase(), 0);
+    f.SetBusy(true);
+    QTRY_COMPARE_WITH_TIMEOUT(f.busyPhase(), 1, 5000);
+    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    QTRY_COMPARE_WITH_TIMEOUT(f.shComm->brushColor(), ColorYellow, 5000);
+    f.SetBusy(false);
+    QVERIFY(f.isEnabled());
+}
+
+void MainWindowTest::waitModeSetsAndRestoresCursorAndInput() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.EnterWaitMode();
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QVERIFY(!f.isEnabled());
+    QVERIFY(!f.btnScan->isEnabled());
+    QVERIFY(!f.tmrBusy->isActive());
+    f.LeaveWaitMode();
+    QVERIFY(f.isEnabled());
+    QVERIFY(f.btnScan->isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // The radio buttons stay disabled of their own accord.
+    QVERIFY(!f.btnAddr->isEnabled());
+}
+
+void MainWindowTest::cardTimerIsNotRestartedWhileItRuns() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.shCard->setBrushColor(ColorYellow);
+    f.StartCardTimer();
+    QVERIFY(f.tmrCard->isActive());
+    const int running = f.tmrCard->timerId();
+    f.StartCardTimer();  // a second tag while it runs
+    QCOMPARE(f.tmrCard->timerId(), running);
+
+    // Its tick turns the tag indicator white and stops the timer.
+    QTRY_COMPARE_WITH_TIMEOUT(f.shCard->brushColor(), ColorWhite, 5000);
+    QVERIFY(!f.tmrCard->isActive());
+    f.StartCardTimer();
+    QVERIFY(f.tmrCard->isActive());
+    f.tmrCardTimer();
+    QVERIFY(!f.tmrCard->isActive());
+}
+
+void MainWindowTest::scrollBarChanges_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QList<int>>("positions");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("sbID 7 shows two digits") << "sbID"
+                                             << "pnID" << QList<int>{7} << "07";
+    QTest::newRow("sbID 99") << "sbID"
+                             << "pnID" << QList<int>{99} << "99";
+    QTest::newRow("sbID keeps to its range") << "sbID"
+                                             << "pnID" << QList<int>{150} << "99";
+    QTest::newRow("sbSameCard 0 shows four digits") << "sbSameCard"
+                                                    << "pnSameCard" << QList<int>{0} << "0000";
+    QTest::newRow("sbSameCard 9999") << "sbSameCard"
+                                     << "pnSameCard" << QList<int>{9999} << "9999";
+    QTest::newRow("sbAddr 255") << "sbAddr"
+                                << "pnAddr" << QList<int>{255} << "255";
+    QTest::newRow("sbAddr 0") << "sbAddr"
+                              << "pnAddr" << QList<int>{0} << "000";
+    QTest::newRow("sbFreq 5") << "sbFreq"
+                              << "pnFreq" << QList<int>{5} << "005";
+    QTest::newRow("sbChannel 17") << "sbChannel"
+                                  << "pnChannel" << QList<int>{17} << "017";
+    QTest::newRow("sbRSSI 250") << "sbRSSI"
+                                << "pnRSSI" << QList<int>{250} << "250";
+    QTest::newRow("sbRSSI to 1 and back to 0 shows three digits")
+        << "sbRSSI"
+        << "pnRSSI" << QList<int>{1, 0} << "000";
+}
+
+void MainWindowTest::scrollBarChanges() {
+    QFETCH(QString, bar);
+    QFETCH(QString, panel);
+    QFETCH(QList<int>, positions);
+    QFETCH(QString, shown);
+    FormHarness h;
+    TfrmModule& f = h.form();
+    auto* scrollBar = f.findChild<QScrollBar*>(bar);
+    for (int position : positions) scrollBar->setValue(position);
+    QCOMPARE(f.findChild<TPanel*>(panel)->caption(), shown);
+    QVERIFY(h.observed.uses.isEmpty());  // a change sends nothing
+}
+
+void MainWindowTest::unchangedPositionLeavesThePanelAlone() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.sbRSSI->setValue(0);
+    QCOMPARE(f.pnRSSI->caption(), QString("0"));
+    f.sbID->setValue(1);
+    QCOMPARE(f.pnID->caption(), QString("__"));
+    // A page step by the keyboard moves by 10.
+    f.sbSameCard->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(f.pnSameCard->caption(), QString("0020"));
+    f.sbSameCard->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(f.pnSameCard->caption(), QString("0019"));
+}
+
+void MainWindowTest::exceptionInHandlerIsShownAndWindowRecovers() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    h.tones.onBeep = [](int, int) { throw std::runtime_error("the speaker failed"); };
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        shown = box->text();
+        box->accept();
+    });
+    f.btnSameCardClick();  // refused without a reader: a low tone, which throws here
+    QCOMPARE(shown, QString("the speaker failed"));
+    QVERIFY(f.isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(f.isVisible());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"
