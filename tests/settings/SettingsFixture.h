@@ -1,0 +1,87 @@
+#pragma once
+
+// What the setting tests share: a window whose last scan found the in-memory reader, and the
+// checks of an operation's outcome.
+
+#include <QGuiApplication>
+#include <QtTest>
+
+#include "FormHarness.h"
+#include "FrameCodec.h"
+#include "LineSetting.h"
+#include "ReaderOperations.h"
+
+// The reader of FormHarness sits on COM3 (/dev/ttyS2).
+constexpr int ReaderCom = 3;
+inline const QString ReaderDevice = "/dev/ttyS2";
+
+// The window as a scan leaves it after finding the harness's reader at `lineIndex` of the
+// line-setting table: the port and line setting kept, the reader number shown, ReaderFound.
+inline TfrmModule& ReaderAsFound(FormHarness& h, int lineIndex = 5,
+                                 const QString& language = "English") {
+    h.StoreSettings(
+        {ReaderCom, QString::fromLatin1(LineSettingTable[lineIndex]), lineIndex, language});
+    TfrmModule& form = h.form();
+    form.ScanCommNo = ReaderCom;
+    form.ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
+    form.ScanBaudRateNo = lineIndex;
+    const int number = h.reader.options().readerNumber;
+    form.sbID->setValue(number);
+    form.pnID->setCaption(QString::asprintf("%02d", number));
+    form.ReaderFound = true;
+    return form;
+}
+
+// Wait mode as the operation runs: the hourglass on, the window disabled.
+inline bool InWaitMode(const TfrmModule& form) {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return !form.isEnabled() && cursor && cursor->shape() == Qt::WaitCursor;
+}
+
+// Idle again: the window takes input and the cursor is the default one.
+inline bool Idle(const TfrmModule& form) {
+    return form.isEnabled() && QGuiApplication::overrideCursor() == nullptr;
+}
+
+inline void VerifySuccess(FormHarness& h, const QString& text) {
+    TfrmModule& form = h.form();
+    QCOMPARE(form.pnMsg->caption(), text);
+    QCOMPARE(form.shComm->brushColor(), ColorYellow);
+    QVERIFY(h.tones.Last(1000, 300));
+    QVERIFY(Idle(form));
+}
+
+inline void VerifyFailure(FormHarness& h, const QString& text) {
+    TfrmModule& form = h.form();
+    QCOMPARE(form.pnMsg->caption(), text);
+    QCOMPARE(form.shComm->brushColor(), ColorRed);
+    QVERIFY(h.tones.Last(300, 300));
+    QVERIFY(Idle(form));
+}
+
+// A correct reply frame whose body has `length` characters, the reader number "01" and the
+// serial number "00001234" where the 12-character body of "A00B" has them.
+inline QByteArray PresenceReply(int length) {
+    return ReplyFrame(QByteArray("B01 00001234").leftJustified(length, '0', true));
+}
+
+// The setting operations by name, for tables over all of them.
+using Operation = void (*)(TfrmModule&);
+struct NamedOperation {
+    const char* name;
+    Operation run;
+    const char* failureText;
+};
+inline const NamedOperation SettingOperations[] = {
+    {"reader number", SetReaderId, "Set Reader ID Error"},
+    {"line speed", SetLineSpeed, "Set Reader BaudRate Error"},
+    {"same-card time", SetSameCard, "Set Same Card Error"},
+    {"input polarity", SetInputNoNc, "Set DI NO/NC Error"},
+    {"reader mode", SetReaderMode, "Set Reader Mode Error"},
+    {"radio address", SetRadioAddress, "Set Address Error"},
+    {"radio frequency", SetRadioFrequency, "Set Freq Error"},
+    {"radio channel", SetRadioChannel, "Set Channel Error"},
+    {"RSSI level", SetRssiLevel, "Set RSSI Level Error"},
+    {"factory default", SetFactoryDefault, "Set Default Error"},
+    {"reader reset", ResetReader, "TReader Reset Error"},
+};
