@@ -1,0 +1,121 @@
+// Discovery and tag reading end to end: the real window, QSerialPort and the steady clock
+// against the simulator program on a pseudo-terminal.
+
+#include <QTimer>
+#include <QtTest>
+
+#include "PortFormHarness.h"
+#include "SimulatorProcess.h"
+
+class TestDiscoveryPty : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("VQ880_SIM")) QSKIP("the simulator program is not known");
+    }
+
+    void unlockedScanFindsTheReaderAtItsSpeed() {
+        PortFormHarness h;
+        h.LinkMissingPort(1);
+        SimulatorProcess sim(h.SimulatorLink(2) + QStringList{"--line", "38400,e,8,1", "--serial",
+                                                              "SIM00042", "--reader-number", "23",
+                                                              "--version", "02.10-07"});
+        QVERIFY(sim.started());
+        TfrmModule& f = h.form();
+        f.chkLock->setChecked(false);
+
+        f.btnScan->click();
+
+        QVERIFY(f.ReaderFound);
+        QCOMPARE(f.pnMsg->caption(), QString("Get Reader Info Ok. (COM : #2)"));
+        QCOMPARE(f.pnSerial->caption(), QString("S/N : SIM00042"));
+        QCOMPARE(f.pnID->caption(), QString("23"));
+        QCOMPARE(f.sbID->value(), 23);
+        QCOMPARE(f.pnVersion->caption(), QString("VER : 02.10-07"));
+        QCOMPARE(f.shComm->brushColor(), ColorYellow);
+        // A pseudo-terminal carries no parity, so the first setting at the reader's speed is
+        // heard: "38400,n,8,1".
+        QCOMPARE(f.ScanCommNo, 2);
+        QCOMPARE(f.ScanBaudRateNo, 6);
+        QCOMPARE(f.ScanBaudRate, QString("38400,n,8,1"));
+        QCOMPARE(f.cmbBaudRate->currentIndex(), 6);
+        QVERIFY(h.tones.Last(1000, 300));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(f.isEnabled());
+    }
+
+    void readingRunShowsTheTagsInTurnUntilCancelled() {
+        PortFormHarness h;
+        SimulatorProcess sim(h.SimulatorLink(4) +
+                             QStringList{"--tags", "00000001,0000BC61,80000000"});
+        QVERIFY(sim.started());
+        TfrmModule& f = h.form();
+        f.ScanCommNo = 4;  // where a scan would find it; the saved port is tried first
+        f.btnScan->click();
+        QVERIFY(f.ReaderFound);
+        QStringList shown;
+        h.tones.onBeep = [&](int frequency, int duration) {
+            if (frequency == 1000 && duration == 30) shown << f.pnCardID->caption();
+        };
+        QString captionAtCancel;
+        QTimer::singleShot(1500, &f, [&] {
+            captionAtCancel = f.btnReadCard->text();
+            f.btnReadCard->click();
+        });
+
+        f.btnReadCard->click();
+
+        QCOMPARE(captionAtCancel, QString("Cancel Read TAG"));
+        QVERIFY2(shown.size() >= 6, qPrintable(QString::number(shown.size())));
+        const QStringList tags = {"TAG ID : 0000000001  00000001(H)",
+                                  "TAG ID : 0000048225  0000BC61(H)",
+                                  "TAG ID : -2147483648  80000000(H)"};
+        const qsizetype first = tags.indexOf(shown[0]);
+        QVERIFY(first >= 0);
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            QCOMPARE(shown[i], tags[(first + i) % tags.size()]);
+        QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
+        QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
+        QCOMPARE(f.shComm->brushColor(), ColorYellow);
+        QVERIFY(!f.TagReading);
+        // The port is free again: the simulator's device opens.
+        QtSerialLine other;
+        QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
+        other.Close();
+    }
+
+    void readerThatVanishesLeavesTheRunToItsCancel() {
+        PortFormHarness h;
+        SimulatorProcess sim(h.SimulatorLink(4) + QStringList{"--tags", "00000005"});
+        QVERIFY(sim.started());
+        TfrmModule& f = h.form();
+        f.ScanCommNo = 4;
+        f.btnScan->click();
+        QVERIFY(f.ReaderFound);
+        int tagsBefore = 0, tagsAfter = 0;
+        bool gone = false;
+        h.tones.onBeep = [&](int, int duration) {
+            if (duration == 30) (gone ? tagsAfter : tagsBefore)++;
+        };
+        QTimer::singleShot(600, &f, [&] {
+            sim.Kill();
+            gone = true;
+        });
+        QTimer::singleShot(2000, &f, [&] { f.btnReadCard->click(); });
+
+        f.btnReadCard->click();
+
+        QVERIFY(gone);
+        QVERIFY(tagsBefore > 0);
+        QCOMPARE(tagsAfter, 0);
+        QVERIFY(!f.TagReading);
+        QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
+        QVERIFY(h.tones.Last(1000, 300));
+        QVERIFY(f.btnScan->isEnabled());
+        QVERIFY(f.isEnabled());
+    }
+};
+
+QTEST_MAIN(TestDiscoveryPty)
+#include "tst_discovery_pty.moc"
