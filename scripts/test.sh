@@ -17,6 +17,9 @@ cmake --build build -j"$jobs"
 step "tests"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+step "Debian package"
+scripts/check-package.sh build
+
 step "tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVQ880_SANITIZE=ON -DVQ880_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
