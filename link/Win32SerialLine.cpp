@@ -1,0 +1,122 @@
+#include "Win32SerialLine.h"
+
+#include <windows.h>
+
+namespace {
+
+HANDLE ToHandle(PortHandleType handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+char ParityLetter(Parity parity) {
+    switch (parity) {
+        case Parity::None:
+            return 'n';
+        case Parity::Even:
+            return 'e';
+        case Parity::Odd:
+            return 'o';
+        case Parity::Mark:
+            return 'm';
+        case Parity::Space:
+            return 's';
+    }
+    return 'n';
+}
+
+const char* StopBitsText(StopBits stopBits) {
+    switch (stopBits) {
+        case StopBits::One:
+            return "1";
+        case StopBits::OneAndHalf:
+            return "1.5";
+        case StopBits::Two:
+            return "2";
+    }
+    return "1";
+}
+
+}  // namespace
+
+Win32SerialLine::~Win32SerialLine() {
+    Close();
+}
+
+QByteArray Win32SerialLine::ModeString(const LineParameters& line) {
+    // Flow control is named off explicitly: the parser's own default for it differs between
+    // Windows versions.
+    return QByteArray("baud=") + QByteArray::number(line.baudRate) +
+           " parity=" + ParityLetter(line.parity) + " data=" + QByteArray::number(line.dataBits) +
+           " stop=" + StopBitsText(line.stopBits) + " xon=off odsr=off octs=off";
+}
+
+PortHandleType Win32SerialLine::Open(const QString& devicePath) {
+    Close();
+    if (devicePath.isEmpty()) return InvalidPortHandle;
+    // Read and write, not shared, synchronous: another program holding the port is refused.
+    const HANDLE handle =
+        CreateFileA(devicePath.toLocal8Bit().constData(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return InvalidPortHandle;
+    handle_ = reinterpret_cast<PortHandleType>(handle);
+    return handle_;
+}
+
+bool Win32SerialLine::GetTimeouts(CommTimeouts& timeouts) {
+    COMMTIMEOUTS own{};
+    if (!IsOpen() || !GetCommTimeouts(ToHandle(handle_), &own)) return false;
+    timeouts.ReadIntervalTimeout = own.ReadIntervalTimeout;
+    timeouts.ReadTotalTimeoutMultiplier = own.ReadTotalTimeoutMultiplier;
+    timeouts.ReadTotalTimeoutConstant = own.ReadTotalTimeoutConstant;
+    timeouts.WriteTotalTimeoutMultiplier = own.WriteTotalTimeoutMultiplier;
+    timeouts.WriteTotalTimeoutConstant = own.WriteTotalTimeoutConstant;
+    return true;
+}
+
+bool Win32SerialLine::SetTimeouts(const CommTimeouts& timeouts) {
+    if (!IsOpen()) return false;
+    COMMTIMEOUTS own{};
+    own.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
+    own.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
+    own.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
+    own.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
+    own.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
+    return SetCommTimeouts(ToHandle(handle_), &own) != FALSE;
+}
+
+bool Win32SerialLine::SetLine(const LineParameters& line) {
+    if (!IsOpen()) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    // Start from the port's own state so that what the mode string leaves out stays as it is.
+    if (!GetCommState(ToHandle(handle_), &dcb)) return false;
+    if (!BuildCommDCBA(ModeString(line).constData(), &dcb)) return false;
+    return SetCommState(ToHandle(handle_), &dcb) != FALSE;
+}
+
+qint64 Win32SerialLine::Write(const char* data, qint64 count) {
+    if (!IsOpen() || count <= 0) return 0;
+    DWORD written = 0;
+    if (!WriteFile(ToHandle(handle_), data, DWORD(count), &written, nullptr)) return 0;
+    return qint64(written);
+}
+
+int Win32SerialLine::ReadByte(char* byte) {
+    if (!IsOpen()) return 0;
+    // With the link's timeouts this returns at once with a waiting byte, else after about 1 ms.
+    DWORD read = 0;
+    if (!ReadFile(ToHandle(handle_), byte, 1, &read, nullptr)) return 0;
+    return read == 1 ? 1 : 0;
+}
+
+bool Win32SerialLine::Purge() {
+    if (!IsOpen()) return false;
+    return PurgeComm(ToHandle(handle_),
+                     PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE;
+}
+
+void Win32SerialLine::Close() {
+    if (!IsOpen()) return;
+    CloseHandle(ToHandle(handle_));
+    handle_ = InvalidPortHandle;
+}
