@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "ReaderOperations.h"
+#include "SystemMenu.h"
 
 TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
@@ -42,6 +43,7 @@ void TfrmModule::FormCreate() {
     // maximise box; closeEvent turns away the close requests that still arrive.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    RemoveCloseCommand(*this);
 
     TagReading = false;
     ReaderFound = false;

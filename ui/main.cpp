@@ -5,9 +5,8 @@
 #include <exception>
 #include <optional>
 
-#include "AlsaTonePlayer.h"
 #include "Clock.h"
-#include "QtSerialLine.h"
+#include "PlatformServices.h"
 #include "TfrmModule.h"
 
 namespace {
@@ -33,13 +32,13 @@ int main(int argc, char* argv[]) {
         QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
         QGuiApplication::setDesktopFileName(QStringLiteral("vq880-config"));
 
-        QtSerialLine line;
+        const std::unique_ptr<SerialLine> line = MakeSerialLine();
         SteadyClock clock;
-        AlsaTonePlayer tone;
+        const std::unique_ptr<ToneSink> tone = MakeTonePlayer();
         ModuleServices services;
-        services.line = &line;
+        services.line = line.get();
         services.clock = &clock;
-        services.tone = &tone;
+        services.tone = tone.get();
         services.machineFolder = QStringLiteral(VQ880_MACHINE_FOLDER);
         services.processMessages = [] { QCoreApplication::processEvents(); };
 

@@ -1,0 +1,163 @@
+#include <windows.h>
+
+#include <QByteArray>
+#include <optional>
+#include <utility>
+
+#include "SettingsStore.h"
+
+// The kept settings in the registry, HKEY_LOCAL_MACHINE\Software\TAVIN\ReaderConfig: one place
+// for every user of the PC. The key is opened for each load or save and closed again at once.
+
+namespace {
+
+// RegOpenKeyExA takes the path below the hive without a leading backslash.
+const char* const kKeyPath = "Software\\TAVIN\\ReaderConfig";
+constexpr int kLastLineSettingIndex = 11;
+
+// A key handle closed when it goes out of scope, however the steps before ended.
+class OpenKey {
+  public:
+    OpenKey() = default;
+    ~OpenKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// What a value holds: missing, of the type asked for (with its content), or of another type.
+template <typename T>
+struct Read {
+    enum class State { Missing, Found, WrongType } state = State::Missing;
+    T value{};
+};
+
+Read<int> ReadInteger(HKEY key, const char* name) {
+    Read<int> result;
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD size = sizeof(number);
+    const LONG status =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
+    if (status == ERROR_FILE_NOT_FOUND) return result;
+    // A value of another type, or one too long for a 32-bit integer, stops the loading.
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(number)) {
+        result.state = Read<int>::State::WrongType;
+        return result;
+    }
+    result.state = Read<int>::State::Found;
+    result.value = int(qint32(number));
+    return result;
+}
+
+Read<QString> ReadText(HKEY key, const char* name) {
+    Read<QString> result;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND) return result;
+    // An expandable text is taken as stored, without expanding it.
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        result.state = Read<QString>::State::WrongType;
+        return result;
+    }
+    QByteArray bytes(int(size), '\0');
+    if (size > 0) {
+        status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
+                                  &size);
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+            result.state = Read<QString>::State::WrongType;
+            return result;
+        }
+        bytes.truncate(int(size));
+    }
+    // The stored text ends at its first zero character; an empty value is the empty text.
+    const int end = bytes.indexOf('\0');
+    if (end >= 0) bytes.truncate(end);
+    result.state = Read<QString>::State::Found;
+    result.value = QString::fromLocal8Bit(bytes);
+    return result;
+}
+
+bool WriteInteger(HKEY key, const char* name, int number) {
+    const DWORD value = DWORD(qint32(number));
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value)) == ERROR_SUCCESS;
+}
+
+bool WriteText(HKEY key, const char* name, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    // The stored size counts the closing zero character.
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.constData()),
+                          DWORD(bytes.size() + 1)) == ERROR_SUCCESS;
+}
+
+// Opens the key for writing, creating it (non-volatile) when missing.
+bool CreateForWriting(OpenKey& key) {
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS, nullptr, key.out(), nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(QString machineFolder) : folder_(std::move(machineFolder)) {}
+
+QString SettingsStore::filePath() const {
+    return QStringLiteral("HKEY_LOCAL_MACHINE\\") + QString::fromLatin1(kKeyPath);
+}
+
+void SettingsStore::Load(KeptSettings& settings) const {
+    OpenKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_ALL_ACCESS, key.out());
+    // An ordinary user may not change the key; reading it needs no more than read access, so
+    // the kept port and language still hold for that user.
+    if (status == ERROR_ACCESS_DENIED)
+        status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, key.out());
+    if (status != ERROR_SUCCESS) return;
+    const KeptSettings defaults;
+
+    const Read<int> commNo = ReadInteger(key.get(), "ScanCommNo");
+    if (commNo.state == Read<int>::State::WrongType) return;
+    settings.ScanCommNo =
+        commNo.state == Read<int>::State::Found ? commNo.value : defaults.ScanCommNo;
+
+    const Read<QString> baudRate = ReadText(key.get(), "ScanBaudRate");
+    if (baudRate.state == Read<QString>::State::WrongType) return;
+    settings.ScanBaudRate =
+        baudRate.state == Read<QString>::State::Found ? baudRate.value : defaults.ScanBaudRate;
+
+    const Read<int> baudRateNo = ReadInteger(key.get(), "ScanBaudRateNo");
+    if (baudRateNo.state == Read<int>::State::WrongType) return;
+    // An index outside the line-setting table would select nothing; it counts as missing.
+    const bool indexInTable = baudRateNo.state == Read<int>::State::Found &&
+                              baudRateNo.value >= 0 && baudRateNo.value <= kLastLineSettingIndex;
+    settings.ScanBaudRateNo = indexInTable ? baudRateNo.value : defaults.ScanBaudRateNo;
+
+    const Read<QString> language = ReadText(key.get(), "LanguageFlag");
+    if (language.state == Read<QString>::State::WrongType) return;
+    settings.LanguageFlag =
+        language.state == Read<QString>::State::Found ? language.value : defaults.LanguageFlag;
+}
+
+void SettingsStore::SaveScan(int scanCommNo, int scanBaudRateNo, const QString& scanBaudRate) {
+    OpenKey key;
+    if (!CreateForWriting(key)) return;
+    // In this order; a refused write leaves the ones before it written and skips the rest.
+    if (!WriteInteger(key.get(), "ScanCommNo", scanCommNo)) return;
+    if (!WriteInteger(key.get(), "ScanBaudRateNo", scanBaudRateNo)) return;
+    WriteText(key.get(), "ScanBaudRate", scanBaudRate);
+}
+
+void SettingsStore::SaveLanguage(const QString& languageFlag) {
+    OpenKey key;
+    if (!CreateForWriting(key)) return;
+    WriteText(key.get(), "LanguageFlag", languageFlag);
+}

@@ -1,0 +1,8 @@
+#include "SystemMenu.h"
+
+#include <QWidget>
+
+// The window's flags already leave out the close box, and its close handler turns away the
+// requests that still come (title bar, Alt+F4); an X11 or Wayland window manager offers no
+// system menu of the program's own to change.
+void RemoveCloseCommand(QWidget&) {}
