@@ -137,6 +137,11 @@ class Simulator {
         process_.waitForFinished(3000);
     }
     bool ready() const { return ready_; }
+    // The reader vanishes at once, as when its USB adapter is pulled out.
+    void Kill() {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
 
   private:
     QProcess process_;
@@ -333,6 +338,51 @@ void BenchSavedPort(int rounds) {
         floorMs - OutcomeToneMs);
 }
 
+// A reader that vanishes in the middle of a run: the passes go on failing, and should cost no
+// more processor time than waiting for a silent reader.
+void BenchVanishedReader(int seconds) {
+    Rig rig;
+    rig.Free(3);
+    auto sim = std::make_unique<Simulator>(rig.folder.path(), 3,
+                                           QStringList{"--line", "19200,e,8,1", "--tags", "1"});
+    if (!sim->ready()) {
+        std::printf("vanished reader: the simulator did not start\n");
+        return;
+    }
+    TfrmModule& form = rig.Form();
+    form.ScanCommNo = 3;
+    form.ScanBaudRate = "19200,e,8,1";
+    form.ReaderFound = true;
+    rig.line.Reset();
+    double cpuAtKill = 0;
+    qint64 killNs = 0;
+    size_t exchangesAtKill = 0;
+    QTimer::singleShot(1000, &form, [&] {
+        sim->Kill();
+        cpuAtKill = CpuSeconds();
+        killNs = rig.line.clock.nsecsElapsed();
+        exchangesAtKill = rig.line.exchanges.size();
+    });
+    double cpuAtCancel = 0;
+    qint64 cancelNs = 0;
+    size_t exchangesAtCancel = 0;
+    QTimer::singleShot(1000 + seconds * 1000, &form, [&] {
+        cpuAtCancel = CpuSeconds();
+        cancelNs = rig.line.clock.nsecsElapsed();
+        exchangesAtCancel = rig.line.exchanges.size();
+        form.btnReadCard->click();
+    });
+    form.btnReadCard->click();
+    const double wallS = double(cancelNs - killNs) / 1e9;
+    const size_t passes = exchangesAtCancel - exchangesAtKill;
+    std::printf(
+        "vanished reader, %d s after the simulator was killed: %zu passes (%.1f ms a pass; "
+        "floor %.0f ms: turns, writing pauses, window), processor %.2f %% of a core; the run "
+        "ended on the cancel click\n",
+        seconds, passes, passes ? wallS * 1000 / double(passes) : 0.0,
+        TurnsMs + WritePausesMs + ReplyWindowMs, (cpuAtCancel - cpuAtKill) / wallS * 100);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -359,6 +409,7 @@ int main(int argc, char* argv[]) {
     if (reading)
         for (const char* line : {"19200,e,8,1", "115200,n,8,1"})
             for (bool tag : {true, false}) BenchReading(QString::fromLatin1(line), tag, seconds);
+    if (reading) BenchVanishedReader(seconds);
     if (scan) {
         BenchLockedScan(3);
         BenchSavedPort(5);
