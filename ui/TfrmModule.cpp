@@ -21,6 +21,7 @@ TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     store_ = std::make_unique<SettingsStore>(services_.machineFolder);
     CreateControls();
     FormCreate();
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
 }
 
 TfrmModule::~TfrmModule() = default;
@@ -247,11 +248,18 @@ void TfrmModule::btnExitClick() {
 
 void TfrmModule::closeEvent(QCloseEvent* event) {
     // Only btnExit closes the window; the title bar and Alt+F4 do not. A desktop logout or
-    // shutdown asks while the session is being saved, and is never held up.
-    if (exitRequested_ || (qApp && qApp->isSavingSession()))
+    // shutdown asks while the session is being saved, or asks the application to quit; it is
+    // never held up.
+    if (exitRequested_ || quitRequested_ || (qApp && qApp->isSavingSession()))
         event->accept();
     else
         event->ignore();
+}
+
+bool TfrmModule::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
+        quitRequested_ = true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmModule::showEvent(QShowEvent* event) {

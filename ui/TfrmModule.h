@@ -167,6 +167,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Enter presses the focused push button, or else the default button btnScan.
     void keyPressEvent(QKeyEvent* event) override;
+    // Notes the application's quit request of a desktop logout.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -185,4 +187,5 @@ private:
     bool exitRequested_ = false;
     bool shown_ = false;
     int handlerDepth_ = 0;
+    bool quitRequested_ = false;
 };
