@@ -13,7 +13,7 @@
 
 // The reader of FormHarness sits on COM3 (/dev/ttyS2).
 constexpr int ReaderCom = 3;
-inline const QString ReaderDevice = "/dev/ttyS2";
+inline const QString ReaderDevice = PortNames::DefaultDevice(ReaderCom);
 
 // The window as a scan leaves it after finding the harness's reader at `lineIndex` of the
 // line-setting table: the port and line setting kept, the reader number shown, ReaderFound.

@@ -26,6 +26,9 @@
 #include "TfrmModule.h"
 #include "ToneSink.h"
 #include "VirtualClock.h"
+#ifdef _WIN32
+#include "PrivateRegistry.h"
+#endif
 
 // A speaker that records each tone and lets its duration pass on the given clock, as a real
 // tone blocks for it.
@@ -168,7 +171,8 @@ class ObservedLine final : public SerialLine {
 // and port links can be put in place first.
 class FormHarness {
   public:
-    explicit FormHarness(ReaderOptions options = {}, QString readerDevice = "/dev/ttyS2")
+    explicit FormHarness(ReaderOptions options = {},
+                         QString readerDevice = PortNames::DefaultDevice(3))
         : reader(std::move(options)),
           line(reader, clock, std::move(readerDevice)),
           observed(line),
@@ -186,7 +190,11 @@ class FormHarness {
         return settings;
     }
     bool SettingsFileExists() const {
+#ifdef _WIN32
+        return PrivateRegistry::SettingsKeyExists();
+#else
         return QFile::exists(SettingsStore(machineFolder.path()).filePath());
+#endif
     }
     // Assigns a COM number to a device, as ports/COMn in the machine folder.
     void LinkPort(int comNumber, const QString& devicePath) {
@@ -227,7 +235,9 @@ class FormHarness {
     }
 
     // Every command text the tool wrote, decoded from the line.
-    QList<QByteArray> CommandsSent() const { return CommandTexts(line.written()); }
+    QList<QByteArray> CommandsSent() const {
+        return CommandTexts(line.written());
+    }
 
     VirtualClock clock;
     ReaderModel reader;
@@ -235,6 +245,10 @@ class FormHarness {
     ObservedLine observed;
     ToneRecorder tones;
     QTemporaryDir machineFolder;
+#ifdef _WIN32
+    // The kept settings of this harness alone, as its machine folder holds them on Linux.
+    PrivateRegistry registry;
+#endif
 
   private:
     std::unique_ptr<TfrmModule> form_;
