@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Cross-builds Qt's base module for 64-bit Windows (MinGW-w64) from Debian's own source of the
+# same Qt the Linux build uses, so the Windows program is built from sources the archive ships.
+# The result is kept in a cache folder keyed by this script and the source version; a later run
+# with both unchanged reuses it. Prints the path of the installed Qt on its last line.
+# Usage: scripts/build-qt-mingw.sh [cache-root]     (default /var/cache/vq880)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(dirname "$here")
+cache_root=${1:-${VQ880_QT_CACHE:-/var/cache/vq880}}
+jobs=$(nproc)
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+need=(dpkg-dev g++-mingw-w64-x86-64-posix mingw-w64 mingw-w64-tools cmake ninja-build
+      qt6-base-dev qt6-base-dev-tools)
+missing=()
+for p in "${need[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}" >&2
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >&2
+fi
+
+# The source version is that of the host Qt: the Windows Qt must match the host tools.
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+key=$(printf '%s\n%s\n' "$version" "$(sha256sum "$here/build-qt-mingw.sh" \
+      "$top/cmake/mingw-w64.cmake" | cut -d' ' -f1)" | sha256sum | cut -c1-16)
+dest="$cache_root/qt-mingw-$key"
+if [ -f "$dest/done" ]; then
+    echo "$dest/qt"
+    exit 0
+fi
+
+# A deb-src entry for the archive the machine already uses.
+src_list=/etc/apt/sources.list.d/vq880-debian-src.sources
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
+   ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null |
+             grep -v security | head -n1)
+    mirror=${mirror:-http://deb.debian.org/debian}
+    printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: %s\n' \
+        "$mirror" /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee "$src_list" >/dev/null
+    $sudo apt-get update -qq
+fi
+
+work="$cache_root/work-$key"
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+echo "Fetching the source of qt6-base $version" >&2
+apt-get source -qq --download-only "qt6-base=$version" >&2
+dpkg-source --no-check -x qt6-base_*.dsc src >&2
+
+# Debian's source drops the tablet library; Windows' other third-party parts stay bundled.
+echo "Configuring" >&2
+start=$(date +%s)
+cmake -S src -B build -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$dest/qt" \
+    -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=ON \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DINPUT_opengl=no -DFEATURE_opengl=OFF \
+    -DFEATURE_directwrite3=OFF \
+    -DFEATURE_tabletevent=OFF -DFEATURE_wintab=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+    -DFEATURE_testlib=ON -DFEATURE_gui=ON -DFEATURE_widgets=ON \
+    -DFEATURE_vulkan=OFF -DFEATURE_accessibility=ON \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=ON \
+    -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_brotli=OFF \
+    -DFEATURE_sql_sqlite=OFF >&2
+echo "configure: $(( $(date +%s) - start )) s" >&2
+start=$(date +%s)
+cmake --build build --parallel "$jobs" >&2
+echo "build: $(( $(date +%s) - start )) s" >&2
+cmake --install build >&2
+touch "$dest/done"
+rm -rf "$work"
+echo "$dest/qt"
