@@ -1,6 +1,4 @@
 // The reader number and the line setting of the reader's serial line.
-#include <memory>
-
 #include "LineSetting.h"
 #include "ReaderLink.h"
 #include "ReaderOperations.h"
@@ -26,8 +24,8 @@ void SetReaderId(TfrmModule& form) {
 void SetLineSpeed(TfrmModule& form) {
     const int index = form.cmbBaudRate->currentIndex();
     if (index < 0 || index >= int(LineSettingTable.size())) {
-        // No line setting selected (a stored index outside the table): there is nothing to
-        // send, and the port is not touched.
+        // No line setting selected: there is nothing in the table to send, so the port is
+        // not touched.
         const WaitModeScope waitMode(form);
         if (!form.ReaderFound)
             RefuseWithoutReader(form);
@@ -37,22 +35,22 @@ void SetLineSpeed(TfrmModule& form) {
     }
 
     // The index the confirmed command carried, so that the tool follows the reader there.
-    auto sentIndex = std::make_shared<int>(-1);
+    int sentIndex = -1;
     ReaderSetting setting;
     setting.startText = [&form] {
         return form.Text(RowSetReaderBaudRate) + " = " + form.cmbBaudRate->currentText();
     };
     setting.successText = form.Text(RowSetReaderBaudRateOk);
     setting.failureText = form.Text(RowSetReaderBaudRateError);
-    setting.commandRule = [&form, sentIndex] {
-        *sentIndex = form.cmbBaudRate->currentIndex();
-        return LineSpeedCommand(*sentIndex);
+    setting.commandRule = [&form, &sentIndex] {
+        sentIndex = form.cmbBaudRate->currentIndex();
+        return LineSpeedCommand(sentIndex);
     };
     // The reader listens at the new line setting from now on; the kept settings follow only
     // when a scan finds it there.
-    setting.successAction = [&form, sentIndex] {
-        form.ScanBaudRateNo = *sentIndex;
-        form.ScanBaudRate = QString::fromLatin1(LineSettingTable[*sentIndex]);
+    setting.successAction = [&form, &sentIndex] {
+        form.ScanBaudRateNo = sentIndex;
+        form.ScanBaudRate = QString::fromLatin1(LineSettingTable[sentIndex]);
     };
     ApplyReaderSetting(form, setting);
 }
