@@ -198,7 +198,9 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
         setEnabled(true);
     }
-    QMessageBox::critical(this, QGuiApplication::applicationDisplayName(), failure);
+    // A box owned by a disabled window would be disabled with it.
+    QMessageBox::critical(isEnabled() ? this : nullptr, QGuiApplication::applicationDisplayName(),
+                          failure);
 }
 
 void TfrmModule::btnScanClick() {
