@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -256,6 +257,44 @@ class SimProgramTest : public QObject {
         QVERIFY(sim.process().waitForFinished(5000));
         QCOMPARE(sim.process().exitCode(), 0);
         QVERIFY(!ValidReply(tool.Receive(100)));
+    }
+
+    void servesAGivenDeviceAndGivesItsSettingsBack() {
+        // A terminal pair of the test's own stands in for a null-modem cable: the simulator
+        // serves the slave as it would a real device, the test talks on the master.
+        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLocal8Bit(ptsname(master));
+        const int holder = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios before{};
+        QVERIFY(tcgetattr(holder, &before) == 0);
+        {
+            SimulatorProcess sim({"--device", slave, "--line", "9600,n,8,1"});
+            QVERIFY(sim.started());
+            QCOMPARE(sim.device(), slave);
+            QVERIFY(WaitFor([&] {
+                termios now{};
+                return tcgetattr(holder, &now) == 0 && !(now.c_lflag & ICANON);
+            }));  // the reader's end is raw
+            const QByteArray frame = CommandFrame("A00B");
+            QCOMPARE(::write(master, frame.constData(), frame.size()), ssize_t(frame.size()));
+            QByteArray reply;
+            pollfd p{master, POLLIN, 0};
+            while (!reply.endsWith('\r') && ::poll(&p, 1, 2000) > 0) {
+                char buffer[64];
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n <= 0) break;
+                reply.append(buffer, int(n));
+            }
+            QCOMPARE(reply.size(), 16);
+            QVERIFY(ValidReply(reply));
+        }
+        termios after{};
+        QVERIFY(tcgetattr(holder, &after) == 0);
+        QCOMPARE(after.c_lflag, before.c_lflag);
+        QCOMPARE(after.c_iflag, before.c_iflag);
+        ::close(holder);
+        ::close(master);
     }
 
     void theFloodFaultSendsMoreThanABuffer() {
