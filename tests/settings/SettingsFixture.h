@@ -9,9 +9,10 @@
 #include "FormHarness.h"
 #include "FrameCodec.h"
 #include "LineSetting.h"
+#include "PortNames.h"
 #include "ReaderOperations.h"
 
-// The reader of FormHarness sits on COM3 (/dev/ttyS2).
+// The reader of FormHarness sits on COM3.
 constexpr int ReaderCom = 3;
 inline const QString ReaderDevice = PortNames::DefaultDevice(ReaderCom);
 
