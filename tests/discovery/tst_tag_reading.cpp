@@ -18,6 +18,22 @@ QByteArray TagReply(const QByteArray& tagText) {
     return ReplyFrame("F01ID" + tagText);
 }
 
+// Notes the order in which watched widgets change between enabled and disabled.
+class EnabledChanges : public QObject {
+  public:
+    explicit EnabledChanges(const QList<QWidget*>& widgets) {
+        for (QWidget* w : widgets) w->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            auto* w = static_cast<QWidget*>(watched);
+            (w->isEnabled() ? enabled : disabled) << w->objectName();
+        }
+        return false;
+    }
+    QStringList disabled, enabled;
+};
+
 struct SentCommand {
     QByteArray text;
     quint64 atUs = 0;
@@ -39,6 +55,7 @@ class TestTagReading : public QObject {
     void cancelEndsAfterThePassInProgress();
     void clickWhileStoppingStartsNoSecondRun();
     void controlsDuringARun();
+    void controlsAreLockedAndFreedInTheirOrder();
     void portTakenShowsTheErrorAndTheNextClickTriesAgain();
     void vanishedReaderKeepsTheRunQuietUntilCancelled();
 };
@@ -294,6 +311,27 @@ void TestTagReading::controlsDuringARun() {
     for (QWidget* w : LockedControls(f)) QVERIFY(w->isEnabled());
     QVERIFY(f.btnReset->isEnabled());
     QVERIFY(!f.tmrBusy->isActive());
+}
+
+void TestTagReading::controlsAreLockedAndFreedInTheirOrder() {
+    FormHarness h;
+    QVERIFY(h.FindReader());
+    // btnFactory sits inside gbDefault: its own change shows only while the group is enabled,
+    // so the order is watched on the other eleven.
+    QList<QWidget*> watched = LockedControls(h.form());
+    watched.removeOne(h.form().btnFactory);
+    QStringList names;
+    for (int i = 0; i < watched.size(); ++i) {
+        watched[i]->setObjectName(QString("control %1").arg(i));
+        names << watched[i]->objectName();
+    }
+    EnabledChanges changes(watched);
+
+    h.ReadTagsFor(300);
+
+    QCOMPARE(changes.disabled, names);
+    QCOMPARE(changes.enabled, names);
+    QVERIFY(h.form().btnFactory->isEnabled());
 }
 
 void TestTagReading::portTakenShowsTheErrorAndTheNextClickTriesAgain() {
