@@ -15,9 +15,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "AlsaTonePlayer.h"
 #include "Clock.h"
-#include "QtSerialLine.h"
+#include "PlatformServices.h"
 #include "TfrmModule.h"
 
 namespace {
@@ -61,13 +60,13 @@ class FirstPaint : public QObject {
 // One start of the window as the program makes it; prints "painted <ns> <KiB>".
 int RunWindow(int argc, char* argv[], const QString& machineFolder) {
     QApplication application(argc, argv);
-    QtSerialLine line;
+    const std::unique_ptr<SerialLine> line = MakeSerialLine();
     SteadyClock clock;
-    AlsaTonePlayer tone;
+    const std::unique_ptr<ToneSink> tone = MakeTonePlayer();
     ModuleServices services;
-    services.line = &line;
+    services.line = line.get();
     services.clock = &clock;
-    services.tone = &tone;
+    services.tone = tone.get();
     services.machineFolder = machineFolder;
     TfrmModule window(services);
     FirstPaint watcher([&] {

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "Clock.h"
-#include "QtSerialLine.h"
+#include "PlatformServices.h"
 #include "SettingsStore.h"
 #include "TfrmModule.h"
 #include "ToneSink.h"
@@ -30,11 +30,11 @@ int main(int argc, char* argv[]) {
     QTemporaryDir machineFolder;
     SettingsStore(machineFolder.path()).SaveLanguage(arguments[1]);
 
-    QtSerialLine line;
+    const std::unique_ptr<SerialLine> line = MakeSerialLine();
     SteadyClock clock;
     SilentTone tone;
     ModuleServices services;
-    services.line = &line;
+    services.line = line.get();
     services.clock = &clock;
     services.tone = &tone;
     services.machineFolder = machineFolder.path();
