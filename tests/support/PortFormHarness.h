@@ -3,7 +3,8 @@
 // The tool's window on Qt's offscreen platform with the program's own serial line, steady clock
 // and message processing: for end-to-end tests against the simulator program on a
 // pseudo-terminal (SimulatorProcess.h). Only the speaker is replaced, by a recorder that waits
-// out each tone as the real one does.
+// out each tone as the real one does (or, where a test asks, lets no time pass at all). The
+// line is watched on its way through (ObservedLine), so a test can act on each command sent.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,7 +20,10 @@
 
 class PortFormHarness {
   public:
-    PortFormHarness() : tones(clock) {}
+    enum class ToneTime { Waited, NotWaited };
+
+    explicit PortFormHarness(ToneTime toneTime = ToneTime::Waited)
+        : tones(toneTime == ToneTime::Waited ? static_cast<Clock&>(clock) : toneClock) {}
 
     // A COM number that stands for nothing: opening it fails at once, whatever the machine has.
     void LinkMissingPort(int comNumber) {
@@ -37,7 +41,7 @@ class PortFormHarness {
     TfrmModule& form() {
         if (!form_) {
             ModuleServices s;
-            s.line = &line;
+            s.line = &observed;
             s.clock = &clock;
             s.tone = &tones;
             s.machineFolder = machineFolder.path();
@@ -51,7 +55,9 @@ class PortFormHarness {
 
     QTemporaryDir machineFolder;
     QtSerialLine line;
+    ObservedLine observed{line};
     SteadyClock clock;
+    VirtualClock toneClock;  // the tones' own time when they are not waited out
     ToneRecorder tones;
 
   private:
