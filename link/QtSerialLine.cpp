@@ -1,6 +1,7 @@
 #include "QtSerialLine.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 namespace {
@@ -42,6 +43,9 @@ QtSerialLine::QtSerialLine() : timeouts_(DeviceTimeouts) {}
 
 PortHandleType QtSerialLine::Open(const QString& devicePath) {
     if (port_.isOpen()) port_.close();
+    // A device that is not there fails at once: a scan passes over a dozen of them, and the
+    // port's lock file would otherwise be written and flushed for each.
+    if (!QFileInfo::exists(devicePath)) return InvalidPortHandle;
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
     // must not fail the open. The line is applied parameter by parameter afterwards.
