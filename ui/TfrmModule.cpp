@@ -250,7 +250,7 @@ void TfrmModule::btnExitClick() {
 
 void TfrmModule::closeEvent(QCloseEvent* event) {
     // Only btnExit closes the window; the title bar and Alt+F4 do not. A desktop logout or
-    // shutdown asks while the session is being saved, or asks the application to quit; it is
+    // shutdown asks while the desktop saves its state, or asks the application to quit; it is
     // never held up.
     if (exitRequested_ || quitRequested_ || (qApp && qApp->isSavingSession()))
         event->accept();

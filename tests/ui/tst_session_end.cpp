@@ -13,7 +13,7 @@ class SessionEndTest : public QObject {
         TfrmModule& f = h.form();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(!f.close());  // still refused before
-        // A session manager's "die" reaches the application as a quit request.
+        // The desktop ending the program at logout reaches it as a quit request.
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
         QVERIFY(!f.isVisible());
