@@ -129,7 +129,9 @@ void TfrmModule::CreateControls() {
     btnEng = MakeButton(this, "btnEng", 359, 448, 90, 24, "English");
     btnEng->setFont(SansFont(13, false));
     QPalette red = btnEng->palette();
-    red.setColor(QPalette::ButtonText, ColorRed);
+    // Red while it can be clicked; greyed like the others while tags are read.
+    red.setColor(QPalette::Active, QPalette::ButtonText, ColorRed);
+    red.setColor(QPalette::Inactive, QPalette::ButtonText, ColorRed);
     btnEng->setPalette(red);
     const qreal ratio = devicePixelRatioF();
     btnGB = MakeButton(this, "btnGB", 460, 448, 89, 24, QString());

@@ -79,6 +79,9 @@ void MainWindowTest::firstStartWithoutStoredSettings() {
     QCOMPARE(f.btnReset->text(), QString("Reader Reset"));
     QCOMPARE(f.btnFactory->text(), QString("Factory Default"));
     QCOMPARE(f.btnEng->text(), QString("English"));
+    // Red while usable, and not red once disabled, so a locked button does not look clickable.
+    QCOMPARE(f.btnEng->palette().color(QPalette::Active, QPalette::ButtonText), ColorRed);
+    QVERIFY(f.btnEng->palette().color(QPalette::Disabled, QPalette::ButtonText) != ColorRed);
     QVERIFY(f.btnGB->text().isEmpty());
     QVERIFY(!f.btnGB->icon().isNull());
     QVERIFY(f.btnBIG5->text().isEmpty());
