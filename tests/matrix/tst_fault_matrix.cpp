@@ -229,6 +229,9 @@ void FaultMatrixTest::cell() {
         run = ReadTagsAndCancel(h, form);
         record.shown = TagsText(int(run.tagsShown.size()), form.pnCardID->caption());
     } else {
+        // The radio buttons start disabled and stay so: only their handlers reach them.
+        QVERIFY(!form.btnAddr->isEnabled() && !form.btnFreq->isEnabled() &&
+                !form.btnChannel->isEnabled());
         PrepareControls(form, op);
         RunSettingOperation(form, op);
         record.shown = form.pnMsg->caption();
