@@ -36,4 +36,7 @@ mkdir -p build-fuzz/corpus
 build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=build-fuzz/ build-fuzz/corpus 2>&1 | tail -n 15
 
+step "the Windows build under Wine"
+scripts/test-windows.sh
+
 step "all tests passed"

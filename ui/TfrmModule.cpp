@@ -43,7 +43,8 @@ void TfrmModule::FormCreate() {
     // A fixed title bar with the system menu and the minimise box, but neither a close nor a
     // maximise box; closeEvent turns away the close requests that still arrive.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     RemoveCloseCommand(*this);
 
     TagReading = false;
