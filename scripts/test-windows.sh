@@ -10,7 +10,7 @@ source scripts/windows-build.sh
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()
-for p in wine wine64 xvfb xauth; do
+for p in wine wine64 xvfb xauth x11-utils unzip; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -74,3 +74,12 @@ wine_platform windows
 wineserver -k 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$build_win" --output-on-failure -L display
+
+step "the package: zip, installer, the installed program, uninstalling"
+package=$(scripts/package-windows.sh)
+printf '%s\n' "$package" | grep -E '^(program folder|zip|installer):'
+zip=$(printf '%s\n' "$package" | grep '\.zip$')
+setup=$(printf '%s\n' "$package" | grep -- '-setup\.exe$')
+unzip -tq "$zip" >/dev/null
+unzip -l "$zip" | grep -q '/platforms/qwindows\.dll$'
+scripts/check-windows-install.sh "$setup"

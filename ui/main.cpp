@@ -5,7 +5,6 @@
 #include <exception>
 #include <optional>
 
-#include "Clock.h"
 #include "PlatformServices.h"
 #include "TfrmModule.h"
 
@@ -32,17 +31,8 @@ int main(int argc, char* argv[]) {
         QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
         QGuiApplication::setDesktopFileName(QStringLiteral("vq880-config"));
 
-        const std::unique_ptr<SerialLine> line = MakeSerialLine();
-        SteadyClock clock;
-        const std::unique_ptr<ToneSink> tone = MakeTonePlayer();
-        ModuleServices services;
-        services.line = line.get();
-        services.clock = &clock;
-        services.tone = tone.get();
-        services.machineFolder = QStringLiteral(VQ880_MACHINE_FOLDER);
-        services.processMessages = [] { QCoreApplication::processEvents(); };
-
-        TfrmModule frmModule(services);
+        const ProgramServices services(QStringLiteral(VQ880_MACHINE_FOLDER));
+        TfrmModule frmModule(services.services());
         frmModule.show();
         application->exec();
         return 0;

@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "Clock.h"
 #include "PlatformServices.h"
 #include "TfrmModule.h"
 
@@ -60,15 +59,8 @@ class FirstPaint : public QObject {
 // One start of the window as the program makes it; prints "painted <ns> <KiB>".
 int RunWindow(int argc, char* argv[], const QString& machineFolder) {
     QApplication application(argc, argv);
-    const std::unique_ptr<SerialLine> line = MakeSerialLine();
-    SteadyClock clock;
-    const std::unique_ptr<ToneSink> tone = MakeTonePlayer();
-    ModuleServices services;
-    services.line = line.get();
-    services.clock = &clock;
-    services.tone = tone.get();
-    services.machineFolder = machineFolder;
-    TfrmModule window(services);
+    const ProgramServices services(machineFolder);
+    TfrmModule window(services.services());
     FirstPaint watcher([&] {
         const qint64 paintedNs = MonotonicNs();
         // Let the window settle a little, as it does when it waits for the first click.
