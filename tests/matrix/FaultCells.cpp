@@ -57,13 +57,13 @@ OutcomeTexts TextsOf(Operation operation) {
 bool ReplyPasses(Fault fault, const QByteArray& command) {
     switch (fault) {
         case Fault::None:
-        case Fault::ReplyAt110:   // inside the 120 ms window
+        case Fault::ReplyAt100:   // inside the 120 ms window, with room for the reply itself
         case Fault::WrongLength:  // a correct frame; only callers that test the length refuse it
             return true;
         case Fault::LowerCaseCheck:
             return !LowerCaseSpoils(command);
         case Fault::Silent:
-        case Fault::ReplyAt130:  // after the window has closed
+        case Fault::ReplyAt140:  // well after the window has closed
         case Fault::WrongCheck:
         case Fault::Noise:  // the first byte is not the LF
         case Fault::Echo:   // the first byte is the command's TAB
@@ -85,7 +85,7 @@ QList<Operation> AllOperations() {
 }
 
 QList<Fault> AllFaults() {
-    return {Fault::None,       Fault::Silent,         Fault::ReplyAt110,  Fault::ReplyAt130,
+    return {Fault::None,       Fault::Silent,         Fault::ReplyAt100,  Fault::ReplyAt140,
             Fault::WrongCheck, Fault::LowerCaseCheck, Fault::WrongLength, Fault::Noise,
             Fault::Echo,       Fault::Flood,          Fault::Vanishes};
 }
@@ -128,10 +128,10 @@ QString FaultName(Fault fault) {
             return "no fault";
         case Fault::Silent:
             return "silent";
-        case Fault::ReplyAt110:
-            return "reply at 110 ms";
-        case Fault::ReplyAt130:
-            return "reply at 130 ms";
+        case Fault::ReplyAt100:
+            return "reply at 100 ms";
+        case Fault::ReplyAt140:
+            return "reply at 140 ms";
         case Fault::WrongCheck:
             return "wrong check";
         case Fault::LowerCaseCheck:
@@ -174,10 +174,10 @@ QStringList FaultArguments(Operation operation, Fault fault) {
             return {};
         case Fault::Silent:
             return {"--fault", "silent"};
-        case Fault::ReplyAt110:
-            return {"--reply-delay", "110"};
-        case Fault::ReplyAt130:
-            return {"--reply-delay", "130"};
+        case Fault::ReplyAt100:
+            return {"--reply-delay", "100"};
+        case Fault::ReplyAt140:
+            return {"--reply-delay", "140"};
         case Fault::WrongCheck:
             return {"--fault", "wrong-check"};
         case Fault::LowerCaseCheck:

@@ -30,8 +30,8 @@ enum class Operation {
 enum class Fault {
     None,
     Silent,
-    ReplyAt110,
-    ReplyAt130,
+    ReplyAt100,
+    ReplyAt140,
     WrongCheck,
     LowerCaseCheck,
     WrongLength,

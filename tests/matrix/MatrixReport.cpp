@@ -24,8 +24,8 @@ Faults, as the simulated reader (`vq880-sim`) injects them:
 |---|---|
 | no fault | answers every command at once (2 ms) |
 | silent | never answers |
-| reply at 110 ms | answers 110 ms after the command's CR: inside the 120 ms reply window |
-| reply at 130 ms | answers 130 ms after the command's CR: after the window has closed |
+| reply at 100 ms | answers 100 ms after the command's CR: inside the 120 ms reply window |
+| reply at 140 ms | answers 140 ms after the command's CR: after the window has closed |
 | wrong check | check characters that do not match the reply |
 | lower-case check | the right check characters in lower case |
 | wrong length | a correct frame with one body character too many |
