@@ -15,16 +15,7 @@ sudo=""
 
 need=(dpkg-dev g++-mingw-w64-x86-64-posix mingw-w64 mingw-w64-tools cmake ninja-build
       qt6-base-dev qt6-base-dev-tools)
-missing=()
-for p in "${need[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}" >&2
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >&2
-fi
+"$here/deps.sh" --packages "${need[@]}" >&2
 
 # The source version is that of the host Qt: the Windows Qt must match the host tools.
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev)

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when they are missing.
-# Usage: scripts/deps.sh run|test
+# Usage: scripts/deps.sh run|test          what the tool itself needs
+#        scripts/deps.sh --packages NAME...  the named packages (the Windows scripts' own)
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev libqt6serialport6-dev libasound2-dev
-          fonts-wqy-microhei)
-if [ "${1:-run}" = test ]; then
-    packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps imagemagick dpkg-dev lintian file)
+if [ "${1:-}" = --packages ]; then
+    shift
+    packages=("$@")
+else
+    packages=(cmake g++ make pkg-config qt6-base-dev libqt6serialport6-dev libasound2-dev
+              fonts-wqy-microhei)
+    if [ "${1:-run}" = test ]; then
+        packages+=(clang libclang-rt-14-dev xvfb xauth x11-apps imagemagick dpkg-dev lintian file)
+    fi
 fi
 
 missing=()

@@ -6,17 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-build.sh
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-missing=()
-for p in nsis zip; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+scripts/deps.sh --packages nsis zip
 
 windows_build vq880-config
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_win/CMakeCache.txt")

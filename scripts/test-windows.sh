@@ -7,17 +7,7 @@ cd "$(dirname "$0")/.."
 top=$PWD
 source scripts/windows-build.sh
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-missing=()
-for p in wine wine64 xvfb xauth x11-utils unzip; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+scripts/deps.sh --packages wine wine64 xvfb xauth x11-utils unzip
 
 step() { printf '\n==== %s\n' "$*"; }
 
