@@ -9,21 +9,16 @@ setup=$(realpath "$1")
 caption="TAVIN VQ880-1W Reader Config"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VQ880ReaderConfig'
 
-home=$(mktemp -d -t vq880-install.XXXXXX)
-export WINEPREFIX=$home/prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
+source "$(dirname "$0")/windows-build.sh"
 # Only what the installer brought: no search path to the build's Qt.
-unset WINEPATH QT_QPA_PLATFORM
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
+unset WINEPREFIX WINEPATH QT_QPA_PLATFORM
+trap wine_end EXIT
 fail() {
     echo "installer check: $*" >&2
     exit 1
 }
 
-wineboot --init >/dev/null 2>&1
+wine_prefix_begin
 wine "$setup" /S
 dir=$WINEPREFIX/drive_c/Program\ Files/TAVIN/ReaderConfig
 [ -f "$dir/vq880-config.exe" ] || fail "no program in Program Files"

@@ -28,13 +28,18 @@ windows_build() {
     done
 }
 
-# A fresh Wine prefix of our own in a temporary folder; ended and removed by wine_end.
-wine_begin() {
+# A fresh, empty Wine prefix of our own in a temporary folder; ended and removed by wine_end.
+wine_prefix_begin() {
     wine_home=$(mktemp -d -t vq880-wine.XXXXXX)
     export WINEPREFIX=$wine_home/prefix WINEDEBUG=-all WINEARCH=win64
     # No Mono or Gecko installers: nothing here needs them.
     export WINEDLLOVERRIDES="mscoree=;mshtml="
     wineboot --init >/dev/null 2>&1
+}
+
+# A fresh prefix that finds the build's Qt and run-time libraries, for the tests.
+wine_begin() {
+    wine_prefix_begin
     # Without a display Wine's null graphics driver still gives windows and their timers.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wine_platform offscreen
