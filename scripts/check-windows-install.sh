@@ -23,7 +23,7 @@ wine "$setup" /S
 dir=$WINEPREFIX/drive_c/Program\ Files/TAVIN/ReaderConfig
 [ -f "$dir/vq880-config.exe" ] || fail "no program in Program Files"
 [ -f "$dir/platforms/qwindows.dll" ] || fail "no platform plug-in"
-shortcut=$(find "$WINEPREFIX/drive_c" -name 'TAVIN VQ880 Reader Config.lnk' | head -n1)
+shortcut=$(find "$WINEPREFIX/drive_c" -name 'TAVIN VQ880 Reader Config.lnk' -print -quit)
 [ -n "$shortcut" ] || fail "no Start menu entry"
 wine reg query "$entry" /v DisplayVersion >/dev/null 2>&1 || fail "not listed as installed"
 echo "installed: $(du -sk "$dir" | cut -f1) KiB, Start menu: ${shortcut#"$WINEPREFIX/drive_c/"}"

@@ -71,5 +71,8 @@ printf '%s\n' "$package" | grep -E '^(program folder|zip|installer):'
 zip=$(printf '%s\n' "$package" | grep '\.zip$')
 setup=$(printf '%s\n' "$package" | grep -- '-setup\.exe$')
 unzip -tq "$zip" >/dev/null
-unzip -l "$zip" | grep -q '/platforms/qwindows\.dll$'
+# The listing is read whole: a grep that quits at its match would leave unzip writing into a
+# closed pipe, and the pipeline would fail on the signal.
+listing=$(unzip -Z1 "$zip")
+grep -q '/platforms/qwindows\.dll$' <<<"$listing" || { echo "the zip has no platform plug-in"; exit 1; }
 scripts/check-windows-install.sh "$setup"
