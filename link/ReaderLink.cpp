@@ -10,6 +10,7 @@ bool ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
     const QString device = names_.DevicePath(comNumber);
     PortHandle = device.isEmpty() ? InvalidPortHandle : line_.Open(device);
     if (PortHandle == InvalidPortHandle) return false;
+    open_ = true;
 
     // What follows is not examined: the port counts as open once it is open.
     line_.GetTimeouts(SavedTimeouts);
@@ -21,6 +22,7 @@ bool ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
 void ReaderLink::ClosePort() {
     line_.SetTimeouts(SavedTimeouts);
     line_.Close();
+    open_ = false;
 }
 
 void ReaderLink::WriteByte(quint8 value) {
@@ -35,11 +37,12 @@ void ReaderLink::WriteBytes(const char* data, int count) {
 }
 
 bool ReaderLink::CheckReply() const {
-    return ::CheckReply(ReplyBuffer.data(), ReplyLength);
+    return ::CheckReply(ReplyBuffer.data(), reply_.ReplyLength);
 }
 
 bool ReaderLink::SendCommand(const QByteArray& commandText) {
     ReplyBuffer.fill(0);
+    int& ReplyLength = reply_.ReplyLength;
     ReplyLength = 0;
 
     const int n = commandText.size() % 256;
@@ -63,7 +66,7 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
                 // ReplyLength < 1024 here, so the terminator always lands inside the buffer.
                 ReplyBuffer[ReplyLength] = 0;
                 const char* text = reinterpret_cast<const char*>(ReplyBuffer.data());
-                ReplyText = QByteArray(text, int(qstrnlen(text, ReplyBufferSize)));
+                reply_.ReplyText = QByteArray(text, int(qstrnlen(text, ReplyBufferSize)));
                 return CheckReply();
             }
         } else {

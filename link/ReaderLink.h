@@ -33,21 +33,30 @@ class ReaderLink {
     void Sleep(quint32 ms) { clock_.SleepMs(ms); }
     Clock& clock() { return clock_; }
 
+    // The reply of the last exchange, as the callers read its fields.
+    struct Reply {
+        // Bytes stored in the last exchange, modulo 1024.
+        int ReplyLength = 0;
+        // The last complete reply frame, LF to CR, up to the first zero byte; replaced only
+        // when a complete frame arrives.
+        QByteArray ReplyText;
+    };
+    const Reply& LastReply() const { return reply_; }
+    // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
+    bool IsOpen() const { return open_; }
+
     static constexpr int ReplyBufferSize = 1024;
     static constexpr quint32 ReplyWindowMs = 120;
     static constexpr CommTimeouts LinkTimeouts{0, 0, 1, 0, 0};
 
+  private:
     PortHandleType PortHandle = InvalidPortHandle;
+    bool open_ = false;
     CommTimeouts SavedTimeouts;
     // Bytes of the current exchange from position 0; the write position wraps after 1023.
     std::array<quint8, ReplyBufferSize> ReplyBuffer{};
-    // Bytes stored in the current exchange, modulo 1024.
-    int ReplyLength = 0;
-    // The last complete reply frame, LF to CR, up to the first zero byte; replaced only when a
-    // complete frame arrives.
-    QByteArray ReplyText;
+    Reply reply_;
 
-  private:
     SerialLine& line_;
     Clock& clock_;
     const PortNames& names_;

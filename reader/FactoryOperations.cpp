@@ -1,63 +1,54 @@
 // The factory default and the restart of the reader.
-#include "ReaderLink.h"
+#include "OperationScopes.h"
 #include "ReaderOperations.h"
-#include "SettingCommands.h"
-#include "SettingOutcome.h"
-#include "TfrmModule.h"
+#include "TextTable.h"
 
 namespace {
 
-// The values the window starts with, which the reader itself returns to.
-constexpr int FactoryAddress = 49;
-constexpr int FactoryFrequency = 59;
-constexpr int FactoryChannel = 0;
-constexpr int FactorySameCardSeconds = 10;
-constexpr int FactoryReaderId = 1;
-constexpr int FactoryLineSettingIndex = 5;  // "19200,e,8,1"
 constexpr int FactoryDefaultTries = 2;
 
-// In this order; each change handler runs only when its position really changes.
-void ShowFactoryValues(TfrmModule& form) {
-    form.sbAddr->setValue(FactoryAddress);
-    form.sbFreq->setValue(FactoryFrequency);
-    form.sbChannel->setValue(FactoryChannel);
-    form.sbSameCard->setValue(FactorySameCardSeconds);
-    form.sbID->setValue(FactoryReaderId);
-    form.cmbBaudRate->setCurrentIndex(FactoryLineSettingIndex);
+// The window's values as the reader leaves the factory, in this order; each change handler
+// runs only when its position really changes.
+void ShowFactoryValues(ReaderView& view) {
+    view.MoveTo(ValueControl::RadioAddress, FactoryRadioAddress);
+    view.MoveTo(ValueControl::RadioFrequency, FactoryRadioFrequency);
+    view.MoveTo(ValueControl::RadioChannel, FactoryRadioChannel);
+    view.MoveTo(ValueControl::SameCard, FactorySameCardSeconds);
+    view.MoveTo(ValueControl::ReaderNumber, FactoryReaderNumber);
+    view.SelectLineSetting(FactoryLineIndex);
 }
 
 }  // namespace
 
-void SetFactoryDefault(TfrmModule& form) {
+void SetFactoryDefault(ReaderSession& session) {
     ReaderSetting setting =
-        TableRowSetting(form, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
+        TableRowSetting(session, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
                         [] { return FactoryDefaultCommand; });
     setting.tries = FactoryDefaultTries;
     // The controls keep the factory values also when the reader does not confirm.
-    setting.preparation = [&form] { ShowFactoryValues(form); };
-    ApplyReaderSetting(form, setting);
+    setting.preparation = [&session] { ShowFactoryValues(session.view()); };
+    ApplyReaderSetting(session, setting);
 }
 
-void ResetReader(TfrmModule& form) {
-    const WaitModeScope waitMode(form);
-    if (!form.ReaderFound) {
-        RefuseWithoutReader(form);
+void ResetReader(ReaderSession& session) {
+    const WaitModeScope waitMode(session.view());
+    if (!session.ReaderFound) {
+        RefuseWithoutReader(session);
         return;
     }
-    form.pnMsg->setCaption(form.Text(RowReaderReset));
+    session.view().ShowText(Panel::Msg, session.Text(RowReaderReset));
 
     // No presence check and a single try: the reader restarts as it answers.
     bool confirmed = false;
     {
-        ReaderLink& link = form.link();
-        const PortScope port(link, form.ScanCommNo, form.ScanBaudRate);
+        const PortScope port(session);
         if (port.isOpen()) {
-            link.Sleep(PauseBeforeResetMs);
-            confirmed = link.SendCommand(ReaderResetCommand);
+            session.link().Sleep(PauseBeforeResetMs);
+            confirmed = session.link().SendCommand(ReaderResetCommand);
         }
     }
     if (confirmed)
-        ShowSuccess(form, form.Text(RowReaderResetOk));
+        ShowSuccess(session, session.Text(RowReaderResetOk));
     else
-        ShowFailure(form, form.Text(RowReaderResetError));
+        ShowFailure(session, session.Text(RowReaderResetError));
 }

@@ -1,44 +1,45 @@
 // The radio settings: address, frequency and channel (out of the operator's reach in the
 // delivered window), and the RSSI level.
+#include "OperationScopes.h"
 #include "ReaderOperations.h"
 #include "SettingCommands.h"
-#include "SettingOutcome.h"
-#include "TfrmModule.h"
+#include "TextTable.h"
 
 namespace {
 
-void SetRadio(TfrmModule& form, RadioSetting radio, QScrollBar* value, int startRow, int successRow,
+void SetRadio(ReaderSession& session, RadioSetting radio, int value, int startRow, int successRow,
               int failureRow) {
-    ApplyReaderSetting(
-        form, TableRowSetting(form, startRow, successRow, failureRow,
-                              [radio, value] { return RadioCommand(radio, value->value()); }));
+    ApplyReaderSetting(session,
+                       TableRowSetting(session, startRow, successRow, failureRow,
+                                       [radio, value] { return RadioCommand(radio, value); }));
 }
 
-QString RssiLevelText(const TfrmModule& form, RssiText which) {
-    return QString::fromUtf8(RssiTexts[which][form.LanguageIndex]);
+QString RssiLevelText(const ReaderSession& session, RssiText which) {
+    return QString::fromUtf8(RssiTexts[which][session.LanguageIndex]);
 }
 
 }  // namespace
 
-void SetRadioAddress(TfrmModule& form) {
-    SetRadio(form, RadioSetting::Address, form.sbAddr, RowSetAddress, RowSetAddressOk,
+void SetRadioAddress(ReaderSession& session, int address) {
+    SetRadio(session, RadioSetting::Address, address, RowSetAddress, RowSetAddressOk,
              RowSetAddressError);
 }
 
-void SetRadioFrequency(TfrmModule& form) {
-    SetRadio(form, RadioSetting::Frequency, form.sbFreq, RowSetFreq, RowSetFreqOk, RowSetFreqError);
+void SetRadioFrequency(ReaderSession& session, int frequency) {
+    SetRadio(session, RadioSetting::Frequency, frequency, RowSetFreq, RowSetFreqOk,
+             RowSetFreqError);
 }
 
-void SetRadioChannel(TfrmModule& form) {
-    SetRadio(form, RadioSetting::Channel, form.sbChannel, RowSetChannel, RowSetChannelOk,
+void SetRadioChannel(ReaderSession& session, int channel) {
+    SetRadio(session, RadioSetting::Channel, channel, RowSetChannel, RowSetChannelOk,
              RowSetChannelError);
 }
 
-void SetRssiLevel(TfrmModule& form) {
+void SetRssiLevel(ReaderSession& session, int level) {
     ReaderSetting setting;
-    setting.startText = [&form] { return RssiLevelText(form, RssiStart); };
-    setting.successText = RssiLevelText(form, RssiOk);
-    setting.failureText = RssiLevelText(form, RssiError);
-    setting.commandRule = [&form] { return RssiCommand(form.sbRSSI->value()); };
-    ApplyReaderSetting(form, setting);
+    setting.startText = [&session] { return RssiLevelText(session, RssiStart); };
+    setting.successText = RssiLevelText(session, RssiOk);
+    setting.failureText = RssiLevelText(session, RssiError);
+    setting.commandRule = [level] { return RssiCommand(level); };
+    ApplyReaderSetting(session, setting);
 }

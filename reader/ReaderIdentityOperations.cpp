@@ -1,56 +1,50 @@
 // The reader number and the line setting of the reader's serial line.
 #include "LineSetting.h"
-#include "ReaderLink.h"
+#include "OperationScopes.h"
 #include "ReaderOperations.h"
 #include "SettingCommands.h"
-#include "SettingOutcome.h"
-#include "TfrmModule.h"
+#include "TextTable.h"
 
-void SetReaderId(TfrmModule& form) {
+void SetReaderId(ReaderSession& session, const QString& readerNumber) {
     ReaderSetting setting;
-    setting.startText = [&form] {
-        return form.Text(RowSetReaderId) + " = " + form.pnID->caption();
+    setting.startText = [&session, readerNumber] {
+        return session.Text(RowSetReaderId) + " = " + readerNumber;
     };
-    setting.successText = form.Text(RowSetReaderIdOk);
-    setting.failureText = form.Text(RowSetReaderIdError);
+    setting.successText = session.Text(RowSetReaderIdOk);
+    setting.failureText = session.Text(RowSetReaderIdError);
     // The reader takes a new number only together with its own serial number, so the command
     // carries the one it has just reported to this try's presence check.
-    setting.commandRule = [&form] {
-        return ReaderIdCommand(form.link().ReplyText, form.pnID->caption());
+    setting.commandRule = [&session, readerNumber] {
+        return ReaderIdCommand(session.link().LastReply().ReplyText, readerNumber);
     };
-    ApplyReaderSetting(form, setting);
+    ApplyReaderSetting(session, setting);
 }
 
-void SetLineSpeed(TfrmModule& form) {
-    const int index = form.cmbBaudRate->currentIndex();
-    if (index < 0 || index >= int(LineSettingTable.size())) {
+void SetLineSpeed(ReaderSession& session, int lineSettingIndex) {
+    if (lineSettingIndex < 0 || lineSettingIndex >= int(LineSettingTable.size())) {
         // No line setting selected: there is nothing in the table to send, so the port is
         // not touched.
-        const WaitModeScope waitMode(form);
-        if (!form.ReaderFound)
-            RefuseWithoutReader(form);
+        const WaitModeScope waitMode(session.view());
+        if (!session.ReaderFound)
+            RefuseWithoutReader(session);
         else
-            ShowFailure(form, form.Text(RowSetReaderBaudRateError));
+            ShowFailure(session, session.Text(RowSetReaderBaudRateError));
         return;
     }
 
-    // The index the confirmed command carried, so that the tool follows the reader there.
-    int sentIndex = -1;
+    const QString lineSetting = QString::fromLatin1(LineSettingTable[lineSettingIndex]);
     ReaderSetting setting;
-    setting.startText = [&form] {
-        return form.Text(RowSetReaderBaudRate) + " = " + form.cmbBaudRate->currentText();
+    setting.startText = [&session, lineSetting] {
+        return session.Text(RowSetReaderBaudRate) + " = " + lineSetting;
     };
-    setting.successText = form.Text(RowSetReaderBaudRateOk);
-    setting.failureText = form.Text(RowSetReaderBaudRateError);
-    setting.commandRule = [&form, &sentIndex] {
-        sentIndex = form.cmbBaudRate->currentIndex();
-        return LineSpeedCommand(sentIndex);
-    };
+    setting.successText = session.Text(RowSetReaderBaudRateOk);
+    setting.failureText = session.Text(RowSetReaderBaudRateError);
+    setting.commandRule = [lineSettingIndex] { return LineSpeedCommand(lineSettingIndex); };
     // The reader listens at the new line setting from now on; the kept settings follow only
     // when a scan finds it there.
-    setting.successAction = [&form, &sentIndex] {
-        form.ScanBaudRateNo = sentIndex;
-        form.ScanBaudRate = QString::fromLatin1(LineSettingTable[sentIndex]);
+    setting.successAction = [&session, lineSettingIndex, lineSetting] {
+        session.ScanBaudRateNo = lineSettingIndex;
+        session.ScanBaudRate = lineSetting;
     };
-    ApplyReaderSetting(form, setting);
+    ApplyReaderSetting(session, setting);
 }

@@ -5,8 +5,8 @@
 
 // The command texts of the setting operations, formed from what the controls hold.
 
-// "A00N" and the same-card caption as it stands (four digits).
-QByteArray SameCardCommand(const QString& sameCardCaption);
+// "A00N" and the same-card time in seconds as four decimal digits.
+QByteArray SameCardCommand(int seconds);
 // "A00M1" for a normally open input, "A00M0" for normally closed.
 QByteArray InputPolarityCommand(bool normallyOpen);
 // "A00L", the RS485 format index, the Wiegand format index, each in decimal.
@@ -25,7 +25,3 @@ enum class RadioSetting { Address, Frequency, Channel };
 QByteArray RadioCommand(RadioSetting setting, int value);
 // "A00O" and the level as two upper-case hexadecimal digits.
 QByteArray RssiCommand(int level);
-
-// The reader's own commands of the factory group.
-inline const QByteArray FactoryDefaultCommand = "A00X5A";
-inline const QByteArray ReaderResetCommand = "A00HR";

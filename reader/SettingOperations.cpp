@@ -1,28 +1,25 @@
 // The card-handling and input settings: same-card time, input polarity, output formats.
+#include "OperationScopes.h"
 #include "ReaderOperations.h"
 #include "SettingCommands.h"
-#include "SettingOutcome.h"
-#include "TfrmModule.h"
+#include "TextTable.h"
 
-void SetSameCard(TfrmModule& form) {
+void SetSameCard(ReaderSession& session, int seconds) {
     ApplyReaderSetting(
-        form, TableRowSetting(form, RowSetSameCard, RowSetSameCardOk, RowSetSameCardError,
-                              [&form] { return SameCardCommand(form.pnSameCard->caption()); }));
+        session, TableRowSetting(session, RowSetSameCard, RowSetSameCardOk, RowSetSameCardError,
+                                 [seconds] { return SameCardCommand(seconds); }));
 }
 
-void SetInputNoNc(TfrmModule& form) {
+void SetInputNoNc(ReaderSession& session, bool normallyOpen) {
     ApplyReaderSetting(
-        form, TableRowSetting(form, RowSetDiNoNc, RowSetDiNoNcOk, RowSetDiNoNcError, [&form] {
-            // rbNC is the other of the pair: "not NO".
-            return InputPolarityCommand(form.rbNO->isChecked());
-        }));
+        session, TableRowSetting(session, RowSetDiNoNc, RowSetDiNoNcOk, RowSetDiNoNcError,
+                                 [normallyOpen] { return InputPolarityCommand(normallyOpen); }));
 }
 
-void SetReaderMode(TfrmModule& form) {
-    ApplyReaderSetting(
-        form,
-        TableRowSetting(form, RowSetReaderMode, RowSetReaderModeOk, RowSetReaderModeError, [&form] {
-            return ReaderModeCommand(form.cmbRS485->currentIndex(),
-                                     form.cmbWiegand->currentIndex());
-        }));
+void SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex) {
+    ApplyReaderSetting(session, TableRowSetting(session, RowSetReaderMode, RowSetReaderModeOk,
+                                                RowSetReaderModeError, [rs485Index, wiegandIndex] {
+                                                    return ReaderModeCommand(rs485Index,
+                                                                             wiegandIndex);
+                                                }));
 }

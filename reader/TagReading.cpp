@@ -1,102 +1,77 @@
-#include <QSet>
-#include <array>
-
 #include "FrameCodec.h"
 #include "ReaderOperations.h"
-#include "TfrmModule.h"
+#include "TextTable.h"
 
 namespace {
 
-// LF, a 13-character body with the tag number at body characters 6 to 13, two check
-// characters and CR.
-constexpr int TagReplyLength = 17;
-constexpr int TurnsPerPass = 80;
-
-// Windows whose reading run is still on the stack. After the cancel click the run finishes its
-// pass with the port still open; a click in that time must not start a second run on it.
-QSet<const TfrmModule*>& FormsReading() {
-    static QSet<const TfrmModule*> forms;
-    return forms;
-}
-
-// Everything that would start another exchange with the reader, leave the program or change
-// the language while the port is held, in the order they are disabled.
-std::array<QWidget*, 12> LockedControls(TfrmModule& form) {
-    return {form.btnExit,     form.btnScan,   form.btnFactory,  form.btnID,
-            form.btnBaudRate, form.gbDefault, form.btnEng,      form.btnGB,
-            form.btnBIG5,     form.btnNoNc,   form.btnSameCard, form.btnMode};
-}
-
-void SetLockedControlsEnabled(TfrmModule& form, bool enabled) {
-    for (QWidget* control : LockedControls(form)) control->setEnabled(enabled);
-}
-
-QString TagCaption(TfrmModule& form, const QByteArray& tagText) {
+QString TagCaption(const ReaderSession& session, const QByteArray& tagText) {
     const qint32 value = HexToInt(tagText);
-    return form.Text(RowTagId) + QString::asprintf(" : %010d  ", value) +
+    return session.Text(RowTagId) + QString::asprintf(" : %010d  ", value) +
            QString::fromLatin1(tagText) + "(H)";
 }
 
 // One pass: keep the window alive for about 80 ms, then ask the reader for a tag.
-void ReadingPass(TfrmModule& form) {
-    for (int turn = 0; turn < TurnsPerPass; ++turn) {
-        form.ProcessMessages();
-        form.clock().SleepMs(1);
+void ReadingPass(ReaderSession& session) {
+    ReaderView& view = session.view();
+    for (int turn = 0; turn < TurnsPerReadingPass; ++turn) {
+        view.ProcessMessages();
+        session.clock().SleepMs(1);
     }
-    ReaderLink& link = form.link();
-    if (!link.SendCommand("A00F") || link.ReplyLength != TagReplyLength) return;
+    ReaderLink& link = session.link();
+    if (!link.SendCommand(ReadTagCommand) || link.LastReply().ReplyLength != TagReplyLength) return;
 
-    const QByteArray tagText = link.ReplyText.mid(6, 8);
-    form.pnCardID->setCaption(TagCaption(form, tagText));
-    form.shCard->setBrushColor(ColorYellow);
-    form.StartCardTimer();
-    form.Beep(1000, 30);
+    const QByteArray tagText = link.LastReply().ReplyText.mid(TagPosition - 1, TagLength);
+    view.ShowText(Panel::CardId, TagCaption(session, tagText));
+    view.ShowColour(Indicator::Card, Colour::Yellow);
+    // Started only from the stopped state: a tag read while it runs does not push the white
+    // back.
+    if (!view.CardTimerRunning()) view.StartCardTimer();
+    session.Beep(TagReadTone);
 }
 
-void ShowOpenError(TfrmModule& form) {
-    form.shComm->setBrushColor(ColorRed);
-    form.pnMsg->setCaption(form.Text(RowOpenCom) + " : " + QString::number(form.ScanCommNo) + " " +
-                           form.Text(RowError));
-    form.Beep(300, 300);
+void ShowOpenError(ReaderSession& session) {
+    session.view().ShowColour(Indicator::Comm, Colour::Red);
+    session.view().ShowText(Panel::Msg, session.Text(RowOpenCom) + " : " +
+                                            QString::number(session.ScanCommNo) + " " +
+                                            session.Text(RowError));
+    session.Beep(FailureTone);
 }
 
 }  // namespace
 
-void ReadTags(TfrmModule& form) {
-    if (!form.ReaderFound) {
-        form.pnMsg->setCaption(form.Text(RowStartScanReader));
-        form.Beep(300, 300);
+void ReadTags(ReaderSession& session) {
+    ReaderView& view = session.view();
+    if (!session.ReaderFound) {
+        view.ShowText(Panel::Msg, session.Text(RowStartScanReader));
+        session.Beep(FailureTone);
         return;
     }
-    if (form.TagReading) {  // the cancel click; the run ends after its pass
-        form.TagReading = false;
+    if (session.TagReading) {  // the cancel click; the run ends after its pass
+        session.TagReading = false;
         return;
     }
-    if (FormsReading().contains(&form)) return;  // stopping: the port is still held
+    if (session.ReadingRunActive) return;  // stopping: the port is still held
 
-    FormsReading().insert(&form);
-    form.TagReading = true;
-    const QString savedCaption = form.btnReadCard->text();
-    form.btnReadCard->setText(form.Text(RowCancelReadTag));
-    SetLockedControlsEnabled(form, false);
+    session.ReadingRunActive = true;
+    session.TagReading = true;
+    view.LockForReading(session.Text(RowCancelReadTag));
 
-    ReaderLink& link = form.link();
-    if (link.OpenPort(form.ScanCommNo, form.ScanBaudRate)) {
-        form.SetBusy(true);
-        form.setEnabled(true);  // the read button is now the cancel button
-        while (form.TagReading) ReadingPass(form);
-        form.SetBusy(false);
-        form.shComm->setBrushColor(ColorYellow);
-        form.Beep(1000, 300);
-        form.shCard->setBrushColor(ColorWhite);
+    ReaderLink& link = session.link();
+    if (link.OpenPort(session.ScanCommNo, session.ScanBaudRate)) {
+        view.SetBusy(true);
+        view.EnableInput();  // the read button is now the cancel button
+        while (session.TagReading) ReadingPass(session);
+        view.SetBusy(false);
+        view.ShowColour(Indicator::Comm, Colour::Yellow);
+        session.Beep(SuccessTone);
+        view.ShowColour(Indicator::Card, Colour::White);
         link.ClosePort();
     } else {
-        ShowOpenError(form);
-        form.TagReading = false;
+        ShowOpenError(session);
+        session.TagReading = false;
     }
 
-    form.pnCardID->setCaption(form.Text(RowTagId));
-    SetLockedControlsEnabled(form, true);
-    form.btnReadCard->setText(savedCaption);
-    FormsReading().remove(&form);
+    view.ShowText(Panel::CardId, session.Text(RowTagId));
+    view.UnlockAfterReading();
+    session.ReadingRunActive = false;
 }

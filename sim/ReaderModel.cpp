@@ -1,11 +1,9 @@
 #include "ReaderModel.h"
 
 #include "FrameCodec.h"
+#include "ReaderProtocol.h"
 
 namespace {
-
-constexpr int FactoryReaderNumber = 1;
-constexpr int FactoryLineIndex = 5;  // "19200,e,8,1"
 
 QByteArray TwoDigits(int number) {
     return QByteArray::number(number % 100).rightJustified(2, '0');
@@ -205,14 +203,14 @@ std::optional<QByteArray> ReaderModel::Execute(const QByteArray& text, qint64 no
 void ReaderModel::RestoreFactorySettings() {
     options_.readerNumber = factory_.readerNumber;
     pendingLineIndex_ = factory_.lineIndex;
-    sameCard_ = 10;
-    normallyOpen_ = true;
-    rs485_ = 1;
-    wiegand_ = 0;
-    address_ = 49;
-    frequency_ = 59;
-    channel_ = 0;
-    rssi_ = 0;
+    sameCard_ = FactorySameCardSeconds;
+    normallyOpen_ = FactoryInputNormallyOpen;
+    rs485_ = FactoryRs485Index;
+    wiegand_ = FactoryWiegandIndex;
+    address_ = FactoryRadioAddress;
+    frequency_ = FactoryRadioFrequency;
+    channel_ = FactoryRadioChannel;
+    rssi_ = FactoryRssiLevel;
 }
 
 // The injected fault applied to a reply that would otherwise be right. The command itself has

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "LineSetting.h"
+#include "ReaderProtocol.h"
 
 // What can go wrong with a reader or its cable, injected on request.
 enum class ReaderFault {
@@ -25,13 +26,13 @@ enum class ReaderFault {
 quint64 CharacterTimeUs(const LineParameters& line);
 
 struct ReaderOptions {
-    QByteArray serialNumber = "00001234";  // 8 characters
-    int readerNumber = 1;                  // 1 to 99
-    QByteArray version = "01.70-01";       // 8 characters
-    int lineIndex = 5;                     // index into LineSettingTable
-    QList<quint32> tags;                   // tags in the field, presented in turn; none if empty
-    int replyDelayMs = 2;                  // from the command's CR to the first reply byte
-    int restartMs = 1500;                  // silence after "A00HR"
+    QByteArray serialNumber = "00001234";    // 8 characters
+    int readerNumber = FactoryReaderNumber;  // 1 to 99
+    QByteArray version = "01.70-01";         // 8 characters
+    int lineIndex = FactoryLineIndex;        // index into LineSettingTable
+    QList<quint32> tags;                     // tags in the field, presented in turn; none if empty
+    int replyDelayMs = 2;                    // from the command's CR to the first reply byte
+    int restartMs = 1500;                    // silence after "A00HR"
     ReaderFault fault = ReaderFault::None;
     int faultAfterFrames = 0;  // the fault starts with this many frames answered
 };
@@ -91,12 +92,12 @@ class ReaderModel {
     int tagTurn_ = 0;
     qint64 silentUntilMs_ = -1;
     int pendingLineIndex_ = -1;
-    int sameCard_ = 10;
-    bool normallyOpen_ = true;
-    int rs485_ = 1;
-    int wiegand_ = 0;
-    int address_ = 49;
-    int frequency_ = 59;
-    int channel_ = 0;
-    int rssi_ = 0;
+    int sameCard_ = FactorySameCardSeconds;
+    bool normallyOpen_ = FactoryInputNormallyOpen;
+    int rs485_ = FactoryRs485Index;
+    int wiegand_ = FactoryWiegandIndex;
+    int address_ = FactoryRadioAddress;
+    int frequency_ = FactoryRadioFrequency;
+    int channel_ = FactoryRadioChannel;
+    int rssi_ = FactoryRssiLevel;
 };

@@ -4,33 +4,40 @@
 #include <memory>
 
 #include "Clock.h"
+#include "ReaderSession.h"
 #include "SerialLine.h"
-#include "TfrmModule.h"
+#include "SettingsStore.h"
 #include "ToneSink.h"
 
 // The serial line and the speaker of the platform the program is built for.
 std::unique_ptr<SerialLine> MakeSerialLine();
 std::unique_ptr<ToneSink> MakeTonePlayer();
 
-// What the program's window runs on: the platform's line, clock and speaker and the settings
-// kept in the given machine folder. Lives as long as the window.
+// What a front end's session runs on: the platform's line, clock and speaker (or none) and the
+// settings kept in the given machine folder. Lives as long as the session.
 class ProgramServices {
   public:
-    explicit ProgramServices(const QString& machineFolder)
-        : line_(MakeSerialLine()), tone_(MakeTonePlayer()) {
+    enum class Sound { Speaker, Silent };
+
+    explicit ProgramServices(const QString& machineFolder, Sound sound = Sound::Speaker)
+        : line_(MakeSerialLine()),
+          tone_(sound == Sound::Speaker ? MakeTonePlayer() : std::make_unique<SilentTone>()),
+          store_(machineFolder) {
         services_.line = line_.get();
         services_.clock = &clock_;
         services_.tone = tone_.get();
+        services_.store = &store_;
         services_.machineFolder = machineFolder;
     }
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 
-    const ModuleServices& services() const { return services_; }
+    const SessionServices& services() const { return services_; }
 
   private:
     std::unique_ptr<SerialLine> line_;
     SteadyClock clock_;
     std::unique_ptr<ToneSink> tone_;
-    ModuleServices services_;
+    SettingsStore store_;
+    SessionServices services_;
 };

@@ -1,9 +1,9 @@
-#include "AlsaTonePlayer.h"
 #include "PlatformServices.h"
-#include "QtSerialLine.h"
+#include "SerialLineLinux.h"
+#include "TonePlayerLinux.h"
 
 std::unique_ptr<SerialLine> MakeSerialLine() {
-    return std::make_unique<QtSerialLine>();
+    return std::make_unique<LinuxSerialLine>();
 }
 
 std::unique_ptr<ToneSink> MakeTonePlayer() {

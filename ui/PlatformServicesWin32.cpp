@@ -1,6 +1,6 @@
-#include "BeepTonePlayer.h"
 #include "PlatformServices.h"
-#include "Win32SerialLine.h"
+#include "SerialLineWin32.h"
+#include "TonePlayerWin32.h"
 
 std::unique_ptr<SerialLine> MakeSerialLine() {
     return std::make_unique<Win32SerialLine>();

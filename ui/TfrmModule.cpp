@@ -10,15 +10,11 @@
 
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
+#include "TextTable.h"
 
 TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
-    if (!services_.processMessages)
-        services_.processMessages = [] { QCoreApplication::processEvents(); };
-    portNames_ = std::make_unique<PortNames>(services_.machineFolder);
-    link_ = std::make_unique<ReaderLink>(*services_.line, *services_.clock, *portNames_,
-                                         services_.processMessages);
-    store_ = std::make_unique<SettingsStore>(services_.machineFolder);
+    session_ = std::make_unique<ReaderSession>(*this, services_);
     CreateControls();
     FormCreate();
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -26,19 +22,8 @@ TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
 
 TfrmModule::~TfrmModule() = default;
 
-QString TfrmModule::Text(int row) const {
-    if (row < 0 || row >= TextRowCount || LanguageIndex < 0 || LanguageIndex >= LanguageCount)
-        return QString();
-    return QString::fromUtf8(TextTable[row][LanguageIndex]);
-}
-
 void TfrmModule::FormCreate() {
-    ScanCommNo = 0;
-    ScanBaudRate = QStringLiteral("19200,e,8,1");
-    ScanBaudRateNo = 5;
-    LanguageFlag = QStringLiteral("English");
-    LanguageIndex = 0;
-    LoadSettings();
+    session_->LoadSettings();
 
     // A fixed title bar with the system menu and the minimise box, but neither a close nor a
     // maximise box; closeEvent turns away the close requests that still arrive.
@@ -47,31 +32,9 @@ void TfrmModule::FormCreate() {
                    Qt::MSWindowsFixedSizeDialogHint);
     RemoveCloseCommand(*this);
 
-    TagReading = false;
-    ReaderFound = false;
-    cmbBaudRate->setCurrentIndex(ScanBaudRateNo);
-}
-
-void TfrmModule::LoadSettings() {
-    KeptSettings settings;
-    settings.ScanCommNo = ScanCommNo;
-    settings.ScanBaudRate = ScanBaudRate;
-    settings.ScanBaudRateNo = ScanBaudRateNo;
-    settings.LanguageFlag = LanguageFlag;
-    store_->Load(settings);
-    ScanCommNo = settings.ScanCommNo;
-    ScanBaudRate = settings.ScanBaudRate;
-    ScanBaudRateNo = settings.ScanBaudRateNo;
-    LanguageFlag = settings.LanguageFlag;
-    LanguageIndex = LanguageIndexFromFlag(LanguageFlag);
-}
-
-void TfrmModule::SaveScanSettings() {
-    store_->SaveScan(ScanCommNo, ScanBaudRateNo, ScanBaudRate);
-}
-
-void TfrmModule::SaveLanguageFlag() {
-    store_->SaveLanguage(LanguageFlag);
+    session_->TagReading = false;
+    session_->ReaderFound = false;
+    cmbBaudRate->setCurrentIndex(session_->ScanBaudRateNo);
 }
 
 void TfrmModule::FormShow() {
@@ -99,21 +62,19 @@ void TfrmModule::FormShow() {
     btnChannel->setText(Text(RowSetChannel));
 }
 
-void TfrmModule::SwitchLanguage(int index, const char* flag) {
-    LanguageIndex = index;
-    LanguageFlag = QLatin1String(flag);
-    SaveLanguageFlag();
+void TfrmModule::SwitchLanguage(const char* flag) {
+    session_->SetLanguage(QLatin1String(flag));
     FormShow();
 }
 
 void TfrmModule::btnEngClick() {
-    SwitchLanguage(0, "English");
+    SwitchLanguage("English");
 }
 void TfrmModule::btnGBClick() {
-    SwitchLanguage(1, "ChineseGB");
+    SwitchLanguage("ChineseGB");
 }
 void TfrmModule::btnBIG5Click() {
-    SwitchLanguage(2, "ChineseBIG5");
+    SwitchLanguage("ChineseBIG5");
 }
 
 void TfrmModule::SetBusy(bool busy) {
@@ -126,14 +87,81 @@ void TfrmModule::SetBusy(bool busy) {
     }
 }
 
-void TfrmModule::EnterWaitMode() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    setEnabled(false);
+void TfrmModule::SetWaitMode(bool waiting) {
+    if (waiting) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        setEnabled(false);
+    } else {
+        setEnabled(true);
+        QGuiApplication::restoreOverrideCursor();
+    }
 }
 
-void TfrmModule::LeaveWaitMode() {
+void TfrmModule::SetHourglass(bool shown) {
+    if (shown)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TfrmModule::EnableInput() {
     setEnabled(true);
-    QGuiApplication::restoreOverrideCursor();
+}
+
+void TfrmModule::ShowText(Panel panel, const QString& text) {
+    TPanel* const panels[] = {pnMsg, pnSerial, pnVersion, pnID, pnCardID};
+    TPanel* target = panels[int(panel)];
+    target->setCaption(text);
+    // A tone blocks without dispatching events: the message is painted at once, so that the
+    // outcome shows while the tone sounds.
+    if (panel == Panel::Msg) target->repaint();
+}
+
+void TfrmModule::ShowColour(Indicator indicator, Colour colour) {
+    const QColor colours[] = {ColorRed, ColorYellow, ColorWhite};
+    (indicator == Indicator::Comm ? shComm : shCard)->setBrushColor(colours[int(colour)]);
+}
+
+void TfrmModule::SelectLineSetting(int index) {
+    cmbBaudRate->setCurrentIndex(index);
+}
+
+void TfrmModule::MoveTo(ValueControl control, int position) {
+    QScrollBar* const bars[] = {sbID, sbSameCard, sbAddr, sbFreq, sbChannel};
+    bars[int(control)]->setValue(position);
+}
+
+std::array<QWidget*, 12> TfrmModule::ReadingLockedControls() const {
+    return {btnExit, btnScan, btnFactory, btnID,   btnBaudRate, gbDefault,
+            btnEng,  btnGB,   btnBIG5,    btnNoNc, btnSameCard, btnMode};
+}
+
+void TfrmModule::LockForReading(const QString& cancelCaption) {
+    savedReadCaption_ = btnReadCard->text();
+    btnReadCard->setText(cancelCaption);
+    for (QWidget* control : ReadingLockedControls()) control->setEnabled(false);
+    readingLocked_ = true;
+}
+
+void TfrmModule::UnlockAfterReading() {
+    for (QWidget* control : ReadingLockedControls()) control->setEnabled(true);
+    btnReadCard->setText(savedReadCaption_);
+    readingLocked_ = false;
+}
+
+bool TfrmModule::CardTimerRunning() const {
+    return tmrCard->isActive();
+}
+
+void TfrmModule::StartCardTimer() {
+    tmrCard->start();
+}
+
+void TfrmModule::ProcessMessages() {
+    if (services_.processMessages)
+        services_.processMessages();
+    else
+        QCoreApplication::processEvents();
 }
 
 // The phase lives on across busy periods, so each one goes on from where the last stopped.
@@ -150,15 +178,6 @@ void TfrmModule::tmrBusyTimer() {
 void TfrmModule::tmrCardTimer() {
     shCard->setBrushColor(ColorWhite);
     tmrCard->stop();
-}
-
-void TfrmModule::StartCardTimer() {
-    // QTimer::start() would restart a running timer and push the white back.
-    if (!tmrCard->isActive()) tmrCard->start();
-}
-
-void TfrmModule::Beep(int frequencyHz, int durationMs) {
-    if (services_.tone) services_.tone->Beep(frequencyHz, durationMs);
 }
 
 void TfrmModule::sbIDChange() {
@@ -194,7 +213,11 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
     if (failure.isNull()) return;
     // The operation was cut short: leave nothing of it behind at the outermost handler.
     if (handlerDepth_ == 0) {
-        if (link_->PortHandle != InvalidPortHandle) link_->ClosePort();
+        session_->EndInterruptedOperation();
+        if (readingLocked_) {
+            pnCardID->setCaption(Text(RowTagId));
+            UnlockAfterReading();
+        }
         tmrBusy->stop();
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
         setEnabled(true);
@@ -204,44 +227,47 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
                           failure);
 }
 
+// Each handler hands the operation what its controls hold at the click.
 void TfrmModule::btnScanClick() {
-    RunHandler([this] { ScanReader(*this); });
+    RunHandler([this] { ScanReader(*session_, chkLock->isChecked()); });
 }
 void TfrmModule::btnReadCardClick() {
-    RunHandler([this] { ReadTags(*this); });
+    RunHandler([this] { ReadTags(*session_); });
 }
 void TfrmModule::btnIDClick() {
-    RunHandler([this] { SetReaderId(*this); });
+    RunHandler([this] { SetReaderId(*session_, pnID->caption()); });
 }
 void TfrmModule::btnBaudRateClick() {
-    RunHandler([this] { SetLineSpeed(*this); });
+    RunHandler([this] { SetLineSpeed(*session_, cmbBaudRate->currentIndex()); });
 }
 void TfrmModule::btnSameCardClick() {
-    RunHandler([this] { SetSameCard(*this); });
+    RunHandler([this] { SetSameCard(*session_, sbSameCard->value()); });
 }
 void TfrmModule::btnNoNcClick() {
-    RunHandler([this] { SetInputNoNc(*this); });
+    // rbNC is the other of the pair: "not NO".
+    RunHandler([this] { SetInputNoNc(*session_, rbNO->isChecked()); });
 }
 void TfrmModule::btnModeClick() {
-    RunHandler([this] { SetReaderMode(*this); });
+    RunHandler(
+        [this] { SetReaderMode(*session_, cmbRS485->currentIndex(), cmbWiegand->currentIndex()); });
 }
 void TfrmModule::btnAddrClick() {
-    RunHandler([this] { SetRadioAddress(*this); });
+    RunHandler([this] { SetRadioAddress(*session_, sbAddr->value()); });
 }
 void TfrmModule::btnFreqClick() {
-    RunHandler([this] { SetRadioFrequency(*this); });
+    RunHandler([this] { SetRadioFrequency(*session_, sbFreq->value()); });
 }
 void TfrmModule::btnChannelClick() {
-    RunHandler([this] { SetRadioChannel(*this); });
+    RunHandler([this] { SetRadioChannel(*session_, sbChannel->value()); });
 }
 void TfrmModule::btnRSSIClick() {
-    RunHandler([this] { SetRssiLevel(*this); });
+    RunHandler([this] { SetRssiLevel(*session_, sbRSSI->value()); });
 }
 void TfrmModule::btnFactoryClick() {
-    RunHandler([this] { SetFactoryDefault(*this); });
+    RunHandler([this] { SetFactoryDefault(*session_); });
 }
 void TfrmModule::btnResetClick() {
-    RunHandler([this] { ResetReader(*this); });
+    RunHandler([this] { ResetReader(*session_); });
 }
 
 void TfrmModule::btnExitClick() {

@@ -11,27 +11,18 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
-#include "Clock.h"
-#include "PortNames.h"
-#include "ReaderLink.h"
-#include "SerialLine.h"
-#include "SettingsStore.h"
+#include "ReaderSession.h"
 #include "Shapes.h"
-#include "TextTable.h"
-#include "ToneSink.h"
 
-// What the window works with: the serial line, the clock of the pauses and the reply window,
-// the speaker, and the machine folder that holds the kept settings and the port assignments.
-struct ModuleServices {
-    SerialLine* line = nullptr;
-    Clock* clock = nullptr;
-    ToneSink* tone = nullptr;
-    QString machineFolder;
-    // Dispatches pending window messages while the reader is awaited; by default the
-    // application's own event processing.
+// What the window works with: the session's services, and the dispatch of pending window
+// messages while the reader is awaited (by default the application's own event processing).
+struct ModuleServices : SessionServices {
+    ModuleServices() = default;
+    ModuleServices(const SessionServices& services) : SessionServices(services) {}  // NOLINT
     std::function<void()> processMessages;
 };
 
@@ -39,49 +30,84 @@ inline const QColor ColorYellow{255, 255, 0};
 inline const QColor ColorRed{255, 0, 0};
 inline const QColor ColorWhite{255, 255, 255};
 
-// The one window of the tool. The reader operations behind its buttons live in reader/.
-class TfrmModule : public QWidget {
+// The one window of the tool: it lays out the controls, binds their events to the handlers,
+// and shows what the reader operations report. The operations themselves live in reader/.
+class TfrmModule : public QWidget, public ReaderView {
     Q_OBJECT
-public:
+  public:
     explicit TfrmModule(const ModuleServices& services, QWidget* parent = nullptr);
     ~TfrmModule() override;
 
-    // Kept settings and process-wide state, one instance each for the whole run.
-    int ScanCommNo = 0;
-    QString ScanBaudRate;
-    int ScanBaudRateNo = 0;
-    QString LanguageFlag;
-    int LanguageIndex = 0;
-    bool ReaderFound = false;
-    bool TagReading = false;
-
+    // The process-wide state behind the window: the link, the kept settings and the flags.
+    ReaderSession& session() { return *session_; }
+    const ReaderSession& session() const { return *session_; }
     // The text of a row in the current language.
-    QString Text(int row) const;
+    QString Text(int row) const { return session_->Text(row); }
 
     void FormCreate();
     void FormShow();
-    void SetBusy(bool busy);
-    void EnterWaitMode();
-    void LeaveWaitMode();
-    void LoadSettings();
-    void SaveScanSettings();
-    void SaveLanguageFlag();
-    // Lights nothing itself: starts tmrCard unless it already runs, so a tag read while it runs
-    // does not push the white back.
-    void StartCardTimer();
-    void Beep(int frequencyHz, int durationMs);
-
-    // Dispatches the window's pending messages, as the link does while it waits for a reply.
-    void ProcessMessages() {
-        if (services_.processMessages)
-            services_.processMessages();
-        else
-            QCoreApplication::processEvents();
-    }
-
-    ReaderLink& link() { return *link_; }
-    Clock& clock() { return *services_.clock; }
     int busyPhase() const { return busyPhase_; }
+
+    // What the operations show and ask.
+    void ShowText(Panel panel, const QString& text) override;
+    void ShowColour(Indicator indicator, Colour colour) override;
+    void SetBusy(bool busy) override;
+    void SetWaitMode(bool waiting) override;
+    void SetHourglass(bool shown) override;
+    void EnableInput() override;
+    void SelectLineSetting(int index) override;
+    void MoveTo(ValueControl control, int position) override;
+    void LockForReading(const QString& cancelCaption) override;
+    void UnlockAfterReading() override;
+    bool CardTimerRunning() const override;
+    void StartCardTimer() override;
+    void ProcessMessages() override;
+
+  public slots:
+    void btnScanClick();
+    void btnReadCardClick();
+    void btnIDClick();
+    void btnBaudRateClick();
+    void btnSameCardClick();
+    void btnNoNcClick();
+    void btnModeClick();
+    void btnAddrClick();
+    void btnFreqClick();
+    void btnChannelClick();
+    void btnRSSIClick();
+    void btnFactoryClick();
+    void btnResetClick();
+    void btnEngClick();
+    void btnGBClick();
+    void btnBIG5Click();
+    void btnExitClick();
+    void sbIDChange();
+    void sbSameCardChange();
+    void sbAddrChange();
+    void sbFreqChange();
+    void sbChannelChange();
+    void sbRSSIChange();
+    void tmrBusyTimer();
+    void tmrCardTimer();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Enter presses the focused push button, or else the default button btnScan.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Notes the application's quit request of a desktop logout.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateControls();
+    void SwitchLanguage(const char* flag);
+    void BindEvents();
+    void SetTabOrder();
+    // The controls a reading run locks, in the order they are locked.
+    std::array<QWidget*, 12> ReadingLockedControls() const;
+    // Runs an event handler; an exception that escapes it is shown in an error message box
+    // and the window is put back to idle, and the message loop goes on.
+    void RunHandler(const std::function<void()>& handler);
 
     // Controls, under the names of the layout.
     TPanel* pnMsg;
@@ -135,54 +161,10 @@ public:
     QTimer* tmrBusy;
     QTimer* tmrCard;
 
-public slots:
-    void btnScanClick();
-    void btnReadCardClick();
-    void btnIDClick();
-    void btnBaudRateClick();
-    void btnSameCardClick();
-    void btnNoNcClick();
-    void btnModeClick();
-    void btnAddrClick();
-    void btnFreqClick();
-    void btnChannelClick();
-    void btnRSSIClick();
-    void btnFactoryClick();
-    void btnResetClick();
-    void btnEngClick();
-    void btnGBClick();
-    void btnBIG5Click();
-    void btnExitClick();
-    void sbIDChange();
-    void sbSameCardChange();
-    void sbAddrChange();
-    void sbFreqChange();
-    void sbChannelChange();
-    void sbRSSIChange();
-    void tmrBusyTimer();
-    void tmrCardTimer();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    // Enter presses the focused push button, or else the default button btnScan.
-    void keyPressEvent(QKeyEvent* event) override;
-    // Notes the application's quit request of a desktop logout.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void CreateControls();
-    void SwitchLanguage(int index, const char* flag);
-    void BindEvents();
-    void SetTabOrder();
-    // Runs an event handler; an exception that escapes it is shown in an error message box
-    // and the window is put back to idle, and the message loop goes on.
-    void RunHandler(const std::function<void()>& handler);
-
     ModuleServices services_;
-    std::unique_ptr<PortNames> portNames_;
-    std::unique_ptr<ReaderLink> link_;
-    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<ReaderSession> session_;
+    QString savedReadCaption_;  // btnReadCard's caption while a reading run holds the port
+    bool readingLocked_ = false;
     int busyPhase_ = 0;
     bool exitRequested_ = false;
     bool shown_ = false;

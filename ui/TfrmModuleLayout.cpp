@@ -4,6 +4,8 @@
 
 #include "ControlLook.h"
 #include "LineSetting.h"
+#include "ReaderProtocol.h"
+#include "TextTable.h"
 #include "TfrmModule.h"
 
 namespace {
@@ -84,33 +86,38 @@ void TfrmModule::CreateControls() {
 
     lblID = MakeLabel(this, "lblID", 8, 133, 49, 22, "ID:", Qt::AlignRight);
     pnID = MakeHighlightPanel(this, "pnID", 64, 130, 33, 25, "__");
-    sbID = MakeScrollBar(this, "sbID", 104, 131, 249, 23, 1, 99, 1);
+    sbID = MakeScrollBar(this, "sbID", 104, 131, 249, 23, ReaderNumberMin, ReaderNumberMax,
+                         FactoryReaderNumber);
     btnID = MakeButton(this, "btnID", 8, 158, 345, 43, "Set Reader ID");
 
     lblBaudRate = MakeLabel(this, "lblBaudRate", 8, 213, 153, 22, "BaudRate:", Qt::AlignRight);
     QStringList lineSettings;
     for (const char* setting : LineSettingTable) lineSettings << QLatin1String(setting);
-    cmbBaudRate = MakeList(this, "cmbBaudRate", 168, 208, 161, 28, lineSettings, 5);
+    cmbBaudRate = MakeList(this, "cmbBaudRate", 168, 208, 161, 28, lineSettings, FactoryLineIndex);
     chkLock = Place(new QCheckBox(this), "chkLock", 336, 212, 17, 17);
     chkLock->setChecked(true);
     btnBaudRate = MakeButton(this, "btnBaudRate", 8, 238, 345, 43, "Set Reader Baud Rate");
 
     pnSameCard = MakeHighlightPanel(this, "pnSameCard", 8, 290, 57, 25, "0010");
-    sbSameCard = MakeScrollBar(this, "sbSameCard", 64, 291, 113, 23, 0, 9999, 10);
+    sbSameCard =
+        MakeScrollBar(this, "sbSameCard", 64, 291, 113, 23, 0, SameCardMax, FactorySameCardSeconds);
     lblSameCard = MakeLabel(this, "lblSameCard", 184, 293, 33, 22, "Sec", Qt::AlignLeft);
     gbNoNc = Place(new QGroupBox(this), "gbNoNc", 224, 280, 129, 33);
     rbNO = Place(new QRadioButton("NO", gbNoNc), "rbNO", 8, 12, 41, 17);
     rbNO->setFont(SansFont(11, false));
-    rbNO->setChecked(true);
+    rbNO->setChecked(FactoryInputNormallyOpen);
     rbNC = Place(new QRadioButton("NC", gbNoNc), "rbNC", 64, 12, 41, 17);
     rbNC->setFont(SansFont(11, false));
+    rbNC->setChecked(!FactoryInputNormallyOpen);
     btnSameCard = MakeButton(this, "btnSameCard", 8, 318, 185, 43, "Set Same Card");
     btnNoNc = MakeButton(this, "btnNoNc", 200, 318, 153, 43, "Set DI NO/NC");
 
-    cmbWiegand = MakeList(this, "cmbWiegand", 8, 368, 169, 28,
-                          {"Wiegand 26 bits", "Wiegand 34 bits", "Wiegand 42 bits"}, 0);
+    cmbWiegand =
+        MakeList(this, "cmbWiegand", 8, 368, 169, 28,
+                 {"Wiegand 26 bits", "Wiegand 34 bits", "Wiegand 42 bits"}, FactoryWiegandIndex);
     cmbRS485 = MakeList(this, "cmbRS485", 184, 368, 169, 28,
-                        {"RS485 24 bits", "RS485 32 bits", "RS485 40 bits", "RS485 64 bits"}, 1);
+                        {"RS485 24 bits", "RS485 32 bits", "RS485 40 bits", "RS485 64 bits"},
+                        FactoryRs485Index);
     btnMode = MakeButton(this, "btnMode", 8, 398, 345, 43, "Set Reader Mode");
 
     shCard =
@@ -120,7 +127,7 @@ void TfrmModule::CreateControls() {
 
     gbDefault = Place(new QGroupBox("Factory Setting", this), "gbDefault", 360, 4, 289, 437);
     pnRSSI = MakeHighlightPanel(gbDefault, "pnRSSI", 8, 26, 41, 25, "0");
-    sbRSSI = MakeScrollBar(gbDefault, "sbRSSI", 48, 27, 233, 23, 0, 250, 0);
+    sbRSSI = MakeScrollBar(gbDefault, "sbRSSI", 48, 27, 233, 23, 0, RssiLevelMax, FactoryRssiLevel);
     btnRSSI = MakeButton(gbDefault, "btnRSSI", 8, 54, 273, 43, "Set RSSI Level");
     btnReset = MakeButton(gbDefault, "btnReset", 8, 272, 273, 65, "Reader Reset");
     btnFactory = MakeButton(gbDefault, "btnFactory", 8, 352, 273, 73, "Factory Default");
@@ -151,15 +158,18 @@ void TfrmModule::CreateControls() {
     // Lies right of the client area: its controls exist but the user cannot reach them.
     GroupBox1 = Place(new QGroupBox("GroupBox1", this), "GroupBox1", 688, 16, 353, 505);
     pnAddr = MakeHighlightPanel(GroupBox1, "pnAddr", 8, 26, 41, 25, "049");
-    sbAddr = MakeScrollBar(GroupBox1, "sbAddr", 48, 27, 233, 23, 0, 255, 49);
+    sbAddr =
+        MakeScrollBar(GroupBox1, "sbAddr", 48, 27, 233, 23, 0, RadioValueMax, FactoryRadioAddress);
     btnAddr = MakeButton(GroupBox1, "btnAddr", 8, 54, 273, 43, "Set Address");
     btnAddr->setEnabled(false);
     pnFreq = MakeHighlightPanel(GroupBox1, "pnFreq", 8, 106, 41, 25, "059");
-    sbFreq = MakeScrollBar(GroupBox1, "sbFreq", 48, 107, 233, 23, 0, 255, 59);
+    sbFreq = MakeScrollBar(GroupBox1, "sbFreq", 48, 107, 233, 23, 0, RadioValueMax,
+                           FactoryRadioFrequency);
     btnFreq = MakeButton(GroupBox1, "btnFreq", 8, 134, 273, 43, "Set Freq");
     btnFreq->setEnabled(false);
     pnChannel = MakeHighlightPanel(GroupBox1, "pnChannel", 8, 186, 41, 25, "000");
-    sbChannel = MakeScrollBar(GroupBox1, "sbChannel", 48, 187, 233, 23, 0, 255, 0);
+    sbChannel = MakeScrollBar(GroupBox1, "sbChannel", 48, 187, 233, 23, 0, RadioValueMax,
+                              FactoryRadioChannel);
     btnChannel = MakeButton(GroupBox1, "btnChannel", 8, 214, 273, 43, "Set Channel");
     btnChannel->setEnabled(false);
 

@@ -31,8 +31,8 @@ int main(int argc, char* argv[]) {
         QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
         QGuiApplication::setDesktopFileName(QStringLiteral("vq880-config"));
 
-        const ProgramServices services(QStringLiteral(VQ880_MACHINE_FOLDER));
-        TfrmModule frmModule(services.services());
+        const ProgramServices program(QStringLiteral(VQ880_MACHINE_FOLDER));
+        TfrmModule frmModule(program.services());
         frmModule.show();
         application->exec();
         return 0;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "PtyReader.h"
-#include "QtSerialLine.h"
 #include "ReaderLink.h"
+#include "SerialLineLinux.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ double Percentile(std::vector<double> v, double p) {
 struct Rig {
     QTemporaryDir folder;
     PtyReader reader;
-    QtSerialLine line;
+    LinuxSerialLine line;
     SteadyClock clock;
     PortNames names{folder.path()};
     ReaderLink link{line, clock, names, [] { QCoreApplication::processEvents(); }};

@@ -19,10 +19,13 @@
 
 #include "LineSetting.h"
 #include "PortNames.h"
-#include "QtSerialLine.h"
 #include "ReaderModel.h"
+#include "SerialLineLinux.h"
+#include "SettingsStore.h"
 #include "TfrmModule.h"
 #include "ToneSink.h"
+#include "WindowControls.h"
+#include "WindowServices.h"
 
 namespace {
 
@@ -112,7 +115,7 @@ class TimedLine final : public SerialLine {
     qint64 openNs = 0, failedOpenNs = 0, closeNs = 0;  // time spent opening and closing
 
   private:
-    QtSerialLine inner_;
+    LinuxSerialLine inner_;
 };
 
 // One simulator program on a new pseudo-terminal, linked as COMn in the machine folder.
@@ -154,6 +157,7 @@ struct Rig {
     TimedLine line;
     SteadyClock clock;
     SilentTone tone;
+    SettingsStore store{folder.path()};
     std::unique_ptr<TfrmModule> form;
 
     Rig() {
@@ -166,13 +170,8 @@ struct Rig {
     void Free(int comNumber) { QFile::remove(PortNames(folder.path()).LinkPath(comNumber)); }
     TfrmModule& Form() {
         if (!form) {
-            ModuleServices s;
-            s.line = &line;
-            s.clock = &clock;
-            s.tone = &tone;
-            s.machineFolder = folder.path();
-            s.processMessages = [] { QCoreApplication::processEvents(); };
-            form = std::make_unique<TfrmModule>(s);
+            form = std::make_unique<TfrmModule>(
+                WindowServices(line, clock, tone, store, folder.path()));
             form->show();
         }
         return *form;
@@ -191,12 +190,12 @@ void BenchReading(const QString& lineSetting, bool tagPresent, int seconds) {
         return;
     }
     TfrmModule& form = rig.Form();
-    form.ScanCommNo = 3;
-    form.ScanBaudRate = lineSetting;
-    form.ReaderFound = true;
+    form.session().ScanCommNo = 3;
+    form.session().ScanBaudRate = lineSetting;
+    form.session().ReaderFound = true;
     rig.line.Reset();
-    QTimer::singleShot(seconds * 1000, &form, [&form] { form.btnReadCard->click(); });
-    form.btnReadCard->click();
+    QTimer::singleShot(seconds * 1000, &form, [&form] { Ui(form).btnReadCard->click(); });
+    Ui(form).btnReadCard->click();
 
     const auto& ex = rig.line.exchanges;
     if (ex.size() < 3) {
@@ -264,10 +263,10 @@ void BenchLockedScan(int rounds) {
         QElapsedTimer timer;
         const double cpuBefore = CpuSeconds();
         timer.start();
-        form.btnScan->click();
+        Ui(form).btnScan->click();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu += CpuSeconds() - cpuBefore;
-        if (form.ReaderFound) std::printf("locked scan: a silent port answered\n");
+        if (form.session().ReaderFound) std::printf("locked scan: a silent port answered\n");
         // The second try on a port follows the first at once: window, then the next pause.
         const auto& ex = rig.line.exchanges;
         portNs += rig.line.openNs + rig.line.closeNs;
@@ -313,13 +312,13 @@ void BenchSavedPort(int rounds) {
     TfrmModule& form = rig.Form();
     std::vector<double> times;
     for (int round = 0; round < rounds; ++round) {
-        form.ScanCommNo = 3;
-        form.ScanBaudRate = lineSetting;
+        form.session().ScanCommNo = 3;
+        form.session().ScanBaudRate = lineSetting;
         QElapsedTimer timer;
         timer.start();
-        form.btnScan->click();
+        Ui(form).btnScan->click();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
-        if (!form.ReaderFound) std::printf("saved port: the reader was not found\n");
+        if (!form.session().ReaderFound) std::printf("saved port: the reader was not found\n");
     }
     const double charMs = CharacterMs(lineSetting);
     // Presence try, version try, the pause after the version, the success tone.
@@ -350,9 +349,9 @@ void BenchVanishedReader(int seconds) {
         return;
     }
     TfrmModule& form = rig.Form();
-    form.ScanCommNo = 3;
-    form.ScanBaudRate = "19200,e,8,1";
-    form.ReaderFound = true;
+    form.session().ScanCommNo = 3;
+    form.session().ScanBaudRate = "19200,e,8,1";
+    form.session().ReaderFound = true;
     rig.line.Reset();
     double cpuAtKill = 0;
     qint64 killNs = 0;
@@ -370,9 +369,9 @@ void BenchVanishedReader(int seconds) {
         cpuAtCancel = CpuSeconds();
         cancelNs = rig.line.clock.nsecsElapsed();
         exchangesAtCancel = rig.line.exchanges.size();
-        form.btnReadCard->click();
+        Ui(form).btnReadCard->click();
     });
-    form.btnReadCard->click();
+    Ui(form).btnReadCard->click();
     const double wallS = double(cancelNs - killNs) / 1e9;
     const size_t passes = exchangesAtCancel - exchangesAtKill;
     std::printf(

@@ -15,10 +15,13 @@
 
 #include "LineSetting.h"
 #include "PortNames.h"
-#include "QtSerialLine.h"
 #include "ReaderModel.h"
 #include "ReaderOperations.h"
+#include "SerialLineLinux.h"
+#include "SettingsStore.h"
 #include "TfrmModule.h"
+#include "WindowControls.h"
+#include "WindowServices.h"
 
 namespace {
 
@@ -29,11 +32,6 @@ constexpr double PausesBeforeCrMs = 1 + 5 + 1 + 1;
 constexpr double PauseAfterCrMs = 1;
 constexpr int PresenceReplyBytes = 16;
 constexpr int AcknowledgeBytes = 7;  // the simulator's "OK" and the command letter
-
-class SilentTone final : public ToneSink {
-  public:
-    void Beep(int, int) override {}
-};
 
 double NowMs() {
     using namespace std::chrono;
@@ -134,21 +132,20 @@ int main(int argc, char** argv) {
         Simulator sim(lineSetting, folder.path());
         if (!sim.started()) return std::fprintf(stderr, "the simulator did not start\n"), 1;
 
-        QtSerialLine serialLine;
+        LinuxSerialLine serialLine;
         StepClockLine line(serialLine);
         SteadyClock clock;
         SilentTone tone;
-        ModuleServices services{&line, &clock, &tone, folder.path(),
-                                [] { QCoreApplication::processEvents(); }};
-        TfrmModule form(services);
+        SettingsStore store(folder.path());
+        TfrmModule form(WindowServices(line, clock, tone, store, folder.path()));
         form.show();
         const int lineIndex = LineSettingIndex(lineSetting);
         // As a scan leaves the window that found the reader on COM1.
-        form.ScanCommNo = 1;
-        form.ScanBaudRate = lineSetting;
-        form.ScanBaudRateNo = lineIndex;
-        form.pnID->setCaption("01");
-        form.ReaderFound = true;
+        form.session().ScanCommNo = 1;
+        form.session().ScanBaudRate = lineSetting;
+        form.session().ScanBaudRateNo = lineIndex;
+        Ui(form).pnID->setCaption("01");
+        form.session().ReaderFound = true;
 
         const double charMs =
             double(CharacterTimeUs(*ParseLineSetting(QString::fromLatin1(lineSetting)))) / 1000;
@@ -164,21 +161,21 @@ int main(int argc, char** argv) {
 
         struct Case {
             const char* name;
-            void (*run)(TfrmModule&);
+            void (TfrmModule::*run)();
             double floorMs;
         };
         const Case cases[] = {
-            {"reader number", SetReaderId, settingFloor},
-            {"line speed", SetLineSpeed, settingFloor},
-            {"same-card time", SetSameCard, settingFloor},
-            {"input NO/NC", SetInputNoNc, settingFloor},
-            {"reader mode", SetReaderMode, settingFloor},
-            {"radio address", SetRadioAddress, settingFloor},
-            {"radio frequency", SetRadioFrequency, settingFloor},
-            {"radio channel", SetRadioChannel, settingFloor},
-            {"RSSI level", SetRssiLevel, settingFloor},
-            {"factory default", SetFactoryDefault, settingFloor},
-            {"reader reset", ResetReader, resetFloor},
+            {"reader number", &TfrmModule::btnIDClick, settingFloor},
+            {"line speed", &TfrmModule::btnBaudRateClick, settingFloor},
+            {"same-card time", &TfrmModule::btnSameCardClick, settingFloor},
+            {"input NO/NC", &TfrmModule::btnNoNcClick, settingFloor},
+            {"reader mode", &TfrmModule::btnModeClick, settingFloor},
+            {"radio address", &TfrmModule::btnAddrClick, settingFloor},
+            {"radio frequency", &TfrmModule::btnFreqClick, settingFloor},
+            {"radio channel", &TfrmModule::btnChannelClick, settingFloor},
+            {"RSSI level", &TfrmModule::btnRSSIClick, settingFloor},
+            {"factory default", &TfrmModule::btnFactoryClick, settingFloor},
+            {"reader reset", &TfrmModule::btnResetClick, resetFloor},
         };
         const QString okSuffix = " Ok";
         Overhead overhead;
@@ -200,22 +197,22 @@ int main(int argc, char** argv) {
         std::vector<Measured> results(std::size(cases));
         for (int round = 0; round < rounds; ++round) {
             for (size_t i = 0; i < std::size(cases); ++i) {
-                form.cmbBaudRate->setCurrentIndex(lineIndex);  // the same line again
+                Ui(form).cmbBaudRate->setCurrentIndex(lineIndex);  // the same line again
                 line.steps.clear();
                 const double start = NowMs();
-                cases[i].run(form);
+                (form.*cases[i].run)();
                 const double end = NowMs();
                 const double took = end - start;
-                if (cases[i].run != ResetReader) account(start, end);
-                if (form.pnMsg->caption().endsWith(okSuffix))
+                if (cases[i].run != &TfrmModule::btnResetClick) account(start, end);
+                if (Ui(form).pnMsg->caption().endsWith(okSuffix))
                     results[i].ms.push_back(took);
                 else
                     ++results[i].failures;
-                if (cases[i].run == SetFactoryDefault && lineIndex != 5) {
+                if (cases[i].run == &TfrmModule::btnFactoryClick && lineIndex != 5) {
                     // The reader is back at its own default line: bring it to this one again.
-                    form.ScanBaudRate = "19200,e,8,1";
-                    form.cmbBaudRate->setCurrentIndex(lineIndex);
-                    SetLineSpeed(form);
+                    form.session().ScanBaudRate = "19200,e,8,1";
+                    Ui(form).cmbBaudRate->setCurrentIndex(lineIndex);
+                    form.btnBaudRateClick();
                 }
             }
         }

@@ -8,7 +8,7 @@
 #include <QVector>
 #include <algorithm>
 
-#include "AlsaTonePlayer.h"
+#include "TonePlayerLinux.h"
 
 int main() {
     constexpr int kRepeats = 5;

@@ -65,8 +65,8 @@ class TestDiscovery : public QObject {
 void TestDiscovery::firstStartLockedScanTriesEachPortOnceAtTheSavedSetting() {
     FormHarness h({}, "/dev/no-reader");
     AddSilentPorts(h.line);
-    QVERIFY(h.form().chkLock->isChecked());
-    QCOMPARE(h.form().ScanCommNo, 0);
+    QVERIFY(Ui(h.form()).chkLock->isChecked());
+    QCOMPARE(h.form().session().ScanCommNo, 0);
 
     QVERIFY(!h.FindReader());
 
@@ -79,8 +79,8 @@ void TestDiscovery::firstStartLockedScanTriesEachPortOnceAtTheSavedSetting() {
         QCOMPARE(LineUsed(use), LineOf(5));
         QCOMPARE(use.commands, QList<QByteArray>({"A00B", "A00B"}));
     }
-    QCOMPARE(h.form().pnMsg->caption(), QString("Reader Not Find"));
-    QCOMPARE(h.form().shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Reader Not Find"));
+    QCOMPARE(Ui(h.form()).shComm->brushColor(), ColorRed);
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
     QVERIFY(!h.line.isOpen());
     QVERIFY(!h.SettingsFileExists());
@@ -92,7 +92,7 @@ void TestDiscovery::unlockedScanTriesTheTableInOrderUntilTheReaderAnswers() {
     FormHarness h(options, PortNames::DefaultDevice(3));
     h.line.AddSilentDevice(PortNames::DefaultDevice(1));
     h.line.AddSilentDevice(PortNames::DefaultDevice(2));
-    h.form().chkLock->setChecked(false);
+    Ui(h.form()).chkLock->setChecked(false);
 
     QVERIFY(h.FindReader());
 
@@ -112,10 +112,10 @@ void TestDiscovery::unlockedScanTriesTheTableInOrderUntilTheReaderAnswers() {
     QCOMPARE(LineUsed(uses.last()), LineOf(7));
     QCOMPARE(uses.last().commands, QList<QByteArray>{"A00V"});
 
-    QCOMPARE(h.form().ScanCommNo, 3);
-    QCOMPARE(h.form().ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(h.form().ScanBaudRateNo, 7);
-    QCOMPARE(h.form().cmbBaudRate->currentIndex(), 7);
+    QCOMPARE(h.form().session().ScanCommNo, 3);
+    QCOMPARE(h.form().session().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(h.form().session().ScanBaudRateNo, 7);
+    QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 7);
     const KeptSettings stored = h.StoredSettings();
     QCOMPARE(stored.ScanCommNo, 3);
     QCOMPARE(stored.ScanBaudRate, QString("38400,e,8,1"));
@@ -125,10 +125,10 @@ void TestDiscovery::unlockedScanTriesTheTableInOrderUntilTheReaderAnswers() {
 void TestDiscovery::aPortThatDoesNotOpenCostsNoTriesAndNoMessage() {
     FormHarness h({}, PortNames::DefaultDevice(4));
     h.line.AddSilentDevice(PortNames::DefaultDevice(1));  // COM2 and COM3 do not exist
-    h.form().chkLock->setChecked(false);
+    Ui(h.form()).chkLock->setChecked(false);
     QStringList messagesWhileAsking;
     h.observed.onCommand = [&](const QByteArray&) {
-        messagesWhileAsking << h.form().pnMsg->caption();
+        messagesWhileAsking << Ui(h.form()).pnMsg->caption();
     };
 
     QVERIFY(h.FindReader());
@@ -143,12 +143,12 @@ void TestDiscovery::aPortThatDoesNotOpenCostsNoTriesAndNoMessage() {
     QCOMPARE(messagesWhileAsking.count("Scan COM : #1"), 24);
     // Five settings unanswered, the sixth answered at once, then the version asked.
     QCOMPARE(messagesWhileAsking.count("Scan COM : #4"), 5 * 2 + 1 + 1);
-    QCOMPARE(h.form().pnMsg->caption(), QString("Get Reader Info Ok. (COM : #4)"));
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #4)"));
 }
 
 void TestDiscovery::parityMismatchIsFoundByTheUnlockedScan() {
     FormHarness h;  // the reader listens at "19200,e,8,1" on COM3
-    h.form().chkLock->setChecked(false);
+    Ui(h.form()).chkLock->setChecked(false);
 
     QVERIFY(h.FindReader());
 
@@ -158,7 +158,7 @@ void TestDiscovery::parityMismatchIsFoundByTheUnlockedScan() {
     QCOMPARE(uses[4].commands, QList<QByteArray>({"A00B", "A00B"}));
     QCOMPARE(LineUsed(uses[5]), LineOf(5));
     QCOMPARE(uses[5].commands, QList<QByteArray>{"A00B"});
-    QCOMPARE(h.form().ScanBaudRateNo, 5);
+    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
     QCOMPARE(h.StoredSettings().ScanBaudRateNo, 5);
 }
 
@@ -181,7 +181,7 @@ void TestDiscovery::readerAtTheSavedPortSavesNothing() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(QFileInfo(file).lastModified(), modified);
-    QCOMPARE(h.form().pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
 }
 
 void TestDiscovery::savedPortIsOpenedWithTheSavedTextItself() {
@@ -195,9 +195,9 @@ void TestDiscovery::savedPortIsOpenedWithTheSavedTextItself() {
 
     QCOMPARE(h.observed.uses.size(), 2);
     QCOMPARE(LineUsed(h.observed.uses[0]), LineOf(7));
-    QCOMPARE(h.form().ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(h.form().ScanBaudRateNo, 5);
-    QCOMPARE(h.form().cmbBaudRate->currentIndex(), 5);
+    QCOMPARE(h.form().session().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
+    QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 5);
     QCOMPARE(h.StoredSettings().ScanBaudRate, QString("38400,e,8,1"));
 }
 
@@ -226,9 +226,9 @@ void TestDiscovery::savedPortThatNoLongerAnswersFallsBackToTheScan() {
     const auto uses = h.observed.uses;
     QCOMPARE(uses[0].device, PortNames::DefaultDevice(5));
     QCOMPARE(uses[0].commands, QList<QByteArray>({"A00B", "A00B", "A00B"}));
-    QCOMPARE(h.form().ScanCommNo, 3);
+    QCOMPARE(h.form().session().ScanCommNo, 3);
     QCOMPARE(h.StoredSettings().ScanCommNo, 3);
-    QCOMPARE(h.form().pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
 }
 
 void TestDiscovery::successShowsTheReaderAndEndsIdle() {
@@ -241,15 +241,15 @@ void TestDiscovery::successShowsTheReaderAndEndsIdle() {
     QVERIFY(h.FindReader());
 
     TfrmModule& f = h.form();
-    QCOMPARE(f.pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
-    QCOMPARE(f.pnSerial->caption(), QString("S/N : A1B2C3D4"));
-    QCOMPARE(f.pnVersion->caption(), QString("VER : 01.70-01"));
-    QCOMPARE(f.pnID->caption(), QString("42"));
-    QCOMPARE(f.sbID->value(), 42);
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
+    QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : A1B2C3D4"));
+    QCOMPARE(Ui(f).pnVersion->caption(), QString("VER : 01.70-01"));
+    QCOMPARE(Ui(f).pnID->caption(), QString("42"));
+    QCOMPARE(Ui(f).sbID->value(), 42);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{1000, 300}}));
     QVERIFY(f.isEnabled());
-    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(!h.line.isOpen());
 }
@@ -259,16 +259,16 @@ void TestDiscovery::textsFollowTheCurrentLanguage() {
     h.StoreSettings({0, "19200,e,8,1", 5, "ChineseBIG5"});
     QString scanMessage;
     h.observed.onCommand = [&](const QByteArray&) {
-        if (scanMessage.isEmpty()) scanMessage = h.form().pnMsg->caption();
+        if (scanMessage.isEmpty()) scanMessage = Ui(h.form()).pnMsg->caption();
     };
 
     QVERIFY(h.FindReader());
 
     const auto text = [](int row) { return QString::fromUtf8(TextTable[row][2]); };
     QCOMPARE(scanMessage, text(RowScanCom) + " : #3");
-    QCOMPARE(h.form().pnMsg->caption(), text(RowGetReaderInfoOk) + " : #3)");
-    QCOMPARE(h.form().pnSerial->caption(), text(RowSerial) + " : 00001234");
-    QCOMPARE(h.form().pnVersion->caption(), text(RowVersion) + " : 01.70-01");
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), text(RowGetReaderInfoOk) + " : #3)");
+    QCOMPARE(Ui(h.form()).pnSerial->caption(), text(RowSerial) + " : 00001234");
+    QCOMPARE(Ui(h.form()).pnVersion->caption(), text(RowVersion) + " : 01.70-01");
 }
 
 void TestDiscovery::startTextsShowWhileTheScanRuns() {
@@ -281,9 +281,9 @@ void TestDiscovery::startTextsShowWhileTheScanRuns() {
     h.observed.onCommand = [&](const QByteArray& command) {
         if (command != "A00B" || !seen.isEmpty()) return;
         TfrmModule& f = h.form();
-        seen << f.pnMsg->caption() << f.pnSerial->caption() << f.pnVersion->caption()
-             << f.pnID->caption();
-        busy = !f.isEnabled() && f.tmrBusy->isActive();
+        seen << Ui(f).pnMsg->caption() << Ui(f).pnSerial->caption() << Ui(f).pnVersion->caption()
+             << Ui(f).pnID->caption();
+        busy = !f.isEnabled() && Ui(f).tmrBusy->isActive();
         if (QGuiApplication::overrideCursor()) cursor = QGuiApplication::overrideCursor()->shape();
     };
     QVERIFY(h.FindReader());
@@ -315,7 +315,7 @@ void TestDiscovery::readerNumber() {
     QFETCH(int, position);
 
     FormHarness h;
-    h.form().sbID->setValue(33);
+    Ui(h.form()).sbID->setValue(33);
     h.observed.replyFor = [&](const QByteArray& command) -> std::optional<QByteArray> {
         if (command == "A00B") return PresenceReply(characters);
         return std::nullopt;
@@ -323,11 +323,11 @@ void TestDiscovery::readerNumber() {
 
     QVERIFY(h.FindReader());
 
-    QCOMPARE(h.form().pnID->caption(), panel);
-    QCOMPARE(h.form().sbID->value(), position);
-    QCOMPARE(h.form().pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
+    QCOMPARE(Ui(h.form()).pnID->caption(), panel);
+    QCOMPARE(Ui(h.form()).sbID->value(), position);
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
     QVERIFY(h.form().isEnabled());
-    QVERIFY(!h.form().tmrBusy->isActive());
+    QVERIFY(!Ui(h.form()).tmrBusy->isActive());
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
@@ -356,7 +356,7 @@ void TestDiscovery::versionReply() {
     };
 
     QVERIFY(h.FindReader());
-    QCOMPARE(h.form().pnVersion->caption(), shown);
+    QCOMPARE(Ui(h.form()).pnVersion->caption(), shown);
 }
 
 void TestDiscovery::versionNeverAnsweredReportsTheErrorWithTheIdentityKept() {
@@ -371,15 +371,15 @@ void TestDiscovery::versionNeverAnsweredReportsTheErrorWithTheIdentityKept() {
 
     TfrmModule& f = h.form();
     QCOMPARE(CountOf(h.observed.AllCommands(), "A00V"), 3);
-    QCOMPARE(f.pnMsg->caption(), QString("Get Reader Info Error. (COM : #3)"));
-    QCOMPARE(f.pnSerial->caption(), QString("S/N : 87654321"));
-    QCOMPARE(f.pnID->caption(), QString("12"));
-    QCOMPARE(f.sbID->value(), 12);
-    QCOMPARE(f.pnVersion->caption(), QString("VER : __.__-__"));
-    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Get Reader Info Error. (COM : #3)"));
+    QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : 87654321"));
+    QCOMPARE(Ui(f).pnID->caption(), QString("12"));
+    QCOMPARE(Ui(f).sbID->value(), 12);
+    QCOMPARE(Ui(f).pnVersion->caption(), QString("VER : __.__-__"));
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
     QVERIFY(f.isEnabled());
-    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(!QGuiApplication::overrideCursor());
     // The place was found by the scan and is kept although the version was not read.
     QCOMPARE(h.StoredSettings().ScanCommNo, 3);
@@ -406,38 +406,38 @@ void TestDiscovery::presenceReplyOfAnotherLengthCountsAsNoAnswer() {
     const auto uses = h.observed.UsesOf(PortNames::DefaultDevice(3));
     QCOMPARE(uses.size(), 1);
     QCOMPARE(uses[0].commands, QList<QByteArray>({"A00B", "A00B"}));
-    QCOMPARE(h.form().pnMsg->caption(), QString("Reader Not Find"));
-    QCOMPARE(h.form().pnSerial->caption(), QString("S/N : ________"));
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Reader Not Find"));
+    QCOMPARE(Ui(h.form()).pnSerial->caption(), QString("S/N : ________"));
     QVERIFY(!h.SettingsFileExists());
 }
 
 void TestDiscovery::failedScanMovesTheListToTheFactorySettingOnly() {
     FormHarness h({}, "/dev/no-reader");
     h.StoreSettings({0, "57600,e,8,1", 9, "English"});
-    QCOMPARE(h.form().cmbBaudRate->currentIndex(), 9);
-    h.form().chkLock->setChecked(false);
+    QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 9);
+    Ui(h.form()).chkLock->setChecked(false);
 
     QVERIFY(!h.FindReader());
 
-    QCOMPARE(h.form().cmbBaudRate->currentIndex(), 5);
-    QCOMPARE(h.form().ScanBaudRateNo, 9);
-    QCOMPARE(h.form().ScanBaudRate, QString("57600,e,8,1"));
+    QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 5);
+    QCOMPARE(h.form().session().ScanBaudRateNo, 9);
+    QCOMPARE(h.form().session().ScanBaudRate, QString("57600,e,8,1"));
     QCOMPARE(h.StoredSettings().ScanBaudRateNo, 9);
-    QCOMPARE(h.form().shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(h.form()).shComm->brushColor(), ColorRed);
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestDiscovery::lockedScanWithAnIndexOutsideTheTableStaysInside() {
     FormHarness h;
-    h.form().ScanBaudRateNo = 40;
+    h.form().session().ScanBaudRateNo = 40;
 
     QVERIFY(h.FindReader());
 
     const auto uses = h.observed.UsesOf(PortNames::DefaultDevice(3));
     QCOMPARE(uses.size(), 2);
     QCOMPARE(LineUsed(uses[0]), LineOf(5));
-    QCOMPARE(h.form().ScanBaudRateNo, 5);
-    QCOMPARE(h.form().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
+    QCOMPARE(h.form().session().ScanBaudRate, QString("19200,e,8,1"));
 }
 
 QTEST_MAIN(TestDiscovery)

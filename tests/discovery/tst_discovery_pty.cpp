@@ -23,23 +23,23 @@ class TestDiscoveryPty : public QObject {
                                                               "--version", "02.10-07"});
         QVERIFY(sim.started());
         TfrmModule& f = h.form();
-        f.chkLock->setChecked(false);
+        Ui(f).chkLock->setChecked(false);
 
-        f.btnScan->click();
+        Ui(f).btnScan->click();
 
-        QVERIFY(f.ReaderFound);
-        QCOMPARE(f.pnMsg->caption(), QString("Get Reader Info Ok. (COM : #2)"));
-        QCOMPARE(f.pnSerial->caption(), QString("S/N : SIM00042"));
-        QCOMPARE(f.pnID->caption(), QString("23"));
-        QCOMPARE(f.sbID->value(), 23);
-        QCOMPARE(f.pnVersion->caption(), QString("VER : 02.10-07"));
-        QCOMPARE(f.shComm->brushColor(), ColorYellow);
+        QVERIFY(f.session().ReaderFound);
+        QCOMPARE(Ui(f).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #2)"));
+        QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : SIM00042"));
+        QCOMPARE(Ui(f).pnID->caption(), QString("23"));
+        QCOMPARE(Ui(f).sbID->value(), 23);
+        QCOMPARE(Ui(f).pnVersion->caption(), QString("VER : 02.10-07"));
+        QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
         // A pseudo-terminal carries no parity, so the first setting at the reader's speed is
         // heard: "38400,n,8,1".
-        QCOMPARE(f.ScanCommNo, 2);
-        QCOMPARE(f.ScanBaudRateNo, 6);
-        QCOMPARE(f.ScanBaudRate, QString("38400,n,8,1"));
-        QCOMPARE(f.cmbBaudRate->currentIndex(), 6);
+        QCOMPARE(f.session().ScanCommNo, 2);
+        QCOMPARE(f.session().ScanBaudRateNo, 6);
+        QCOMPARE(f.session().ScanBaudRate, QString("38400,n,8,1"));
+        QCOMPARE(Ui(f).cmbBaudRate->currentIndex(), 6);
         QVERIFY(h.tones.Last(1000, 300));
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(f.isEnabled());
@@ -51,20 +51,20 @@ class TestDiscoveryPty : public QObject {
                              QStringList{"--tags", "00000001,0000BC61,80000000"});
         QVERIFY(sim.started());
         TfrmModule& f = h.form();
-        f.ScanCommNo = 4;  // where a scan would find it; the saved port is tried first
-        f.btnScan->click();
-        QVERIFY(f.ReaderFound);
+        f.session().ScanCommNo = 4;  // where a scan would find it; the saved port is tried first
+        Ui(f).btnScan->click();
+        QVERIFY(f.session().ReaderFound);
         QStringList shown;
         h.tones.onBeep = [&](int frequency, int duration) {
-            if (frequency == 1000 && duration == 30) shown << f.pnCardID->caption();
+            if (frequency == 1000 && duration == 30) shown << Ui(f).pnCardID->caption();
         };
         QString captionAtCancel;
         QTimer::singleShot(1500, &f, [&] {
-            captionAtCancel = f.btnReadCard->text();
-            f.btnReadCard->click();
+            captionAtCancel = Ui(f).btnReadCard->text();
+            Ui(f).btnReadCard->click();
         });
 
-        f.btnReadCard->click();
+        Ui(f).btnReadCard->click();
 
         QCOMPARE(captionAtCancel, QString("Cancel Read TAG"));
         QVERIFY2(shown.size() >= 6, qPrintable(QString::number(shown.size())));
@@ -75,12 +75,12 @@ class TestDiscoveryPty : public QObject {
         QVERIFY(first >= 0);
         for (qsizetype i = 0; i < shown.size(); ++i)
             QCOMPARE(shown[i], tags[(first + i) % tags.size()]);
-        QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
-        QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
-        QCOMPARE(f.shComm->brushColor(), ColorYellow);
-        QVERIFY(!f.TagReading);
+        QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+        QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+        QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
+        QVERIFY(!f.session().TagReading);
         // The port is free again: the simulator's device opens.
-        QtSerialLine other;
+        LinuxSerialLine other;
         QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
         other.Close();
     }
@@ -90,9 +90,9 @@ class TestDiscoveryPty : public QObject {
         SimulatorProcess sim(h.SimulatorLink(4) + QStringList{"--tags", "00000005"});
         QVERIFY(sim.started());
         TfrmModule& f = h.form();
-        f.ScanCommNo = 4;
-        f.btnScan->click();
-        QVERIFY(f.ReaderFound);
+        f.session().ScanCommNo = 4;
+        Ui(f).btnScan->click();
+        QVERIFY(f.session().ReaderFound);
         int tagsBefore = 0, tagsAfter = 0;
         bool gone = false;
         h.tones.onBeep = [&](int, int duration) {
@@ -102,17 +102,17 @@ class TestDiscoveryPty : public QObject {
             sim.Kill();
             gone = true;
         });
-        QTimer::singleShot(2000, &f, [&] { f.btnReadCard->click(); });
+        QTimer::singleShot(2000, &f, [&] { Ui(f).btnReadCard->click(); });
 
-        f.btnReadCard->click();
+        Ui(f).btnReadCard->click();
 
         QVERIFY(gone);
         QVERIFY(tagsBefore > 0);
         QCOMPARE(tagsAfter, 0);
-        QVERIFY(!f.TagReading);
-        QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
+        QVERIFY(!f.session().TagReading);
+        QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
         QVERIFY(h.tones.Last(1000, 300));
-        QVERIFY(f.btnScan->isEnabled());
+        QVERIFY(Ui(f).btnScan->isEnabled());
         QVERIFY(f.isEnabled());
     }
 };

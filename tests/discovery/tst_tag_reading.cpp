@@ -1,6 +1,8 @@
 // The reading run behind btnReadCard, against an in-memory reader on a virtual clock.
 
+#include <QMessageBox>
 #include <QtTest>
+#include <stdexcept>
 
 #include "FormHarness.h"
 #include "FrameCodec.h"
@@ -9,8 +11,9 @@
 namespace {
 
 QList<QWidget*> LockedControls(TfrmModule& f) {
-    return {f.btnExit, f.btnScan, f.btnFactory, f.btnID,   f.btnBaudRate, f.gbDefault,
-            f.btnEng,  f.btnGB,   f.btnBIG5,    f.btnNoNc, f.btnSameCard, f.btnMode};
+    return {Ui(f).btnExit,     Ui(f).btnScan,   Ui(f).btnFactory,  Ui(f).btnID,
+            Ui(f).btnBaudRate, Ui(f).gbDefault, Ui(f).btnEng,      Ui(f).btnGB,
+            Ui(f).btnBIG5,     Ui(f).btnNoNc,   Ui(f).btnSameCard, Ui(f).btnMode};
 }
 
 // A tag reply frame around a body of the given text after "F01ID".
@@ -58,21 +61,22 @@ class TestTagReading : public QObject {
     void controlsAreLockedAndFreedInTheirOrder();
     void portTakenShowsTheErrorAndTheNextClickTriesAgain();
     void vanishedReaderKeepsTheRunQuietUntilCancelled();
+    void anErrorInARunEndsItCleanly();
 };
 
 void TestTagReading::refusedBeforeAnyScan() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.shComm->setBrushColor(ColorYellow);
-    f.pnMsg->setCaption("something before");
+    Ui(f).shComm->setBrushColor(ColorYellow);
+    Ui(f).pnMsg->setCaption("something before");
 
-    f.btnReadCard->click();
+    Ui(f).btnReadCard->click();
 
-    QCOMPARE(f.pnMsg->caption(), QString("Start Scan Reader!"));
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Start Scan Reader!"));
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
-    QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
-    QVERIFY(!f.TagReading);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+    QVERIFY(!f.session().TagReading);
     QVERIFY(h.observed.uses.isEmpty());
 }
 
@@ -99,14 +103,14 @@ void TestTagReading::tagCaption() {
     QVERIFY(h.FindReader());
     QStringList shown;
     h.tones.onBeep = [&](int frequency, int duration) {
-        if (frequency == 1000 && duration == 30) shown << h.form().pnCardID->caption();
+        if (frequency == 1000 && duration == 30) shown << Ui(h.form()).pnCardID->caption();
     };
 
     h.ReadTagsFor(500);
 
     QVERIFY(!shown.isEmpty());
     for (const QString& s : shown) QCOMPARE(s, caption);
-    QCOMPARE(h.form().pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(Ui(h.form()).pnCardID->caption(), QString("TAG ID"));
 }
 
 void TestTagReading::everyPassWithATagBeepsAndLightsTheIndicator() {
@@ -119,8 +123,9 @@ void TestTagReading::everyPassWithATagBeepsAndLightsTheIndicator() {
     bool lit = true;
     h.tones.onBeep = [&](int frequency, int duration) {
         if (frequency != 1000 || duration != 30) return;
-        shown << h.form().pnCardID->caption();
-        lit = lit && h.form().shCard->brushColor() == ColorYellow && h.form().tmrCard->isActive();
+        shown << Ui(h.form()).pnCardID->caption();
+        lit = lit && Ui(h.form()).shCard->brushColor() == ColorYellow &&
+              Ui(h.form()).tmrCard->isActive();
     };
 
     h.ReadTagsFor(1000);
@@ -134,9 +139,9 @@ void TestTagReading::everyPassWithATagBeepsAndLightsTheIndicator() {
                           "TAG ID : 0000000051  00000033(H)"}));
     // The run ends with the long tone; the indicators show it is over.
     QVERIFY(h.tones.Last(1000, 300));
-    QCOMPARE(h.form().shComm->brushColor(), ColorYellow);
-    QCOMPARE(h.form().shCard->brushColor(), ColorWhite);
-    QCOMPARE(h.form().btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(h.form()).shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(h.form()).shCard->brushColor(), ColorWhite);
+    QCOMPARE(Ui(h.form()).btnReadCard->text(), QString("Read TAG"));
     QVERIFY(!h.line.isOpen());
 }
 
@@ -169,7 +174,7 @@ void TestTagReading::unusableRepliesShowNothingAndPollingGoesOn() {
         if (command != "A00F") return std::nullopt;
         ++asked;
         if (asked > 3) return std::nullopt;  // then the reader's own, good replies
-        shownWhileBad << h.form().pnCardID->caption();
+        shownWhileBad << Ui(h.form()).pnCardID->caption();
         return reply;
     };
     int tagTones = 0, tonesBeforeGood = 0;
@@ -185,7 +190,7 @@ void TestTagReading::unusableRepliesShowNothingAndPollingGoesOn() {
     QCOMPARE(tonesBeforeGood, 0);
     QCOMPARE(tagTones, asked - 3);
     QCOMPARE(shownWhileBad, QStringList({"TAG ID", "TAG ID", "TAG ID"}));
-    QVERIFY(h.form().pnMsg->caption().startsWith("Get Reader Info Ok."));
+    QVERIFY(Ui(h.form()).pnMsg->caption().startsWith("Get Reader Info Ok."));
 }
 
 void TestTagReading::cancelEndsAfterThePassInProgress_data() {
@@ -219,18 +224,18 @@ void TestTagReading::cancelEndsAfterThePassInProgress() {
     } atLastExchange;
     h.observed.onCommand = [&](const QByteArray& command) {
         sent.append({command, h.clock.NowUs()});
-        atLastExchange = {h.form().btnReadCard->text(), h.form().TagReading};
+        atLastExchange = {Ui(h.form()).btnReadCard->text(), h.form().session().TagReading};
     };
     quint64 clickUs = 0;
     QString captionAfterClick;
     const quint64 startUs = h.clock.NowUs();
     h.clock.At(startUs + quint64(clickAfterMs) * 1000, [&] {
         clickUs = h.clock.NowUs();
-        h.form().btnReadCard->click();
-        captionAfterClick = h.form().btnReadCard->text();
+        Ui(h.form()).btnReadCard->click();
+        captionAfterClick = Ui(h.form()).btnReadCard->text();
     });
 
-    h.form().btnReadCard->click();
+    Ui(h.form()).btnReadCard->click();
 
     QVERIFY(clickUs > 0);
     int after = 0;
@@ -242,11 +247,11 @@ void TestTagReading::cancelEndsAfterThePassInProgress() {
         QVERIFY(!atLastExchange.reading);
     }
     TfrmModule& f = h.form();
-    QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
-    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
-    QVERIFY(!f.TagReading);
-    QVERIFY(!f.tmrBusy->isActive());
+    QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
+    QVERIFY(!f.session().TagReading);
+    QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(!h.line.isOpen());
 }
 
@@ -255,22 +260,22 @@ void TestTagReading::clickWhileStoppingStartsNoSecondRun() {
     options.tags = {7};
     FormHarness h(options);
     QVERIFY(h.FindReader());
-    const QString message = h.form().pnMsg->caption();
+    const QString message = Ui(h.form()).pnMsg->caption();
     const qsizetype usesBefore = h.observed.uses.size();
-    h.clock.AfterMs(300, [&] { h.form().btnReadCard->click(); });  // cancel
-    h.clock.AfterMs(305, [&] { h.form().btnReadCard->click(); });  // while stopping
+    h.clock.AfterMs(300, [&] { Ui(h.form()).btnReadCard->click(); });  // cancel
+    h.clock.AfterMs(305, [&] { Ui(h.form()).btnReadCard->click(); });  // while stopping
     bool stoppingAtSecond = false;
     h.clock.AfterMs(306, [&] {
-        stoppingAtSecond = !h.form().TagReading && h.line.isOpen() &&
-                           h.form().btnReadCard->text() == QString("Cancel Read TAG");
+        stoppingAtSecond = !h.form().session().TagReading && h.line.isOpen() &&
+                           Ui(h.form()).btnReadCard->text() == QString("Cancel Read TAG");
     });
 
-    h.form().btnReadCard->click();
+    Ui(h.form()).btnReadCard->click();
 
     QVERIFY(stoppingAtSecond);
     QCOMPARE(h.observed.uses.size(), usesBefore + 1);  // one open, the run's own
-    QVERIFY(!h.form().TagReading);
-    QCOMPARE(h.form().pnMsg->caption(), message);
+    QVERIFY(!h.form().session().TagReading);
+    QCOMPARE(Ui(h.form()).pnMsg->caption(), message);
     QCOMPARE(h.tones.Count(1000, 300), 2);  // the scan's and the end of the one run
     QCOMPARE(h.tones.Count(300, 300), 0);
     QVERIFY(!h.line.isOpen());
@@ -291,13 +296,13 @@ void TestTagReading::controlsDuringARun() {
     h.clock.AfterMs(250, [&] {
         lockedDisabled = true;
         for (QWidget* w : LockedControls(f)) lockedDisabled = lockedDisabled && !w->isEnabled();
-        othersUsable = f.isEnabled() && f.btnReadCard->isEnabled() && f.sbID->isEnabled() &&
-                       f.cmbBaudRate->isEnabled() && f.chkLock->isEnabled() &&
-                       f.sbSameCard->isEnabled() && f.rbNC->isEnabled() &&
-                       f.cmbWiegand->isEnabled() && !f.sbRSSI->isEnabled();
-        busy = f.tmrBusy->isActive();
-        captionDuring = f.btnReadCard->text();
-        f.btnGB->click();  // refused: the language stays
+        othersUsable = f.isEnabled() && Ui(f).btnReadCard->isEnabled() && Ui(f).sbID->isEnabled() &&
+                       Ui(f).cmbBaudRate->isEnabled() && Ui(f).chkLock->isEnabled() &&
+                       Ui(f).sbSameCard->isEnabled() && Ui(f).rbNC->isEnabled() &&
+                       Ui(f).cmbWiegand->isEnabled() && !Ui(f).sbRSSI->isEnabled();
+        busy = Ui(f).tmrBusy->isActive();
+        captionDuring = Ui(f).btnReadCard->text();
+        Ui(f).btnGB->click();  // refused: the language stays
         languageAfterClick = f.Text(RowReadTag);
     });
 
@@ -309,8 +314,8 @@ void TestTagReading::controlsDuringARun() {
     QCOMPARE(captionDuring, QString("Cancel Read TAG"));
     QCOMPARE(languageAfterClick, QString("Read TAG"));
     for (QWidget* w : LockedControls(f)) QVERIFY(w->isEnabled());
-    QVERIFY(f.btnReset->isEnabled());
-    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(Ui(f).btnReset->isEnabled());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
 }
 
 void TestTagReading::controlsAreLockedAndFreedInTheirOrder() {
@@ -319,19 +324,16 @@ void TestTagReading::controlsAreLockedAndFreedInTheirOrder() {
     // btnFactory sits inside gbDefault: its own change shows only while the group is enabled,
     // so the order is watched on the other eleven.
     QList<QWidget*> watched = LockedControls(h.form());
-    watched.removeOne(h.form().btnFactory);
+    watched.removeOne(Ui(h.form()).btnFactory);
     QStringList names;
-    for (int i = 0; i < watched.size(); ++i) {
-        watched[i]->setObjectName(QString("control %1").arg(i));
-        names << watched[i]->objectName();
-    }
+    for (QWidget* control : watched) names << control->objectName();
     EnabledChanges changes(watched);
 
     h.ReadTagsFor(300);
 
     QCOMPARE(changes.disabled, names);
     QCOMPARE(changes.enabled, names);
-    QVERIFY(h.form().btnFactory->isEnabled());
+    QVERIFY(Ui(h.form()).btnFactory->isEnabled());
 }
 
 void TestTagReading::portTakenShowsTheErrorAndTheNextClickTriesAgain() {
@@ -342,19 +344,19 @@ void TestTagReading::portTakenShowsTheErrorAndTheNextClickTriesAgain() {
     h.tones.tones.clear();
     const qsizetype usesBefore = h.observed.uses.size();
 
-    f.btnReadCard->click();
+    Ui(f).btnReadCard->click();
 
-    QCOMPARE(f.pnMsg->caption(), QString("Open COM : 3 Error"));
-    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Open COM : 3 Error"));
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
-    QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
-    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
-    QVERIFY(!f.TagReading);
-    QVERIFY(!f.tmrBusy->isActive());
+    QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+    QVERIFY(!f.session().TagReading);
+    QVERIFY(!Ui(f).tmrBusy->isActive());
     for (QWidget* w : LockedControls(f)) QVERIFY(w->isEnabled());
     QCOMPARE(h.observed.uses.size(), usesBefore + 1);
 
-    f.btnReadCard->click();
+    Ui(f).btnReadCard->click();
     QCOMPARE(h.observed.uses.size(), usesBefore + 2);
     QCOMPARE(h.tones.Count(300, 300), 2);
 }
@@ -384,10 +386,50 @@ void TestTagReading::vanishedReaderKeepsTheRunQuietUntilCancelled() {
     QVERIFY(exchangesAfterUnplug <= 3000 / 80);
     QVERIFY(h.tones.Last(1000, 300));
     QVERIFY(!h.line.isOpen());
-    QCOMPARE(h.form().btnReadCard->text(), QString("Read TAG"));
-    QCOMPARE(h.form().shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(h.form()).btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(h.form()).shComm->brushColor(), ColorYellow);
     QVERIFY(h.form().isEnabled());
-    QVERIFY(!h.form().tmrBusy->isActive());
+    QVERIFY(!Ui(h.form()).tmrBusy->isActive());
+}
+
+// The handler's safety net: an error in the middle of a run shows its box and leaves no run
+// behind, so the next click starts a new one.
+void TestTagReading::anErrorInARunEndsItCleanly() {
+    ReaderOptions options;
+    options.tags = {0x0000BC61};
+    FormHarness h(options);
+    QVERIFY(h.FindReader());
+    TfrmModule& f = h.form();
+    h.tones.onBeep = [](int hz, int ms) {
+        if (hz == 1000 && ms == 30) throw std::runtime_error("the speaker failed");
+    };
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+
+    Ui(f).btnReadCard->click();
+
+    QCOMPARE(shown, QString("the speaker failed"));
+    QVERIFY(!f.session().TagReading);
+    QVERIFY(!f.session().ReadingRunActive);
+    QVERIFY(!h.line.isOpen());
+    QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+    for (QWidget* control : LockedControls(f))
+        QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+    QVERIFY(f.isEnabled());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
+
+    h.tones.onBeep = nullptr;
+    h.tones.tones.clear();
+    h.ReadTagsFor(300);
+    QVERIFY(h.tones.Count(1000, 30) >= 1);
 }
 
 QTEST_MAIN(TestTagReading)

@@ -24,9 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int exchange = 0; exchange < 2; ++exchange) {
         const quint64 start = clock.NowUs();
         const bool ok = link.SendCommand("A00B");
-        if (link.ReplyLength < 0 || link.ReplyLength >= ReaderLink::ReplyBufferSize) abort();
-        if (link.ReplyText.size() >= ReaderLink::ReplyBufferSize) abort();
-        if (ok && (link.ReplyText.isEmpty() || link.ReplyText[0] != '\n')) abort();
+        if (link.LastReply().ReplyLength < 0 ||
+            link.LastReply().ReplyLength >= ReaderLink::ReplyBufferSize)
+            abort();
+        if (link.LastReply().ReplyText.size() >= ReaderLink::ReplyBufferSize) abort();
+        if (ok && (link.LastReply().ReplyText.isEmpty() || link.LastReply().ReplyText[0] != '\n'))
+            abort();
         // Bytes arrive for at most size * stepUs; after that the window must close.
         if (clock.NowUs() - start > size * stepUs + 200'000) abort();
     }

@@ -39,8 +39,8 @@ class ReaderLinkTest : public QObject {
         Rig rig;
         rig.line.Reply(QByteArray::fromHex("0A30410D"));
         QVERIFY(rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyLength, 4);
-        QCOMPARE(rig.link.ReplyText, QByteArray::fromHex("0A30410D"));
+        QCOMPARE(rig.link.LastReply().ReplyLength, 4);
+        QCOMPARE(rig.link.LastReply().ReplyText, QByteArray::fromHex("0A30410D"));
     }
 
     void rejectedFrameStillReplacesReplyText() {
@@ -49,7 +49,7 @@ class ReaderLinkTest : public QObject {
         QVERIFY(rig.link.SendCommand("A00B"));
         rig.line.Reply(QByteArray::fromHex("0A30610D"));
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, QByteArray::fromHex("0A30610D"));
+        QCOMPARE(rig.link.LastReply().ReplyText, QByteArray::fromHex("0A30610D"));
     }
 
     void failedExchangesKeepTheLastReplyText_data() {
@@ -66,8 +66,8 @@ class ReaderLinkTest : public QObject {
         QVERIFY(rig.link.SendCommand("A00B"));
         if (!reply.isEmpty()) rig.line.Reply(reply);
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, ReplyFrame("kept"));
-        QCOMPARE(rig.link.ReplyLength, reply.size() % 1024);
+        QCOMPARE(rig.link.LastReply().ReplyText, ReplyFrame("kept"));
+        QCOMPARE(rig.link.LastReply().ReplyLength, reply.size() % 1024);
     }
 
     void windowClosesAfterMoreThan120Ms() {
@@ -87,7 +87,7 @@ class ReaderLinkTest : public QObject {
         QVERIFY(rig.link.SendCommand("A00B"));
         rig.line.Reply(ReplyFrame("later"), 122, 100);
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, ReplyFrame("late"));
+        QCOMPARE(rig.link.LastReply().ReplyText, ReplyFrame("late"));
     }
 
     void arrivingBytesHoldTheElapsedTime() {
@@ -115,8 +115,8 @@ class ReaderLinkTest : public QObject {
         const QByteArray frame = ReplyFrame(QByteArray("AB\0CD", 5));
         rig.line.Reply(frame);
         QVERIFY(rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyLength, frame.size());
-        QCOMPARE(rig.link.ReplyText, QByteArray("\nAB"));
+        QCOMPARE(rig.link.LastReply().ReplyLength, frame.size());
+        QCOMPARE(rig.link.LastReply().ReplyText, QByteArray("\nAB"));
     }
 
     void staleInputIsPurgedBeforeWriting() {
@@ -124,7 +124,7 @@ class ReaderLinkTest : public QObject {
         rig.line.Stale("junk");
         rig.line.Reply(ReplyFrame("B01"));
         QVERIFY(rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, ReplyFrame("B01"));
+        QCOMPARE(rig.link.LastReply().ReplyText, ReplyFrame("B01"));
     }
 
     void frameOf1024BytesEndsAtOnceWithEmptyText() {
@@ -134,8 +134,8 @@ class ReaderLinkTest : public QObject {
         rig.line.Reply(ReplyFrame(QByteArray(1020, 'x')), 2, 10);  // 1024 bytes, CR last
         const quint64 start = rig.clock.NowUs();
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QVERIFY(rig.link.ReplyText.isEmpty());
-        QCOMPARE(rig.link.ReplyLength, 0);
+        QVERIFY(rig.link.LastReply().ReplyText.isEmpty());
+        QCOMPARE(rig.link.LastReply().ReplyLength, 0);
         QVERIFY(rig.clock.NowUs() - start < 60'000);  // did not wait for the window
     }
 
@@ -143,14 +143,14 @@ class ReaderLinkTest : public QObject {
         Rig rig;
         rig.line.Reply(QByteArray("\n") + QByteArray(1500, 'x') + "\r", 2, 10);
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyLength, 1502 % 1024);
+        QCOMPARE(rig.link.LastReply().ReplyLength, 1502 % 1024);
     }
 
     void lfAtPosition1025StartsANewFrame() {
         Rig rig;
         rig.line.Reply(QByteArray(1024, 'x') + ReplyFrame("B01"), 2, 10);
         QVERIFY(rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, ReplyFrame("B01"));
+        QCOMPARE(rig.link.LastReply().ReplyText, ReplyFrame("B01"));
     }
 
     void floodOfBytesEndsFalseWithinTheBuffer() {
@@ -160,7 +160,7 @@ class ReaderLinkTest : public QObject {
             flood.append(char(i % 7 == 0 ? '\r' : i % 11 == 0 ? '\n' : 'z'));
         rig.line.Reply(flood, 2, 10);
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QVERIFY(rig.link.ReplyLength >= 0 && rig.link.ReplyLength < 1024);
+        QVERIFY(rig.link.LastReply().ReplyLength >= 0 && rig.link.LastReply().ReplyLength < 1024);
     }
 
     void openPortSavesAndRestoresTimeouts() {
@@ -173,7 +173,6 @@ class ReaderLinkTest : public QObject {
         QVERIFY(link.OpenPort(3, "19200,e,8,1"));
         QCOMPARE(line.openedDevice, PortNames::DefaultDevice(3));
         QVERIFY(line.timeouts == ReaderLink::LinkTimeouts);
-        QVERIFY(link.SavedTimeouts == own);
         QCOMPARE(line.line, (LineParameters{19200, Parity::Even, 8, StopBits::One}));
         link.ClosePort();
         QVERIFY(line.timeouts == own);
@@ -201,7 +200,7 @@ class ReaderLinkTest : public QObject {
         ReaderLink link{line, clock, names, {}};
         const CommTimeouts own = line.timeouts;
         QVERIFY(!link.OpenPort(16, "19200,e,8,1"));
-        QCOMPARE(link.PortHandle, InvalidPortHandle);
+        QVERIFY(!link.IsOpen());
         QCOMPARE(line.openedDevice, PortNames::DefaultDevice(16));
         QVERIFY(line.timeouts == own);
         QCOMPARE(line.lineChanges, 0);

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "QtSerialLine.h"
 #include "ReaderLink.h"
+#include "SerialLineLinux.h"
 #include "SimulatorProcess.h"
 
 namespace {
@@ -28,7 +28,7 @@ class CountingLine final : public SerialLine {
     }
     bool Purge() override { return inner.Purge(); }
     void Close() override { inner.Close(); }
-    QtSerialLine inner;
+    LinuxSerialLine inner;
     int reads = 0;
 };
 
@@ -59,29 +59,29 @@ class SerialPtyTest : public QObject {
     void exchangeAtTheReadersLineSetting() {
         SimulatorProcess sim(SimArguments("19200,e,8,1"));
         QVERIFY(sim.started());
-        QtSerialLine line;
+        LinuxSerialLine line;
         SteadyClock clock;
         PortNames names(folder_.path());
         ReaderLink link(line, clock, names, [] { QCoreApplication::processEvents(); });
         QVERIFY(link.OpenPort(3, "19200,e,8,1"));
         QVERIFY(link.SendCommand("A00B"));
-        QCOMPARE(link.ReplyLength, 16);
-        QCOMPARE(link.ReplyText.mid(5, 8), QByteArray("00001234"));
+        QCOMPARE(link.LastReply().ReplyLength, 16);
+        QCOMPARE(link.LastReply().ReplyText.mid(5, 8), QByteArray("00001234"));
         QVERIFY(link.SendCommand("A00V"));
-        QCOMPARE(link.ReplyText.mid(5, 8), QByteArray("01.70-01"));
+        QCOMPARE(link.LastReply().ReplyText.mid(5, 8), QByteArray("01.70-01"));
         link.ClosePort();
     }
 
     void silenceAtAnotherBaudRate() {
         SimulatorProcess sim(SimArguments("19200,e,8,1"));
         QVERIFY(sim.started());
-        QtSerialLine line;
+        LinuxSerialLine line;
         SteadyClock clock;
         PortNames names(folder_.path());
         ReaderLink link(line, clock, names, {});
         QVERIFY(link.OpenPort(3, "9600,e,8,1"));
         QVERIFY(!link.SendCommand("A00B"));
-        QCOMPARE(link.ReplyLength, 0);
+        QCOMPARE(link.LastReply().ReplyLength, 0);
         link.ClosePort();
     }
 
@@ -100,12 +100,12 @@ class SerialPtyTest : public QObject {
         QVERIFY(sim.started());
         SteadyClock clock;
         PortNames names(folder_.path());
-        QtSerialLine first, second;
+        LinuxSerialLine first, second;
         ReaderLink holder(first, clock, names, {});
         ReaderLink other(second, clock, names, {});
         QVERIFY(holder.OpenPort(3, "19200,e,8,1"));
         QVERIFY(!other.OpenPort(3, "19200,e,8,1"));
-        QCOMPARE(other.PortHandle, InvalidPortHandle);
+        QVERIFY(!other.IsOpen());
         holder.ClosePort();
         QVERIFY(other.OpenPort(3, "19200,e,8,1"));
         QVERIFY(other.SendCommand("A00B"));
@@ -117,7 +117,7 @@ class SerialPtyTest : public QObject {
         QVERIFY(sim.started());
         termios before{}, after{};
         QVERIFY(TerminalSettings(sim.device(), before));
-        QtSerialLine line;
+        LinuxSerialLine line;
         SteadyClock clock;
         PortNames names(folder_.path());
         ReaderLink link(line, clock, names, {});

@@ -16,8 +16,8 @@
 #include "MatrixReport.h"
 #include "PortFormHarness.h"
 #include "PortRelease.h"
-#include "QtSerialLine.h"
 #include "ReaderLink.h"
+#include "SerialLineLinux.h"
 #include "SettingsStore.h"
 #include "SimulatorProcess.h"
 
@@ -53,13 +53,13 @@ QString ExpectedShown(Operation operation, const ExpectedOutcome& expected) {
 void PrepareControls(TfrmModule& form, Operation operation) {
     switch (operation) {
         case Operation::ReaderId:
-            form.sbID->setValue(42);
+            Ui(form).sbID->setValue(42);
             break;
         case Operation::LineSpeed:
-            form.cmbBaudRate->setCurrentIndex(NewLineIndex);
+            Ui(form).cmbBaudRate->setCurrentIndex(NewLineIndex);
             break;
         case Operation::FactoryDefault:
-            form.sbSameCard->setValue(300);  // the preparation puts it back to 10
+            Ui(form).sbSameCard->setValue(300);  // the preparation puts it back to 10
             break;
         default:
             break;
@@ -69,22 +69,22 @@ void PrepareControls(TfrmModule& form, Operation operation) {
 void RunSettingOperation(TfrmModule& form, Operation operation) {
     switch (operation) {
         case Operation::SameCard:
-            form.btnSameCard->click();
+            Ui(form).btnSameCard->click();
             break;
         case Operation::InputNoNc:
-            form.btnNoNc->click();
+            Ui(form).btnNoNc->click();
             break;
         case Operation::ReaderMode:
-            form.btnMode->click();
+            Ui(form).btnMode->click();
             break;
         case Operation::ReaderId:
-            form.btnID->click();
+            Ui(form).btnID->click();
             break;
         case Operation::LineSpeed:
-            form.btnBaudRate->click();
+            Ui(form).btnBaudRate->click();
             break;
         case Operation::RssiLevel:
-            form.btnRSSI->click();
+            Ui(form).btnRSSI->click();
             break;
         // Out of the operator's reach (disabled, outside the client area): the handlers.
         case Operation::RadioAddress:
@@ -97,10 +97,10 @@ void RunSettingOperation(TfrmModule& form, Operation operation) {
             form.btnChannelClick();
             break;
         case Operation::FactoryDefault:
-            form.btnFactory->click();
+            Ui(form).btnFactory->click();
             break;
         case Operation::Reset:
-            form.btnReset->click();
+            Ui(form).btnReset->click();
             break;
         case Operation::Scan:
         case Operation::ReadTags:
@@ -120,13 +120,13 @@ ReadingRun ReadTagsAndCancel(PortFormHarness& h, TfrmModule& form) {
     ReadingRun run;
     h.observed.onCommand = [&](const QByteArray& text) {
         if (text != "A00F") return;
-        run.panelAtCommand << form.pnCardID->caption();
-        if (++run.tagCommands == PassesBeforeCancel) form.btnReadCard->click();
+        run.panelAtCommand << Ui(form).pnCardID->caption();
+        if (++run.tagCommands == PassesBeforeCancel) Ui(form).btnReadCard->click();
     };
     h.tones.onBeep = [&](int frequencyHz, int durationMs) {
-        if (frequencyHz == 1000 && durationMs == 30) run.tagsShown << form.pnCardID->caption();
+        if (frequencyHz == 1000 && durationMs == 30) run.tagsShown << Ui(form).pnCardID->caption();
     };
-    form.btnReadCard->click();
+    Ui(form).btnReadCard->click();
     h.observed.onCommand = nullptr;
     h.tones.onBeep = nullptr;
     return run;
@@ -162,7 +162,7 @@ void FaultMatrixTest::initTestCase() {
     SimulatorProcess sim(h.SimulatorLink(ReaderCom));
     QVERIFY(sim.started());
     const QString path = PortNames(h.machineFolder.path()).LinkPath(ReaderCom);
-    QtSerialLine line;
+    LinuxSerialLine line;
     QVERIFY(line.Open(path) != InvalidPortHandle);
     QVERIFY(HoldsDevice(sim.device()));
     QVERIFY2(!SerialLockFiles(path).isEmpty(), qPrintable(path));
@@ -209,38 +209,38 @@ void FaultMatrixTest::cell() {
         {
             SimulatorProcess healthy(fast);
             QVERIFY(healthy.started());
-            h.form().btnScan->click();
-            QVERIFY(h.form().ReaderFound);
-            QCOMPARE(h.form().ScanBaudRate, FastLine);
+            Ui(h.form()).btnScan->click();
+            QVERIFY(h.form().session().ReaderFound);
+            QCOMPARE(h.form().session().ScanBaudRate, FastLine);
         }
         sim = std::make_unique<SimulatorProcess>(fast + FaultArguments(op, injected));
         QVERIFY(sim->started());
     }
     TfrmModule& form = h.form();
-    QVERIFY(form.chkLock->isChecked());
+    QVERIFY(Ui(form).chkLock->isChecked());
     const std::optional<QByteArray> storeBefore = FileBytes(storeFile);
     const int tonesBefore = int(h.tones.tones.size());
 
     ReadingRun run;
     if (op == Operation::Scan) {
-        form.btnScan->click();
-        record.shown = form.pnMsg->caption();
+        Ui(form).btnScan->click();
+        record.shown = Ui(form).pnMsg->caption();
     } else if (op == Operation::ReadTags) {
         run = ReadTagsAndCancel(h, form);
-        record.shown = TagsText(int(run.tagsShown.size()), form.pnCardID->caption());
+        record.shown = TagsText(int(run.tagsShown.size()), Ui(form).pnCardID->caption());
     } else {
         // The radio buttons start disabled and stay so: only their handlers reach them.
-        QVERIFY(!form.btnAddr->isEnabled() && !form.btnFreq->isEnabled() &&
-                !form.btnChannel->isEnabled());
+        QVERIFY(!Ui(form).btnAddr->isEnabled() && !Ui(form).btnFreq->isEnabled() &&
+                !Ui(form).btnChannel->isEnabled());
         PrepareControls(form, op);
         RunSettingOperation(form, op);
-        record.shown = form.pnMsg->caption();
+        record.shown = Ui(form).pnMsg->caption();
     }
 
     // The outcome, as the panel, the indicator and the tone show it.
     QCOMPARE(record.shown, record.expected);
-    QCOMPARE(form.pnMsg->caption(), expected.text);
-    QCOMPARE(form.shComm->brushColor(), expected.indicator);
+    QCOMPARE(Ui(form).pnMsg->caption(), expected.text);
+    QCOMPARE(Ui(form).shComm->brushColor(), expected.indicator);
     QVERIFY(h.tones.tones.size() > tonesBefore);
     QVERIFY(expected.indicator == ColorYellow ? h.tones.Last(1000, 300) : h.tones.Last(300, 300));
     QVERIFY(form.isEnabled());
@@ -248,7 +248,7 @@ void FaultMatrixTest::cell() {
 
     // What each operation leaves behind.
     if (op == Operation::Scan) {
-        QCOMPARE(form.ReaderFound, expected.success);
+        QCOMPARE(form.session().ReaderFound, expected.success);
         QCOMPARE(QFile::exists(storeFile), expected.storeWritten);
         if (expected.storeWritten) {
             KeptSettings kept;
@@ -260,7 +260,7 @@ void FaultMatrixTest::cell() {
     } else {
         QVERIFY(storeBefore.has_value());
         QCOMPARE(FileBytes(storeFile), storeBefore);
-        QVERIFY(form.ReaderFound);
+        QVERIFY(form.session().ReaderFound);
     }
     if (op == Operation::ReadTags) {
         QCOMPARE(run.tagCommands, PassesBeforeCancel);
@@ -268,22 +268,22 @@ void FaultMatrixTest::cell() {
         // The tag panel never showed a tag that the reader did not send.
         if (expected.tagsShown == 0)
             for (const QString& panel : run.panelAtCommand) QCOMPARE(panel, QString("TAG ID"));
-        QCOMPARE(form.pnCardID->caption(), QString("TAG ID"));
-        QCOMPARE(form.btnReadCard->text(), QString("Read TAG"));
-        QVERIFY(!form.TagReading);
-        QVERIFY(form.btnScan->isEnabled());
-        QVERIFY(form.gbDefault->isEnabled());
-        QCOMPARE(form.shCard->brushColor(), ColorWhite);
+        QCOMPARE(Ui(form).pnCardID->caption(), QString("TAG ID"));
+        QCOMPARE(Ui(form).btnReadCard->text(), QString("Read TAG"));
+        QVERIFY(!form.session().TagReading);
+        QVERIFY(Ui(form).btnScan->isEnabled());
+        QVERIFY(Ui(form).gbDefault->isEnabled());
+        QCOMPARE(Ui(form).shCard->brushColor(), ColorWhite);
     }
     if (op == Operation::LineSpeed) {
         // The tool follows the reader to the new line only when it confirmed the change.
-        QCOMPARE(form.ScanBaudRate, expected.success ? NewLine : FastLine);
-        QCOMPARE(form.ScanBaudRateNo, expected.success ? NewLineIndex : FastLineIndex);
+        QCOMPARE(form.session().ScanBaudRate, expected.success ? NewLine : FastLine);
+        QCOMPARE(form.session().ScanBaudRateNo, expected.success ? NewLineIndex : FastLineIndex);
     }
     if (op == Operation::FactoryDefault) {
-        QCOMPARE(form.pnSameCard->caption(), QString("0010"));
-        QCOMPARE(form.cmbBaudRate->currentIndex(), 5);
-        QCOMPARE(form.ScanBaudRate, FastLine);
+        QCOMPARE(Ui(form).pnSameCard->caption(), QString("0010"));
+        QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 5);
+        QCOMPARE(form.session().ScanBaudRate, FastLine);
     }
 
     // The port is let go.
@@ -297,11 +297,11 @@ void FaultMatrixTest::cell() {
         QVERIFY(!probe.open(QIODevice::ReadWrite));
         QCOMPARE(probe.error(), QSerialPort::DeviceNotFoundError);
     } else {
-        QtSerialLine fresh;
+        LinuxSerialLine fresh;
         SteadyClock clock;
         const PortNames names(folder);
         ReaderLink link(fresh, clock, names, {});
-        QVERIFY(link.OpenPort(ReaderCom, form.ScanBaudRate));
+        QVERIFY(link.OpenPort(ReaderCom, form.session().ScanBaudRate));
         link.ClosePort();
     }
     record.pass = true;

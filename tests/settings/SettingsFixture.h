@@ -23,13 +23,13 @@ inline TfrmModule& ReaderAsFound(FormHarness& h, int lineIndex = 5,
     h.StoreSettings(
         {ReaderCom, QString::fromLatin1(LineSettingTable[lineIndex]), lineIndex, language});
     TfrmModule& form = h.form();
-    form.ScanCommNo = ReaderCom;
-    form.ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
-    form.ScanBaudRateNo = lineIndex;
+    form.session().ScanCommNo = ReaderCom;
+    form.session().ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
+    form.session().ScanBaudRateNo = lineIndex;
     const int number = h.reader.options().readerNumber;
-    form.sbID->setValue(number);
-    form.pnID->setCaption(QString::asprintf("%02d", number));
-    form.ReaderFound = true;
+    Ui(form).sbID->setValue(number);
+    Ui(form).pnID->setCaption(QString::asprintf("%02d", number));
+    form.session().ReaderFound = true;
     return form;
 }
 
@@ -46,16 +46,16 @@ inline bool Idle(const TfrmModule& form) {
 
 inline void VerifySuccess(FormHarness& h, const QString& text) {
     TfrmModule& form = h.form();
-    QCOMPARE(form.pnMsg->caption(), text);
-    QCOMPARE(form.shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(form).pnMsg->caption(), text);
+    QCOMPARE(Ui(form).shComm->brushColor(), ColorYellow);
     QVERIFY(h.tones.Last(1000, 300));
     QVERIFY(Idle(form));
 }
 
 inline void VerifyFailure(FormHarness& h, const QString& text) {
     TfrmModule& form = h.form();
-    QCOMPARE(form.pnMsg->caption(), text);
-    QCOMPARE(form.shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(form).pnMsg->caption(), text);
+    QCOMPARE(Ui(form).shComm->brushColor(), ColorRed);
     QVERIFY(h.tones.Last(300, 300));
     QVERIFY(Idle(form));
 }
@@ -67,22 +67,22 @@ inline QByteArray PresenceReply(int length) {
 }
 
 // The setting operations by name, for tables over all of them.
-using Operation = void (*)(TfrmModule&);
+using Operation = void (TfrmModule::*)();  // a click handler
 struct NamedOperation {
     const char* name;
     Operation run;
     const char* failureText;
 };
 inline const NamedOperation SettingOperations[] = {
-    {"reader number", SetReaderId, "Set Reader ID Error"},
-    {"line speed", SetLineSpeed, "Set Reader BaudRate Error"},
-    {"same-card time", SetSameCard, "Set Same Card Error"},
-    {"input polarity", SetInputNoNc, "Set DI NO/NC Error"},
-    {"reader mode", SetReaderMode, "Set Reader Mode Error"},
-    {"radio address", SetRadioAddress, "Set Address Error"},
-    {"radio frequency", SetRadioFrequency, "Set Freq Error"},
-    {"radio channel", SetRadioChannel, "Set Channel Error"},
-    {"RSSI level", SetRssiLevel, "Set RSSI Level Error"},
-    {"factory default", SetFactoryDefault, "Set Default Error"},
-    {"reader reset", ResetReader, "TReader Reset Error"},
+    {"reader number", &TfrmModule::btnIDClick, "Set Reader ID Error"},
+    {"line speed", &TfrmModule::btnBaudRateClick, "Set Reader BaudRate Error"},
+    {"same-card time", &TfrmModule::btnSameCardClick, "Set Same Card Error"},
+    {"input polarity", &TfrmModule::btnNoNcClick, "Set DI NO/NC Error"},
+    {"reader mode", &TfrmModule::btnModeClick, "Set Reader Mode Error"},
+    {"radio address", &TfrmModule::btnAddrClick, "Set Address Error"},
+    {"radio frequency", &TfrmModule::btnFreqClick, "Set Freq Error"},
+    {"radio channel", &TfrmModule::btnChannelClick, "Set Channel Error"},
+    {"RSSI level", &TfrmModule::btnRSSIClick, "Set RSSI Level Error"},
+    {"factory default", &TfrmModule::btnFactoryClick, "Set Default Error"},
+    {"reader reset", &TfrmModule::btnResetClick, "TReader Reset Error"},
 };

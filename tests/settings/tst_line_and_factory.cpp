@@ -11,23 +11,23 @@ const std::optional<QByteArray> Silence = QByteArray();
 // Every value control away from the factory value, and the untouched ones away from their
 // start values.
 void MoveAllControls(TfrmModule& form) {
-    form.sbAddr->setValue(200);
-    form.sbFreq->setValue(1);
-    form.sbChannel->setValue(7);
-    form.sbSameCard->setValue(500);
-    form.sbID->setValue(42);
-    form.cmbBaudRate->setCurrentIndex(2);
-    form.sbRSSI->setValue(30);
-    form.rbNC->setChecked(true);
-    form.cmbWiegand->setCurrentIndex(2);
-    form.cmbRS485->setCurrentIndex(3);
+    Ui(form).sbAddr->setValue(200);
+    Ui(form).sbFreq->setValue(1);
+    Ui(form).sbChannel->setValue(7);
+    Ui(form).sbSameCard->setValue(500);
+    Ui(form).sbID->setValue(42);
+    Ui(form).cmbBaudRate->setCurrentIndex(2);
+    Ui(form).sbRSSI->setValue(30);
+    Ui(form).rbNC->setChecked(true);
+    Ui(form).cmbWiegand->setCurrentIndex(2);
+    Ui(form).cmbRS485->setCurrentIndex(3);
 }
 
 void VerifyUntouchedControls(const TfrmModule& form) {
-    QCOMPARE(form.sbRSSI->value(), 30);
-    QVERIFY(form.rbNC->isChecked());
-    QCOMPARE(form.cmbWiegand->currentIndex(), 2);
-    QCOMPARE(form.cmbRS485->currentIndex(), 3);
+    QCOMPARE(Ui(form).sbRSSI->value(), 30);
+    QVERIFY(Ui(form).rbNC->isChecked());
+    QCOMPARE(Ui(form).cmbWiegand->currentIndex(), 2);
+    QCOMPARE(Ui(form).cmbRS485->currentIndex(), 3);
 }
 
 }  // namespace
@@ -49,19 +49,19 @@ class LineAndFactoryTest : public QObject {
 void LineAndFactoryTest::lineSpeedChangeIsFollowed() {
     FormHarness h;
     TfrmModule& form = ReaderAsFound(h);
-    form.cmbBaudRate->setCurrentIndex(7);
+    Ui(form).cmbBaudRate->setCurrentIndex(7);
 
-    SetLineSpeed(form);
+    form.btnBaudRateClick();
 
     VerifySuccess(h, "Set Reader BaudRate Ok");
-    QCOMPARE(form.ScanBaudRateNo, 7);
-    QCOMPARE(form.ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(form.ScanCommNo, ReaderCom);
+    QCOMPARE(form.session().ScanBaudRateNo, 7);
+    QCOMPARE(form.session().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(form.session().ScanCommNo, ReaderCom);
     // The change itself went out at the old line setting.
     QCOMPARE(h.observed.uses.last().line, ParseLineSetting("19200,e,8,1"));
 
     // The next operation reaches the reader at its new line setting.
-    SetSameCard(form);
+    form.btnSameCardClick();
     VerifySuccess(h, "Set Same Card Ok");
     QCOMPARE(h.observed.uses.size(), 2);
     QCOMPARE(h.observed.uses.last().line, ParseLineSetting("38400,e,8,1"));
@@ -72,28 +72,28 @@ void LineAndFactoryTest::lineSpeedChangeIsFollowed() {
     QCOMPARE(stored.ScanBaudRateNo, 5);
     QCOMPARE(stored.ScanBaudRate, QString("19200,e,8,1"));
     TfrmModule restarted(h.services());
-    QCOMPARE(restarted.ScanBaudRateNo, 5);
-    QCOMPARE(restarted.ScanBaudRate, QString("19200,e,8,1"));
-    QCOMPARE(restarted.cmbBaudRate->currentIndex(), 5);
+    QCOMPARE(restarted.session().ScanBaudRateNo, 5);
+    QCOMPARE(restarted.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(Ui(restarted).cmbBaudRate->currentIndex(), 5);
 }
 
 void LineAndFactoryTest::failedLineSpeedChangeKeepsLine() {
     FormHarness h;
     TfrmModule& form = ReaderAsFound(h);
-    form.cmbBaudRate->setCurrentIndex(11);
+    Ui(form).cmbBaudRate->setCurrentIndex(11);
     h.observed.replyFor = [](const QByteArray& c) -> std::optional<QByteArray> {
         return c.startsWith("A00E") ? Silence : std::nullopt;
     };
 
-    SetLineSpeed(form);
+    form.btnBaudRateClick();
 
     VerifyFailure(h, "Set Reader BaudRate Error");
     // The reader took the change but its confirmation was lost: from then on it listens at
     // the new line setting and the tries at the old one go unheard.
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B", "A00EB", "A00B", "A00B"}));
-    QCOMPARE(form.ScanBaudRateNo, 5);
-    QCOMPARE(form.ScanBaudRate, QString("19200,e,8,1"));
-    QCOMPARE(form.cmbBaudRate->currentIndex(), 11);
+    QCOMPARE(form.session().ScanBaudRateNo, 5);
+    QCOMPARE(form.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 11);
 }
 
 void LineAndFactoryTest::lineSpeedWithoutSelection() {
@@ -101,24 +101,24 @@ void LineAndFactoryTest::lineSpeedWithoutSelection() {
     // at once without touching the port.
     FormHarness h;
     TfrmModule& form = h.form();
-    form.cmbBaudRate->setCurrentIndex(-1);
+    Ui(form).cmbBaudRate->setCurrentIndex(-1);
     bool waitModeAtTone = false;
     h.tones.onBeep = [&](int, int) { waitModeAtTone = InWaitMode(form); };
 
-    SetLineSpeed(form);
+    form.btnBaudRateClick();
     VerifyFailure(h, "Start Scan Reader!");
 
     ReaderAsFound(h);
-    SetLineSpeed(form);
+    form.btnBaudRateClick();
     VerifyFailure(h, "Set Reader BaudRate Error");
     QVERIFY(waitModeAtTone);
     QCOMPARE(h.tones.tones.size(), 2);
     QVERIFY(h.observed.uses.isEmpty());
-    QCOMPARE(form.ScanBaudRateNo, 5);
-    QCOMPARE(form.ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(form.session().ScanBaudRateNo, 5);
+    QCOMPARE(form.session().ScanBaudRate, QString("19200,e,8,1"));
 
     // The other operations still work with the kept line setting.
-    SetSameCard(form);
+    form.btnSameCardClick();
     VerifySuccess(h, "Set Same Card Ok");
 }
 
@@ -135,12 +135,12 @@ void LineAndFactoryTest::factoryDefaultSetsControls() {
     MoveAllControls(form);
     QStringList order;
     auto record = [&order](const QString& name) { return [&order, name] { order << name; }; };
-    QObject::connect(form.sbAddr, &QScrollBar::valueChanged, &form, record("sbAddr"));
-    QObject::connect(form.sbFreq, &QScrollBar::valueChanged, &form, record("sbFreq"));
-    QObject::connect(form.sbChannel, &QScrollBar::valueChanged, &form, record("sbChannel"));
-    QObject::connect(form.sbSameCard, &QScrollBar::valueChanged, &form, record("sbSameCard"));
-    QObject::connect(form.sbID, &QScrollBar::valueChanged, &form, record("sbID"));
-    QObject::connect(form.cmbBaudRate, &QComboBox::currentIndexChanged, &form,
+    QObject::connect(Ui(form).sbAddr, &QScrollBar::valueChanged, &form, record("sbAddr"));
+    QObject::connect(Ui(form).sbFreq, &QScrollBar::valueChanged, &form, record("sbFreq"));
+    QObject::connect(Ui(form).sbChannel, &QScrollBar::valueChanged, &form, record("sbChannel"));
+    QObject::connect(Ui(form).sbSameCard, &QScrollBar::valueChanged, &form, record("sbSameCard"));
+    QObject::connect(Ui(form).sbID, &QScrollBar::valueChanged, &form, record("sbID"));
+    QObject::connect(Ui(form).cmbBaudRate, &QComboBox::currentIndexChanged, &form,
                      record("cmbBaudRate"));
     if (!readerConfirms)
         h.observed.replyFor = [](const QByteArray& c) -> std::optional<QByteArray> {
@@ -149,22 +149,22 @@ void LineAndFactoryTest::factoryDefaultSetsControls() {
     QString shownWhilePresenceCheck;
     QString idWhilePresenceCheck;
     h.observed.onCommand = [&](const QByteArray&) {
-        shownWhilePresenceCheck = form.pnMsg->caption();
-        idWhilePresenceCheck = form.pnID->caption();
+        shownWhilePresenceCheck = Ui(form).pnMsg->caption();
+        idWhilePresenceCheck = Ui(form).pnID->caption();
     };
 
-    SetFactoryDefault(form);
+    form.btnFactoryClick();
 
     QCOMPARE(order,
              QStringList({"sbAddr", "sbFreq", "sbChannel", "sbSameCard", "sbID", "cmbBaudRate"}));
     QCOMPARE(shownWhilePresenceCheck, QString("Set Default"));
     QCOMPARE(idWhilePresenceCheck, QString("01"));
-    QCOMPARE(form.pnAddr->caption(), QString("049"));
-    QCOMPARE(form.pnFreq->caption(), QString("059"));
-    QCOMPARE(form.pnChannel->caption(), QString("000"));
-    QCOMPARE(form.pnSameCard->caption(), QString("0010"));
-    QCOMPARE(form.pnID->caption(), QString("01"));
-    QCOMPARE(form.cmbBaudRate->currentText(), QString("19200,e,8,1"));
+    QCOMPARE(Ui(form).pnAddr->caption(), QString("049"));
+    QCOMPARE(Ui(form).pnFreq->caption(), QString("059"));
+    QCOMPARE(Ui(form).pnChannel->caption(), QString("000"));
+    QCOMPARE(Ui(form).pnSameCard->caption(), QString("0010"));
+    QCOMPARE(Ui(form).pnID->caption(), QString("01"));
+    QCOMPARE(Ui(form).cmbBaudRate->currentText(), QString("19200,e,8,1"));
     VerifyUntouchedControls(form);
     if (readerConfirms)
         VerifySuccess(h, "Set Default Ok");
@@ -177,17 +177,17 @@ void LineAndFactoryTest::factoryDefaultWithoutReader() {
     TfrmModule& form = h.form();
     MoveAllControls(form);
 
-    SetFactoryDefault(form);
+    form.btnFactoryClick();
 
     VerifyFailure(h, "Start Scan Reader!");
     QVERIFY(h.observed.uses.isEmpty());
-    QCOMPARE(form.sbAddr->value(), 200);
-    QCOMPARE(form.sbFreq->value(), 1);
-    QCOMPARE(form.sbChannel->value(), 7);
-    QCOMPARE(form.sbSameCard->value(), 500);
-    QCOMPARE(form.pnSameCard->caption(), QString("0500"));
-    QCOMPARE(form.sbID->value(), 42);
-    QCOMPARE(form.cmbBaudRate->currentIndex(), 2);
+    QCOMPARE(Ui(form).sbAddr->value(), 200);
+    QCOMPARE(Ui(form).sbFreq->value(), 1);
+    QCOMPARE(Ui(form).sbChannel->value(), 7);
+    QCOMPARE(Ui(form).sbSameCard->value(), 500);
+    QCOMPARE(Ui(form).pnSameCard->caption(), QString("0500"));
+    QCOMPARE(Ui(form).sbID->value(), 42);
+    QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 2);
     VerifyUntouchedControls(form);
 }
 
@@ -197,13 +197,13 @@ void LineAndFactoryTest::factoryDefaultKeepsLineSetting() {
     FormHarness h(options);
     TfrmModule& form = ReaderAsFound(h, 2);
 
-    SetFactoryDefault(form);
+    form.btnFactoryClick();
     VerifySuccess(h, "Set Default Ok");
-    QCOMPARE(form.cmbBaudRate->currentIndex(), 5);
-    QCOMPARE(form.ScanBaudRate, QString("9600,n,8,1"));
-    QCOMPARE(form.ScanBaudRateNo, 2);
+    QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 5);
+    QCOMPARE(form.session().ScanBaudRate, QString("9600,n,8,1"));
+    QCOMPARE(form.session().ScanBaudRateNo, 2);
 
-    SetRssiLevel(form);
+    form.btnRSSIClick();
     QCOMPARE(h.observed.uses.size(), 2);
     QCOMPARE(h.observed.uses.last().line, ParseLineSetting("9600,n,8,1"));
 }
@@ -215,11 +215,11 @@ void LineAndFactoryTest::resetSendsOneFrame() {
     QString shownWhileSent;
     h.observed.onCommand = [&](const QByteArray&) {
         sentAtUs = h.clock.NowUs();
-        shownWhileSent = form.pnMsg->caption();
+        shownWhileSent = Ui(form).pnMsg->caption();
     };
     const quint64 startUs = h.clock.NowUs();
 
-    ResetReader(form);
+    form.btnResetClick();
 
     QCOMPARE(h.line.written(), QByteArray("\tA00HR52\r"));
     QCOMPARE(h.observed.uses.size(), 1);
@@ -229,7 +229,7 @@ void LineAndFactoryTest::resetSendsOneFrame() {
     QVERIFY(sentAtUs - startUs >= 50'000);
     QVERIFY(sentAtUs - startUs < 100'000);
     VerifySuccess(h, "Reader Reset Ok");
-    QVERIFY(form.ReaderFound);
+    QVERIFY(form.session().ReaderFound);
 }
 
 void LineAndFactoryTest::resetWithoutAnswer() {
@@ -237,7 +237,7 @@ void LineAndFactoryTest::resetWithoutAnswer() {
     TfrmModule& form = ReaderAsFound(h);
     h.observed.replyFor = [](const QByteArray&) { return Silence; };
 
-    ResetReader(form);
+    form.btnResetClick();
 
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00HR"}));
     QVERIFY(!h.line.isOpen());

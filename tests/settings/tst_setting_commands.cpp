@@ -37,10 +37,10 @@ QList<CommandCase> Cases() {
                               .arg(rs485[r], wiegand[w])
                               .toLatin1(),
                           [r, w](TfrmModule& f) {
-                              f.cmbRS485->setCurrentIndex(r);
-                              f.cmbWiegand->setCurrentIndex(w);
+                              Ui(f).cmbRS485->setCurrentIndex(r);
+                              Ui(f).cmbWiegand->setCurrentIndex(w);
                           },
-                          SetReaderMode,
+                          &TfrmModule::btnModeClick,
                           "A00L" + QByteArray::number(r) + QByteArray::number(w),
                           {},
                           "Set Reader Mode",
@@ -48,7 +48,7 @@ QList<CommandCase> Cases() {
                           {}});
     cases.append({"reader mode at start is RS485 32, Wiegand 26",
                   Nothing,
-                  SetReaderMode,
+                  &TfrmModule::btnModeClick,
                   "A00L10",
                   {},
                   "Set Reader Mode",
@@ -56,16 +56,16 @@ QList<CommandCase> Cases() {
                   {}});
 
     cases.append({"same-card time 0 s",
-                  [](TfrmModule& f) { f.sbSameCard->setValue(0); },
-                  SetSameCard,
+                  [](TfrmModule& f) { Ui(f).sbSameCard->setValue(0); },
+                  &TfrmModule::btnSameCardClick,
                   "A00N0000",
                   {},
                   "Set Same Card",
                   "Set Same Card Ok",
                   {}});
     cases.append({"same-card time 9999 s",
-                  [](TfrmModule& f) { f.sbSameCard->setValue(9999); },
-                  SetSameCard,
+                  [](TfrmModule& f) { Ui(f).sbSameCard->setValue(9999); },
+                  &TfrmModule::btnSameCardClick,
                   "A00N9999",
                   {},
                   "Set Same Card",
@@ -73,7 +73,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"same-card time untouched is 10 s",
                   Nothing,
-                  SetSameCard,
+                  &TfrmModule::btnSameCardClick,
                   "A00N0010",
                   "07",
                   "Set Same Card",
@@ -81,16 +81,16 @@ QList<CommandCase> Cases() {
                   {}});
 
     cases.append({"input normally closed",
-                  [](TfrmModule& f) { f.rbNC->setChecked(true); },
-                  SetInputNoNc,
+                  [](TfrmModule& f) { Ui(f).rbNC->setChecked(true); },
+                  &TfrmModule::btnNoNcClick,
                   "A00M0",
                   "35",
                   "Set DI NO/NC",
                   "Set DI NO/NC Ok",
                   {}});
     cases.append({"input normally open",
-                  [](TfrmModule& f) { f.rbNO->setChecked(true); },
-                  SetInputNoNc,
+                  [](TfrmModule& f) { Ui(f).rbNO->setChecked(true); },
+                  &TfrmModule::btnNoNcClick,
                   "A00M1",
                   "34",
                   "Set DI NO/NC",
@@ -98,24 +98,24 @@ QList<CommandCase> Cases() {
                   {}});
 
     cases.append({"reader number 07 with the serial number just reported",
-                  [](TfrmModule& f) { f.sbID->setValue(7); },
-                  SetReaderId,
+                  [](TfrmModule& f) { Ui(f).sbID->setValue(7); },
+                  &TfrmModule::btnIDClick,
                   "A00C0000123407",
                   "08",
                   "Set Reader ID = 07",
                   "Set Reader ID Ok",
                   {}});
     cases.append({"reader number 99 of another reader",
-                  [](TfrmModule& f) { f.sbID->setValue(99); },
-                  SetReaderId,
+                  [](TfrmModule& f) { Ui(f).sbID->setValue(99); },
+                  &TfrmModule::btnIDClick,
                   "A00CABCD567899",
                   {},
                   "Set Reader ID = 99",
                   "Set Reader ID Ok",
                   ReaderWith("ABCD5678", 12)});
     cases.append({"reader number is the panel's caption as it stands",
-                  [](TfrmModule& f) { f.pnID->setCaption("5"); },
-                  SetReaderId,
+                  [](TfrmModule& f) { Ui(f).pnID->setCaption("5"); },
+                  &TfrmModule::btnIDClick,
                   "A00C000012345",
                   {},
                   "Set Reader ID = 5",
@@ -124,8 +124,8 @@ QList<CommandCase> Cases() {
 
     for (int i = 0; i < 12; ++i)
         cases.append({QByteArray("line setting ") + LineSettingTable[i],
-                      [i](TfrmModule& f) { f.cmbBaudRate->setCurrentIndex(i); },
-                      SetLineSpeed,
+                      [i](TfrmModule& f) { Ui(f).cmbBaudRate->setCurrentIndex(i); },
+                      &TfrmModule::btnBaudRateClick,
                       "A00E" + QByteArray::number(i, 16).toUpper(),
                       i == 11  ? "4F"
                       : i == 0 ? "3D"
@@ -135,16 +135,16 @@ QList<CommandCase> Cases() {
                       {}});
 
     cases.append({"radio address 255",
-                  [](TfrmModule& f) { f.sbAddr->setValue(255); },
-                  SetRadioAddress,
+                  [](TfrmModule& f) { Ui(f).sbAddr->setValue(255); },
+                  &TfrmModule::btnAddrClick,
                   "A00W0601FF",
                   {},
                   "Set Address",
                   "Set Address Ok",
                   {}});
     cases.append({"radio address 0",
-                  [](TfrmModule& f) { f.sbAddr->setValue(0); },
-                  SetRadioAddress,
+                  [](TfrmModule& f) { Ui(f).sbAddr->setValue(0); },
+                  &TfrmModule::btnAddrClick,
                   "A00W060100",
                   {},
                   "Set Address",
@@ -152,7 +152,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio address at start is 49",
                   Nothing,
-                  SetRadioAddress,
+                  &TfrmModule::btnAddrClick,
                   "A00W060131",
                   "1A",
                   "Set Address",
@@ -160,15 +160,15 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio frequency at start is 59",
                   Nothing,
-                  SetRadioFrequency,
+                  &TfrmModule::btnFreqClick,
                   "A00W0F013B",
                   {},
                   "Set Freq",
                   "Set Freq Ok",
                   {}});
     cases.append({"radio frequency 10 has a leading zero",
-                  [](TfrmModule& f) { f.sbFreq->setValue(10); },
-                  SetRadioFrequency,
+                  [](TfrmModule& f) { Ui(f).sbFreq->setValue(10); },
+                  &TfrmModule::btnFreqClick,
                   "A00W0F010A",
                   {},
                   "Set Freq",
@@ -176,15 +176,15 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio channel at start is 0",
                   Nothing,
-                  SetRadioChannel,
+                  &TfrmModule::btnChannelClick,
                   "A00W0B0100",
                   {},
                   "Set Channel",
                   "Set Channel Ok",
                   {}});
     cases.append({"radio channel 171",
-                  [](TfrmModule& f) { f.sbChannel->setValue(171); },
-                  SetRadioChannel,
+                  [](TfrmModule& f) { Ui(f).sbChannel->setValue(171); },
+                  &TfrmModule::btnChannelClick,
                   "A00W0B01AB",
                   {},
                   "Set Channel",
@@ -192,16 +192,16 @@ QList<CommandCase> Cases() {
                   {}});
 
     cases.append({"RSSI level 250",
-                  [](TfrmModule& f) { f.sbRSSI->setValue(250); },
-                  SetRssiLevel,
+                  [](TfrmModule& f) { Ui(f).sbRSSI->setValue(250); },
+                  &TfrmModule::btnRSSIClick,
                   "A00OFA",
                   "00",
                   "Set RSSI Level",
                   "Set RSSI Level Ok",
                   {}});
     cases.append({"RSSI level 15",
-                  [](TfrmModule& f) { f.sbRSSI->setValue(15); },
-                  SetRssiLevel,
+                  [](TfrmModule& f) { Ui(f).sbRSSI->setValue(15); },
+                  &TfrmModule::btnRSSIClick,
                   "A00O0F",
                   {},
                   "Set RSSI Level",
@@ -209,7 +209,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"RSSI level at start is 0",
                   Nothing,
-                  SetRssiLevel,
+                  &TfrmModule::btnRSSIClick,
                   "A00O00",
                   {},
                   "Set RSSI Level",
@@ -218,7 +218,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"factory default",
                   Nothing,
-                  SetFactoryDefault,
+                  &TfrmModule::btnFactoryClick,
                   "A00X5A",
                   "64",
                   "Set Default",
@@ -226,7 +226,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"reader reset",
                   Nothing,
-                  ResetReader,
+                  &TfrmModule::btnResetClick,
                   "A00HR",
                   "52",
                   "Reader Reset",
@@ -261,15 +261,16 @@ void SettingCommandsTest::commandReachesTheReader() {
     QStringList shownWhileSent;
     bool waitModeThroughout = true;
     h.observed.onCommand = [&](const QByteArray&) {
-        shownWhileSent << form.pnMsg->caption();
+        shownWhileSent << Ui(form).pnMsg->caption();
         waitModeThroughout = waitModeThroughout && InWaitMode(form);
     };
 
-    c.run(form);
+    (form.*c.run)();
 
     // The presence check goes first, except before the restart.
-    const QList<QByteArray> expected =
-        c.run == ResetReader ? QList<QByteArray>{c.command} : QList<QByteArray>{"A00B", c.command};
+    const QList<QByteArray> expected = c.run == &TfrmModule::btnResetClick
+                                           ? QList<QByteArray>{c.command}
+                                           : QList<QByteArray>{"A00B", c.command};
     QCOMPARE(h.reader.commandsReceived(), expected);
     if (!c.check.isEmpty()) QVERIFY(h.line.written().endsWith("\t" + c.command + c.check + "\r"));
     QCOMPARE(h.observed.uses.size(), 1);

@@ -72,7 +72,7 @@ void SettingRoadTest::settingConfirmedInLaterTry() {
         return ++sent == confirmedInTry ? std::nullopt : Silence;
     };
 
-    SettingOperations[operation].run(form);
+    (form.*SettingOperations[operation].run)();
 
     const QList<QByteArray> received = h.reader.commandsReceived();
     QCOMPARE(Only(received, command).size(), timesSent);
@@ -104,7 +104,7 @@ void SettingRoadTest::presenceCheckFails() {
         return c == "A00B" ? presenceReply : std::nullopt;
     };
 
-    SetSameCard(form);
+    form.btnSameCardClick();
 
     // Three presence checks and not one setting command.
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B", "A00B", "A00B"}));
@@ -121,7 +121,7 @@ void SettingRoadTest::failedPresenceCheckIsRetried() {
         return std::nullopt;
     };
 
-    SetRssiLevel(form);
+    form.btnRSSIClick();
 
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B", "A00B", "A00O00"}));
     VerifySuccess(h, "Set RSSI Level Ok");
@@ -130,7 +130,7 @@ void SettingRoadTest::failedPresenceCheckIsRetried() {
 void SettingRoadTest::readerNumberCarriesSerialOfItsOwnTry() {
     FormHarness h;
     TfrmModule& form = ReaderAsFound(h);
-    form.sbID->setValue(7);
+    Ui(form).sbID->setValue(7);
     int tries = 0;
     h.observed.replyFor = [&](const QByteArray& c) -> std::optional<QByteArray> {
         if (c == "A00B" && ++tries == 1) return ReplyFrame("B01 11111111");
@@ -138,7 +138,7 @@ void SettingRoadTest::readerNumberCarriesSerialOfItsOwnTry() {
         return std::nullopt;
     };
 
-    SetReaderId(form);
+    form.btnIDClick();
 
     QCOMPARE(Only(h.observed.AllCommands(), "A00C"),
              QList<QByteArray>({"A00C1111111107", "A00C0000123407"}));
@@ -160,7 +160,7 @@ void SettingRoadTest::readerNumberNeedsWholeSerial() {
         return std::nullopt;
     };
 
-    SetReaderId(form);
+    form.btnIDClick();
 
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B"}));
     QVERIFY(!h.line.isOpen());
@@ -177,11 +177,11 @@ void SettingRoadTest::noReaderKnown() {
     QFETCH(int, operation);
     FormHarness h;
     TfrmModule& form = h.form();
-    form.shComm->setBrushColor(ColorYellow);
+    Ui(form).shComm->setBrushColor(ColorYellow);
     bool waitModeAtTone = false;
     h.tones.onBeep = [&](int, int) { waitModeAtTone = InWaitMode(form); };
 
-    SettingOperations[operation].run(form);
+    (form.*SettingOperations[operation].run)();
 
     QVERIFY(h.observed.uses.isEmpty());
     QVERIFY(h.line.written().isEmpty());
@@ -202,7 +202,7 @@ void SettingRoadTest::portCannotBeOpened() {
     bool waitModeAtTone = false;
     h.tones.onBeep = [&](int, int) { waitModeAtTone = InWaitMode(form); };
 
-    SettingOperations[operation].run(form);
+    (form.*SettingOperations[operation].run)();
 
     QCOMPARE(h.observed.uses.size(), 1);
     QVERIFY(!h.observed.uses[0].opened);
@@ -210,20 +210,20 @@ void SettingRoadTest::portCannotBeOpened() {
     QVERIFY(waitModeAtTone);
     QCOMPARE(h.tones.tones.size(), 1);
     VerifyFailure(h, SettingOperations[operation].failureText);
-    QVERIFY(form.ReaderFound);
+    QVERIFY(form.session().ReaderFound);
 }
 
 void SettingRoadTest::outcomeInCurrentLanguage() {
     FormHarness h;
     TfrmModule& form = ReaderAsFound(h, 5, "ChineseBIG5");
     QString shownAtStart;
-    h.observed.onCommand = [&](const QByteArray&) { shownAtStart = form.pnMsg->caption(); };
+    h.observed.onCommand = [&](const QByteArray&) { shownAtStart = Ui(form).pnMsg->caption(); };
 
-    SetRssiLevel(form);
+    form.btnRSSIClick();
     QCOMPARE(shownAtStart, QString::fromUtf8(RssiTexts[RssiStart][2]));
     VerifySuccess(h, QString::fromUtf8(RssiTexts[RssiOk][2]));
 
-    SetReaderId(form);
+    form.btnIDClick();
     QCOMPARE(shownAtStart, QString::fromUtf8(TextTable[RowSetReaderId][2]) + " = 01");
     VerifySuccess(h, QString::fromUtf8(TextTable[RowSetReaderIdOk][2]));
 }

@@ -207,10 +207,10 @@ class SimulatedLineTest : public QObject {
 
         QVERIFY(link.OpenPort(3, "19200,e,8,1"));
         QVERIFY(link.SendCommand("A00B"));
-        QCOMPARE(link.ReplyLength, 16);
-        QCOMPARE(link.ReplyText, QByteArray("\nB01S000012341E\r"));
+        QCOMPARE(link.LastReply().ReplyLength, 16);
+        QCOMPARE(link.LastReply().ReplyText, QByteArray("\nB01S000012341E\r"));
         QVERIFY(link.SendCommand("A00F"));
-        QCOMPARE(link.ReplyText.mid(6, 8), QByteArray("0000BC61"));
+        QCOMPARE(link.LastReply().ReplyText.mid(6, 8), QByteArray("0000BC61"));
         QVERIFY(link.SendCommand("A00E2"));  // confirmed at the old line
         QVERIFY(!link.SendCommand("A00B"));  // the reader has moved on
         link.ClosePort();
@@ -232,7 +232,7 @@ class SimulatedLineTest : public QObject {
         QVERIFY(!link.SendCommand("A00B"));
         const quint32 took = b.clock.NowMs() - start;
         QVERIFY2(took > 120 && took < 140, qPrintable(QString::number(took)));
-        QCOMPARE(link.ReplyLength, 0);
+        QCOMPARE(link.LastReply().ReplyLength, 0);
         link.ClosePort();
     }
 
@@ -245,10 +245,10 @@ class SimulatedLineTest : public QObject {
         ReaderLink link(b.line, b.clock, names, {});
         QVERIFY(link.OpenPort(3, "19200,e,8,1"));
         QVERIFY(!link.SendCommand("A00B"));
-        QCOMPARE(link.ReplyLength, 0);  // nothing came within the window
-        link.Sleep(100);                // the late reply comes in this pause
+        QCOMPARE(link.LastReply().ReplyLength, 0);  // nothing came within the window
+        link.Sleep(100);                            // the late reply comes in this pause
         QVERIFY(!link.SendCommand("A00B"));
-        QCOMPARE(link.ReplyLength, 0);  // and was purged, not taken for the next reply
+        QCOMPARE(link.LastReply().ReplyLength, 0);  // and was purged, not taken for the next reply
         link.ClosePort();
     }
 

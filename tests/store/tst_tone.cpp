@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "AlsaTonePlayer.h"
+#include "TonePlayerLinux.h"
 #include "ToneSamples.h"
 
 namespace {

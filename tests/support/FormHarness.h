@@ -5,8 +5,8 @@
 //
 //   FormHarness h;                       // reader on COM3 (/dev/ttyS2) at "19200,e,8,1"
 //   h.FindReader();                      // a scan, as a click on btnScan
-//   h.clock.AfterMs(500, [&] { h.form().btnReadCard->click(); });
-//   h.form().btnReadCard->click();       // returns when the run has ended
+//   h.clock.AfterMs(500, [&] { Ui(h.form()).btnReadCard->click(); });
+//   Ui(h.form()).btnReadCard->click();       // returns when the run has ended
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,9 +23,12 @@
 #include "SerialLine.h"
 #include "SettingsStore.h"
 #include "SimulatedLine.h"
+#include "TextTable.h"
 #include "TfrmModule.h"
 #include "ToneSink.h"
 #include "VirtualClock.h"
+#include "WindowControls.h"
+#include "WindowServices.h"
 #ifdef _WIN32
 #include "PrivateRegistry.h"
 #endif
@@ -203,13 +206,7 @@ class FormHarness {
     }
 
     ModuleServices services() {
-        ModuleServices s;
-        s.line = &observed;
-        s.clock = &clock;
-        s.tone = &tones;
-        s.machineFolder = machineFolder.path();
-        s.processMessages = [] { QCoreApplication::processEvents(); };
-        return s;
+        return WindowServices(observed, clock, tones, store, machineFolder.path());
     }
 
     // The window, made and shown on first use.
@@ -225,13 +222,13 @@ class FormHarness {
     // A scan as a click on btnScan would run it; true when the reader was found.
     bool FindReader() {
         form().btnScanClick();
-        return form_->ReaderFound;
+        return form_->session().ReaderFound;
     }
 
     // Starts a reading run, cancels it after `ms` of virtual time, returns once it has ended.
     void ReadTagsFor(quint64 ms) {
-        clock.AfterMs(ms, [this] { form_->btnReadCard->click(); });
-        form().btnReadCard->click();
+        clock.AfterMs(ms, [this] { Ui(*form_).btnReadCard->click(); });
+        Ui(form()).btnReadCard->click();
     }
 
     // Every command text the tool wrote, decoded from the line.
@@ -249,6 +246,7 @@ class FormHarness {
     // The kept settings of this harness alone, as its machine folder holds them on Linux.
     PrivateRegistry registry;
 #endif
+    SettingsStore store{machineFolder.path()};
 
   private:
     std::unique_ptr<TfrmModule> form_;

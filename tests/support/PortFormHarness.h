@@ -15,8 +15,10 @@
 #include "Clock.h"
 #include "FormHarness.h"
 #include "PortNames.h"
-#include "QtSerialLine.h"
+#include "SerialLineLinux.h"
 #include "TfrmModule.h"
+#include "WindowControls.h"
+#include "WindowServices.h"
 
 class PortFormHarness {
   public:
@@ -40,13 +42,8 @@ class PortFormHarness {
 
     TfrmModule& form() {
         if (!form_) {
-            ModuleServices s;
-            s.line = &observed;
-            s.clock = &clock;
-            s.tone = &tones;
-            s.machineFolder = machineFolder.path();
-            s.processMessages = [] { QCoreApplication::processEvents(); };
-            form_ = std::make_unique<TfrmModule>(s);
+            form_ = std::make_unique<TfrmModule>(
+                WindowServices(observed, clock, tones, store, machineFolder.path()));
             form_->show();
             QCoreApplication::processEvents();
         }
@@ -54,7 +51,8 @@ class PortFormHarness {
     }
 
     QTemporaryDir machineFolder;
-    QtSerialLine line;
+    SettingsStore store{machineFolder.path()};
+    LinuxSerialLine line;
     ObservedLine observed{line};
     SteadyClock clock;
     VirtualClock toneClock;  // the tones' own time when they are not waited out

@@ -55,38 +55,38 @@ void LanguagesTest::switchWritesCaptionsAndKeepsFlag() {
     FormHarness h;
     h.StoreSettings({0, "19200,e,8,1", 5, start});
     TfrmModule& f = h.form();
-    QCOMPARE(f.LanguageFlag, start);
+    QCOMPARE(f.session().LanguageFlag, start);
 
     f.findChild<QPushButton*>(button)->click();
-    QCOMPARE(f.LanguageIndex, index);
-    QCOMPARE(f.LanguageFlag, flag);
+    QCOMPARE(f.session().LanguageIndex, index);
+    QCOMPARE(f.session().LanguageFlag, flag);
     QCOMPARE(h.StoredSettings().LanguageFlag, flag);
-    QCOMPARE(f.lblID->text(), idLabel);
-    QCOMPARE(f.btnScan->text(), scanCaption);
+    QCOMPARE(Ui(f).lblID->text(), idLabel);
+    QCOMPARE(Ui(f).btnScan->text(), scanCaption);
 
     const std::pair<QString, QString> captions[] = {
         {f.windowTitle(), Row(RowWindowCaption, index)},
-        {f.pnTAVIN->caption(), Row(RowCompanyLine, index)},
-        {f.pnMsg->caption(), Row(RowStartScanReader, index)},
-        {f.pnSerial->caption(), Row(RowSerial, index) + " : ________"},
-        {f.pnVersion->caption(), Row(RowVersion, index) + " : __.__-__"},
-        {f.lblID->text(), Row(RowId, index) + ":"},
-        {f.lblBaudRate->text(), Row(RowBaudRate, index) + ":"},
-        {f.pnCardID->caption(), Row(RowTagId, index)},
-        {f.btnScan->text(), Row(RowScanReader, index)},
-        {f.btnID->text(), Row(RowSetReaderId, index)},
-        {f.btnBaudRate->text(), Row(RowSetReaderBaudRateButton, index)},
-        {f.btnReadCard->text(), Row(RowReadTag, index)},
-        {f.gbDefault->title(), Row(RowFactorySetting, index)},
-        {f.btnFactory->text(), Row(RowFactoryDefault, index)},
-        {f.btnExit->text(), Row(RowExit, index)},
-        {f.btnReset->text(), Row(RowReaderReset, index)},
-        {f.btnNoNc->text(), Row(RowSetDiNoNc, index)},
-        {f.btnSameCard->text(), Row(RowSetSameCard, index)},
-        {f.btnMode->text(), Row(RowSetReaderMode, index)},
-        {f.btnAddr->text(), Row(RowSetAddress, index)},
-        {f.btnFreq->text(), Row(RowSetFreq, index)},
-        {f.btnChannel->text(), Row(RowSetChannel, index)},
+        {Ui(f).pnTAVIN->caption(), Row(RowCompanyLine, index)},
+        {Ui(f).pnMsg->caption(), Row(RowStartScanReader, index)},
+        {Ui(f).pnSerial->caption(), Row(RowSerial, index) + " : ________"},
+        {Ui(f).pnVersion->caption(), Row(RowVersion, index) + " : __.__-__"},
+        {Ui(f).lblID->text(), Row(RowId, index) + ":"},
+        {Ui(f).lblBaudRate->text(), Row(RowBaudRate, index) + ":"},
+        {Ui(f).pnCardID->caption(), Row(RowTagId, index)},
+        {Ui(f).btnScan->text(), Row(RowScanReader, index)},
+        {Ui(f).btnID->text(), Row(RowSetReaderId, index)},
+        {Ui(f).btnBaudRate->text(), Row(RowSetReaderBaudRateButton, index)},
+        {Ui(f).btnReadCard->text(), Row(RowReadTag, index)},
+        {Ui(f).gbDefault->title(), Row(RowFactorySetting, index)},
+        {Ui(f).btnFactory->text(), Row(RowFactoryDefault, index)},
+        {Ui(f).btnExit->text(), Row(RowExit, index)},
+        {Ui(f).btnReset->text(), Row(RowReaderReset, index)},
+        {Ui(f).btnNoNc->text(), Row(RowSetDiNoNc, index)},
+        {Ui(f).btnSameCard->text(), Row(RowSetSameCard, index)},
+        {Ui(f).btnMode->text(), Row(RowSetReaderMode, index)},
+        {Ui(f).btnAddr->text(), Row(RowSetAddress, index)},
+        {Ui(f).btnFreq->text(), Row(RowSetFreq, index)},
+        {Ui(f).btnChannel->text(), Row(RowSetChannel, index)},
     };
     for (const auto& [shown, expected] : captions) QCOMPARE(shown, expected);
     for (const auto& [shown, expected] : captions) QVERIFY(!shown.contains('&'));
@@ -97,24 +97,24 @@ void LanguagesTest::switchResetsPanelsButNotTheReaderNumber() {
     FormHarness h;
     TfrmModule& f = h.form();
     // As a successful discovery leaves the window.
-    f.ReaderFound = true;
-    f.sbID->setValue(12);
-    f.pnMsg->setCaption("Get Reader Info Ok. (COM3)");
-    f.pnSerial->setCaption("S/N : 00001234");
-    f.pnVersion->setCaption("VER : 01.70-01");
-    f.pnCardID->setCaption("0000000042 / 0000002A");
-    f.shComm->setBrushColor(ColorYellow);
+    f.session().ReaderFound = true;
+    Ui(f).sbID->setValue(12);
+    Ui(f).pnMsg->setCaption("Get Reader Info Ok. (COM3)");
+    Ui(f).pnSerial->setCaption("S/N : 00001234");
+    Ui(f).pnVersion->setCaption("VER : 01.70-01");
+    Ui(f).pnCardID->setCaption("0000000042 / 0000002A");
+    Ui(f).shComm->setBrushColor(ColorYellow);
 
-    f.btnBIG5->click();
-    QCOMPARE(f.pnMsg->caption(), QString("請先掃描讀卡機!"));
-    QCOMPARE(f.pnSerial->caption(), QString("序號 : ________"));
-    QCOMPARE(f.pnVersion->caption(), QString("版本 : __.__-__"));
-    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
-    QCOMPARE(f.pnID->caption(), QString("12"));
-    QCOMPARE(f.sbID->value(), 12);
-    QVERIFY(f.ReaderFound);
-    QVERIFY(!f.TagReading);
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    Ui(f).btnBIG5->click();
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("請先掃描讀卡機!"));
+    QCOMPARE(Ui(f).pnSerial->caption(), QString("序號 : ________"));
+    QCOMPARE(Ui(f).pnVersion->caption(), QString("版本 : __.__-__"));
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(Ui(f).pnID->caption(), QString("12"));
+    QCOMPARE(Ui(f).sbID->value(), 12);
+    QVERIFY(f.session().ReaderFound);
+    QVERIFY(!f.session().TagReading);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     QVERIFY(h.observed.uses.isEmpty());  // nothing is sent
 }
 
@@ -122,13 +122,13 @@ void LanguagesTest::buttonOfLanguageInUseSavesAgain() {
     FormHarness h;
     TfrmModule& f = h.form();
     QVERIFY(!h.SettingsFileExists());
-    f.pnMsg->setCaption("Set Same Card Ok");
-    f.pnSerial->setCaption("S/N : 00001234");
-    f.btnEng->click();
+    Ui(f).pnMsg->setCaption("Set Same Card Ok");
+    Ui(f).pnSerial->setCaption("S/N : 00001234");
+    Ui(f).btnEng->click();
     QVERIFY(h.SettingsFileExists());
     QCOMPARE(h.StoredSettings().LanguageFlag, QString("English"));
-    QCOMPARE(f.pnMsg->caption(), QString("Start Scan Reader!"));
-    QCOMPARE(f.pnSerial->caption(), QString("S/N : ________"));
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Start Scan Reader!"));
+    QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : ________"));
     // Only the flag is written; the scan values keep their defaults.
     const KeptSettings stored = h.StoredSettings();
     QCOMPARE(stored.ScanCommNo, 0);
@@ -155,32 +155,32 @@ void LanguagesTest::storedFlag() {
     FormHarness h;
     h.StoreSettings({0, "19200,e,8,1", 5, stored});
     TfrmModule& f = h.form();
-    QCOMPARE(f.LanguageIndex, index);
-    QCOMPARE(f.LanguageFlag, stored);  // kept as read until a language button replaces it
-    QCOMPARE(f.btnExit->text(), caption);
+    QCOMPARE(f.session().LanguageIndex, index);
+    QCOMPARE(f.session().LanguageFlag, stored);  // kept as read until a language button replaces it
+    QCOMPARE(Ui(f).btnExit->text(), caption);
     QCOMPARE(h.StoredSettings().LanguageFlag, stored);
 }
 
 void LanguagesTest::textsOutsideTheTableStayEnglish() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.sbRSSI->setValue(7);
-    for (QPushButton* language : {f.btnGB, f.btnBIG5}) {
+    Ui(f).sbRSSI->setValue(7);
+    for (QPushButton* language : {Ui(f).btnGB, Ui(f).btnBIG5}) {
         language->click();
-        QCOMPARE(f.btnRSSI->text(), QString("Set RSSI Level"));
-        QCOMPARE(f.lblSameCard->text(), QString("Sec"));
-        QCOMPARE(f.rbNO->text(), QString("NO"));
-        QCOMPARE(f.rbNC->text(), QString("NC"));
-        QCOMPARE(f.btnEng->text(), QString("English"));
-        QVERIFY(f.btnGB->text().isEmpty());
-        QVERIFY(f.btnBIG5->text().isEmpty());
-        QCOMPARE(f.cmbBaudRate->itemText(5), QString("19200,e,8,1"));
-        QCOMPARE(f.cmbWiegand->itemText(1), QString("Wiegand 34 bits"));
-        QCOMPARE(f.cmbRS485->itemText(3), QString("RS485 64 bits"));
-        QCOMPARE(f.pnSameCard->caption(), QString("0010"));
-        QCOMPARE(f.pnRSSI->caption(), QString("007"));
-        QCOMPARE(f.pnAddr->caption(), QString("049"));
-        QCOMPARE(f.GroupBox1->title(), QString("GroupBox1"));
+        QCOMPARE(Ui(f).btnRSSI->text(), QString("Set RSSI Level"));
+        QCOMPARE(Ui(f).lblSameCard->text(), QString("Sec"));
+        QCOMPARE(Ui(f).rbNO->text(), QString("NO"));
+        QCOMPARE(Ui(f).rbNC->text(), QString("NC"));
+        QCOMPARE(Ui(f).btnEng->text(), QString("English"));
+        QVERIFY(Ui(f).btnGB->text().isEmpty());
+        QVERIFY(Ui(f).btnBIG5->text().isEmpty());
+        QCOMPARE(Ui(f).cmbBaudRate->itemText(5), QString("19200,e,8,1"));
+        QCOMPARE(Ui(f).cmbWiegand->itemText(1), QString("Wiegand 34 bits"));
+        QCOMPARE(Ui(f).cmbRS485->itemText(3), QString("RS485 64 bits"));
+        QCOMPARE(Ui(f).pnSameCard->caption(), QString("0010"));
+        QCOMPARE(Ui(f).pnRSSI->caption(), QString("007"));
+        QCOMPARE(Ui(f).pnAddr->caption(), QString("049"));
+        QCOMPARE(Ui(f).GroupBox1->title(), QString("GroupBox1"));
     }
 }
 

@@ -37,81 +37,81 @@ void MainWindowTest::firstStartWithoutStoredSettings() {
     FormHarness h;
     TfrmModule& f = h.form();
     QCOMPARE(f.windowTitle(), QString("TAVIN VQ880-1W Reader Config V1.70-01"));
-    QCOMPARE(f.pnTAVIN->caption(), QString("TAVIN Technology Corp.   www.example.com"));
-    QCOMPARE(f.pnMsg->caption(), QString("Start Scan Reader!"));
-    QCOMPARE(f.shComm->brushColor(), QColor(255, 0, 0));
-    QCOMPARE(f.shComm->kind(), TShape::Kind::Circle);
-    QCOMPARE(f.pnSerial->caption(), QString("S/N : ________"));
-    QCOMPARE(f.pnVersion->caption(), QString("VER : __.__-__"));
-    QCOMPARE(f.btnScan->text(), QString("Scan Reader"));
-    QCOMPARE(f.lblID->text(), QString("ID:"));
-    QCOMPARE(f.pnID->caption(), QString("__"));
-    QCOMPARE(f.sbID->value(), 1);
-    QCOMPARE(f.btnID->text(), QString("Set Reader ID"));
-    QCOMPARE(f.lblBaudRate->text(), QString("BaudRate:"));
-    QCOMPARE(f.cmbBaudRate->count(), 12);
-    QCOMPARE(f.cmbBaudRate->itemText(0), QString("4800,n,8,1"));
-    QCOMPARE(f.cmbBaudRate->itemText(11), QString("115200,e,8,1"));
-    QCOMPARE(f.cmbBaudRate->currentText(), QString("19200,e,8,1"));
-    QVERIFY(f.chkLock->isChecked());
-    QVERIFY(f.chkLock->text().isEmpty());
-    QCOMPARE(f.btnBaudRate->text(), QString("Set Reader Baud Rate"));
-    QCOMPARE(f.pnSameCard->caption(), QString("0010"));
-    QCOMPARE(f.sbSameCard->value(), 10);
-    QCOMPARE(f.lblSameCard->text(), QString("Sec"));
-    QVERIFY(f.rbNO->isChecked());
-    QVERIFY(!f.rbNC->isChecked());
-    QCOMPARE(f.btnSameCard->text(), QString("Set Same Card"));
-    QCOMPARE(f.btnNoNc->text(), QString("Set DI NO/NC"));
-    QCOMPARE(f.cmbWiegand->currentText(), QString("Wiegand 26 bits"));
-    QCOMPARE(f.cmbWiegand->count(), 3);
-    QCOMPARE(f.cmbRS485->currentText(), QString("RS485 32 bits"));
-    QCOMPARE(f.cmbRS485->count(), 4);
-    QCOMPARE(f.btnMode->text(), QString("Set Reader Mode"));
-    QCOMPARE(f.shCard->brushColor(), QColor(255, 255, 255));
-    QCOMPARE(f.shCard->kind(), TShape::Kind::RoundRect);
-    QCOMPARE(f.pnCardID->caption(), QString("TAG ID"));
-    QCOMPARE(f.btnReadCard->text(), QString("Read TAG"));
-    QCOMPARE(f.gbDefault->title(), QString("Factory Setting"));
-    QCOMPARE(f.pnRSSI->caption(), QString("0"));
-    QCOMPARE(f.sbRSSI->value(), 0);
-    QCOMPARE(f.btnRSSI->text(), QString("Set RSSI Level"));
-    QCOMPARE(f.btnReset->text(), QString("Reader Reset"));
-    QCOMPARE(f.btnFactory->text(), QString("Factory Default"));
-    QCOMPARE(f.btnEng->text(), QString("English"));
+    QCOMPARE(Ui(f).pnTAVIN->caption(), QString("TAVIN Technology Corp.   www.example.com"));
+    QCOMPARE(Ui(f).pnMsg->caption(), QString("Start Scan Reader!"));
+    QCOMPARE(Ui(f).shComm->brushColor(), QColor(255, 0, 0));
+    QCOMPARE(Ui(f).shComm->kind(), TShape::Kind::Circle);
+    QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : ________"));
+    QCOMPARE(Ui(f).pnVersion->caption(), QString("VER : __.__-__"));
+    QCOMPARE(Ui(f).btnScan->text(), QString("Scan Reader"));
+    QCOMPARE(Ui(f).lblID->text(), QString("ID:"));
+    QCOMPARE(Ui(f).pnID->caption(), QString("__"));
+    QCOMPARE(Ui(f).sbID->value(), 1);
+    QCOMPARE(Ui(f).btnID->text(), QString("Set Reader ID"));
+    QCOMPARE(Ui(f).lblBaudRate->text(), QString("BaudRate:"));
+    QCOMPARE(Ui(f).cmbBaudRate->count(), 12);
+    QCOMPARE(Ui(f).cmbBaudRate->itemText(0), QString("4800,n,8,1"));
+    QCOMPARE(Ui(f).cmbBaudRate->itemText(11), QString("115200,e,8,1"));
+    QCOMPARE(Ui(f).cmbBaudRate->currentText(), QString("19200,e,8,1"));
+    QVERIFY(Ui(f).chkLock->isChecked());
+    QVERIFY(Ui(f).chkLock->text().isEmpty());
+    QCOMPARE(Ui(f).btnBaudRate->text(), QString("Set Reader Baud Rate"));
+    QCOMPARE(Ui(f).pnSameCard->caption(), QString("0010"));
+    QCOMPARE(Ui(f).sbSameCard->value(), 10);
+    QCOMPARE(Ui(f).lblSameCard->text(), QString("Sec"));
+    QVERIFY(Ui(f).rbNO->isChecked());
+    QVERIFY(!Ui(f).rbNC->isChecked());
+    QCOMPARE(Ui(f).btnSameCard->text(), QString("Set Same Card"));
+    QCOMPARE(Ui(f).btnNoNc->text(), QString("Set DI NO/NC"));
+    QCOMPARE(Ui(f).cmbWiegand->currentText(), QString("Wiegand 26 bits"));
+    QCOMPARE(Ui(f).cmbWiegand->count(), 3);
+    QCOMPARE(Ui(f).cmbRS485->currentText(), QString("RS485 32 bits"));
+    QCOMPARE(Ui(f).cmbRS485->count(), 4);
+    QCOMPARE(Ui(f).btnMode->text(), QString("Set Reader Mode"));
+    QCOMPARE(Ui(f).shCard->brushColor(), QColor(255, 255, 255));
+    QCOMPARE(Ui(f).shCard->kind(), TShape::Kind::RoundRect);
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
+    QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+    QCOMPARE(Ui(f).gbDefault->title(), QString("Factory Setting"));
+    QCOMPARE(Ui(f).pnRSSI->caption(), QString("0"));
+    QCOMPARE(Ui(f).sbRSSI->value(), 0);
+    QCOMPARE(Ui(f).btnRSSI->text(), QString("Set RSSI Level"));
+    QCOMPARE(Ui(f).btnReset->text(), QString("Reader Reset"));
+    QCOMPARE(Ui(f).btnFactory->text(), QString("Factory Default"));
+    QCOMPARE(Ui(f).btnEng->text(), QString("English"));
     // Red while usable, and not red once disabled, so a locked button does not look clickable.
-    QCOMPARE(f.btnEng->palette().color(QPalette::Active, QPalette::ButtonText), ColorRed);
-    QVERIFY(f.btnEng->palette().color(QPalette::Disabled, QPalette::ButtonText) != ColorRed);
-    QVERIFY(f.btnGB->text().isEmpty());
-    QVERIFY(!f.btnGB->icon().isNull());
-    QVERIFY(f.btnBIG5->text().isEmpty());
-    QVERIFY(!f.btnBIG5->icon().isNull());
-    QCOMPARE(f.btnExit->text(), QString("Exit"));
-    QVERIFY(!f.btnExit->icon().isNull());
-    QCOMPARE(f.GroupBox1->title(), QString("GroupBox1"));
-    QCOMPARE(f.pnAddr->caption(), QString("049"));
-    QCOMPARE(f.sbAddr->value(), 49);
-    QCOMPARE(f.pnFreq->caption(), QString("059"));
-    QCOMPARE(f.sbFreq->value(), 59);
-    QCOMPARE(f.pnChannel->caption(), QString("000"));
-    QCOMPARE(f.sbChannel->value(), 0);
-    QVERIFY(!f.btnAddr->isEnabled());
-    QVERIFY(!f.btnFreq->isEnabled());
-    QVERIFY(!f.btnChannel->isEnabled());
-    QCOMPARE(f.btnAddr->text(), QString("Set Address"));
+    QCOMPARE(Ui(f).btnEng->palette().color(QPalette::Active, QPalette::ButtonText), ColorRed);
+    QVERIFY(Ui(f).btnEng->palette().color(QPalette::Disabled, QPalette::ButtonText) != ColorRed);
+    QVERIFY(Ui(f).btnGB->text().isEmpty());
+    QVERIFY(!Ui(f).btnGB->icon().isNull());
+    QVERIFY(Ui(f).btnBIG5->text().isEmpty());
+    QVERIFY(!Ui(f).btnBIG5->icon().isNull());
+    QCOMPARE(Ui(f).btnExit->text(), QString("Exit"));
+    QVERIFY(!Ui(f).btnExit->icon().isNull());
+    QCOMPARE(Ui(f).GroupBox1->title(), QString("GroupBox1"));
+    QCOMPARE(Ui(f).pnAddr->caption(), QString("049"));
+    QCOMPARE(Ui(f).sbAddr->value(), 49);
+    QCOMPARE(Ui(f).pnFreq->caption(), QString("059"));
+    QCOMPARE(Ui(f).sbFreq->value(), 59);
+    QCOMPARE(Ui(f).pnChannel->caption(), QString("000"));
+    QCOMPARE(Ui(f).sbChannel->value(), 0);
+    QVERIFY(!Ui(f).btnAddr->isEnabled());
+    QVERIFY(!Ui(f).btnFreq->isEnabled());
+    QVERIFY(!Ui(f).btnChannel->isEnabled());
+    QCOMPARE(Ui(f).btnAddr->text(), QString("Set Address"));
 
-    QVERIFY(!f.tmrBusy->isActive());
-    QCOMPARE(f.tmrBusy->interval(), 200);
-    QVERIFY(!f.tmrCard->isActive());
-    QCOMPARE(f.tmrCard->interval(), 1000);
+    QVERIFY(!Ui(f).tmrBusy->isActive());
+    QCOMPARE(Ui(f).tmrBusy->interval(), 200);
+    QVERIFY(!Ui(f).tmrCard->isActive());
+    QCOMPARE(Ui(f).tmrCard->interval(), 1000);
 
-    QCOMPARE(f.ScanCommNo, 0);
-    QCOMPARE(f.ScanBaudRate, QString("19200,e,8,1"));
-    QCOMPARE(f.ScanBaudRateNo, 5);
-    QCOMPARE(f.LanguageFlag, QString("English"));
-    QCOMPARE(f.LanguageIndex, 0);
-    QVERIFY(!f.ReaderFound);
-    QVERIFY(!f.TagReading);
+    QCOMPARE(f.session().ScanCommNo, 0);
+    QCOMPARE(f.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(f.session().ScanBaudRateNo, 5);
+    QCOMPARE(f.session().LanguageFlag, QString("English"));
+    QCOMPARE(f.session().LanguageIndex, 0);
+    QVERIFY(!f.session().ReaderFound);
+    QVERIFY(!f.session().TagReading);
     QVERIFY(f.isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());
     // Starting writes nothing.
@@ -122,14 +122,14 @@ void MainWindowTest::storedSettingsAreShown() {
     FormHarness h;
     h.StoreSettings({7, "9600,n,8,1", 2, "ChineseBIG5"});
     TfrmModule& f = h.form();
-    QCOMPARE(f.ScanCommNo, 7);
-    QCOMPARE(f.ScanBaudRate, QString("9600,n,8,1"));
-    QCOMPARE(f.ScanBaudRateNo, 2);
-    QCOMPARE(f.cmbBaudRate->currentText(), QString("9600,n,8,1"));
-    QCOMPARE(f.LanguageFlag, QString("ChineseBIG5"));
-    QCOMPARE(f.LanguageIndex, 2);
-    QCOMPARE(f.btnScan->text(), QString("掃描讀卡機"));
-    QVERIFY(!f.ReaderFound);
+    QCOMPARE(f.session().ScanCommNo, 7);
+    QCOMPARE(f.session().ScanBaudRate, QString("9600,n,8,1"));
+    QCOMPARE(f.session().ScanBaudRateNo, 2);
+    QCOMPARE(Ui(f).cmbBaudRate->currentText(), QString("9600,n,8,1"));
+    QCOMPARE(f.session().LanguageFlag, QString("ChineseBIG5"));
+    QCOMPARE(f.session().LanguageIndex, 2);
+    QCOMPARE(Ui(f).btnScan->text(), QString("掃描讀卡機"));
+    QVERIFY(!f.session().ReaderFound);
 }
 
 // The layout at 96 dpi: every control under its name, with its kind, parent and rectangle.
@@ -231,22 +231,22 @@ void MainWindowTest::windowHasFixedSizeAndNoCloseOrMaximiseBox() {
     QVERIFY(!f.isMinimized());
     QCOMPARE(f.size(), QSize(656, 541));
     // Showing it again rewrites the captions but starts no operation.
-    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
 }
 
 void MainWindowTest::radioGroupLiesOutsideTheClientArea() {
     FormHarness h;
     TfrmModule& f = h.form();
-    QVERIFY(f.GroupBox1->geometry().left() >= f.width());
-    QVERIFY(f.GroupBox1->visibleRegion().isEmpty());
-    for (QPushButton* button : {f.btnAddr, f.btnFreq, f.btnChannel}) {
+    QVERIFY(Ui(f).GroupBox1->geometry().left() >= f.width());
+    QVERIFY(Ui(f).GroupBox1->visibleRegion().isEmpty());
+    for (QPushButton* button : {Ui(f).btnAddr, Ui(f).btnFreq, Ui(f).btnChannel}) {
         QVERIFY(button->visibleRegion().isEmpty());
         QVERIFY(!button->isEnabled());
     }
     // A language switch re-captions them and leaves them disabled.
     f.btnGBClick();
-    QCOMPARE(f.btnAddr->text(), QString("设定位址"));
-    QVERIFY(!f.btnAddr->isEnabled());
+    QCOMPARE(Ui(f).btnAddr->text(), QString("设定位址"));
+    QVERIFY(!Ui(f).btnAddr->isEnabled());
 }
 
 void MainWindowTest::tabWalksTheControlsInOrder() {
@@ -254,14 +254,14 @@ void MainWindowTest::tabWalksTheControlsInOrder() {
     TfrmModule& f = h.form();
     QApplication::setActiveWindow(&f);
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.btnScan));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Ui(f).btnScan));
 
     const QList<QWidget*> expected{
-        f.sbID,       f.btnID,      f.cmbBaudRate, f.btnBaudRate, f.btnReadCard,
-        f.btnExit,    f.btnFactory, f.btnReset,    f.btnRSSI,     f.sbRSSI,
-        f.btnEng,     f.btnGB,      f.btnBIG5,     f.chkLock,     f.btnSameCard,
-        f.btnNoNc,    f.rbNO,       f.cmbWiegand,  f.cmbRS485,    f.btnMode,
-        f.sbSameCard, f.sbAddr,     f.sbFreq,      f.sbChannel,   f.btnScan,
+        Ui(f).sbID,       Ui(f).btnID,      Ui(f).cmbBaudRate, Ui(f).btnBaudRate, Ui(f).btnReadCard,
+        Ui(f).btnExit,    Ui(f).btnFactory, Ui(f).btnReset,    Ui(f).btnRSSI,     Ui(f).sbRSSI,
+        Ui(f).btnEng,     Ui(f).btnGB,      Ui(f).btnBIG5,     Ui(f).chkLock,     Ui(f).btnSameCard,
+        Ui(f).btnNoNc,    Ui(f).rbNO,       Ui(f).cmbWiegand,  Ui(f).cmbRS485,    Ui(f).btnMode,
+        Ui(f).sbSameCard, Ui(f).sbAddr,     Ui(f).sbFreq,      Ui(f).sbChannel,   Ui(f).btnScan,
     };
     QList<QWidget*> walked;
     for (int i = 0; i < expected.size(); ++i) {
@@ -296,14 +296,14 @@ void MainWindowTest::enterPressesTheDefaultButton() {
     QFETCH(QString, pressed);
     FormHarness h;
     TfrmModule& f = h.form();
-    QVERIFY(f.btnScan->isDefault());
+    QVERIFY(Ui(f).btnScan->isDefault());
     QApplication::setActiveWindow(&f);
     QVERIFY(QTest::qWaitForWindowActive(&f));
     auto* focus = f.findChild<QWidget*>(focused);
     focus->setFocus();
     QCOMPARE(QApplication::focusWidget(), focus);
 
-    QSignalSpy scanClicks(f.btnScan, &QPushButton::clicked);
+    QSignalSpy scanClicks(Ui(f).btnScan, &QPushButton::clicked);
     QSignalSpy pressedClicks(f.findChild<QPushButton*>(pressed), &QPushButton::clicked);
     QTest::keyClick(focus, Qt::Key_Return);
     QCOMPARE(pressedClicks.count(), 1);
@@ -324,7 +324,7 @@ void MainWindowTest::closeRequestIsIgnoredButExitCloses() {
     QVERIFY(!request.isAccepted());
     QVERIFY(f.isVisible());
 
-    f.btnExit->click();
+    Ui(f).btnExit->click();
     QVERIFY(!f.isVisible());
     // Leaving writes nothing.
     QVERIFY(!h.SettingsFileExists());
@@ -334,37 +334,37 @@ void MainWindowTest::busyModeBlinksAndKeepsItsPhase() {
     FormHarness h;
     TfrmModule& f = h.form();
     f.SetBusy(true);
-    QVERIFY(f.tmrBusy->isActive());
+    QVERIFY(Ui(f).tmrBusy->isActive());
     QVERIFY(!f.isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());  // busy mode leaves the cursor alone
     f.tmrBusyTimer();
-    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
     f.tmrBusyTimer();
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     f.tmrBusyTimer();
-    QCOMPARE(f.shComm->brushColor(), ColorRed);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
     f.SetBusy(false);
     QVERIFY(f.isEnabled());
-    QVERIFY(!f.tmrBusy->isActive());
-    QCOMPARE(f.shComm->brushColor(), ColorRed);  // leaving keeps the colour of the last tick
+    QVERIFY(!Ui(f).tmrBusy->isActive());
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);  // leaving keeps the colour of the last tick
 
     // The next busy period goes on from where the last one stopped.
-    f.shComm->setBrushColor(ColorRed);
+    Ui(f).shComm->setBrushColor(ColorRed);
     f.SetBusy(true);
     f.tmrBusyTimer();
-    QCOMPARE(f.shComm->brushColor(), ColorYellow);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     f.SetBusy(false);
 }
 
 void MainWindowTest::busyTimerIsBoundAndFirstTickIsRed() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.shComm->setBrushColor(ColorYellow);
+    Ui(f).shComm->setBrushColor(ColorYellow);
     QCOMPARE(f.busyPhase(), 0);
     f.SetBusy(true);
     QTRY_COMPARE_WITH_TIMEOUT(f.busyPhase(), 1, 5000);
-    QCOMPARE(f.shComm->brushColor(), ColorRed);
-    QTRY_COMPARE_WITH_TIMEOUT(f.shComm->brushColor(), ColorYellow, 5000);
+    QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
+    QTRY_COMPARE_WITH_TIMEOUT(Ui(f).shComm->brushColor(), ColorYellow, 5000);
     f.SetBusy(false);
     QVERIFY(f.isEnabled());
 }
@@ -372,37 +372,37 @@ void MainWindowTest::busyTimerIsBoundAndFirstTickIsRed() {
 void MainWindowTest::waitModeSetsAndRestoresCursorAndInput() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.EnterWaitMode();
+    f.SetWaitMode(true);
     QVERIFY(QGuiApplication::overrideCursor());
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QVERIFY(!f.isEnabled());
-    QVERIFY(!f.btnScan->isEnabled());
-    QVERIFY(!f.tmrBusy->isActive());
-    f.LeaveWaitMode();
+    QVERIFY(!Ui(f).btnScan->isEnabled());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
+    f.SetWaitMode(false);
     QVERIFY(f.isEnabled());
-    QVERIFY(f.btnScan->isEnabled());
+    QVERIFY(Ui(f).btnScan->isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());
     // The radio buttons stay disabled of their own accord.
-    QVERIFY(!f.btnAddr->isEnabled());
+    QVERIFY(!Ui(f).btnAddr->isEnabled());
 }
 
 void MainWindowTest::cardTimerIsNotRestartedWhileItRuns() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.shCard->setBrushColor(ColorYellow);
+    Ui(f).shCard->setBrushColor(ColorYellow);
     f.StartCardTimer();
-    QVERIFY(f.tmrCard->isActive());
-    const int running = f.tmrCard->timerId();
+    QVERIFY(Ui(f).tmrCard->isActive());
+    const int running = Ui(f).tmrCard->timerId();
     f.StartCardTimer();  // a second tag while it runs
-    QCOMPARE(f.tmrCard->timerId(), running);
+    QCOMPARE(Ui(f).tmrCard->timerId(), running);
 
     // Its tick turns the tag indicator white and stops the timer.
-    QTRY_COMPARE_WITH_TIMEOUT(f.shCard->brushColor(), ColorWhite, 5000);
-    QVERIFY(!f.tmrCard->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(Ui(f).shCard->brushColor(), ColorWhite, 5000);
+    QVERIFY(!Ui(f).tmrCard->isActive());
     f.StartCardTimer();
-    QVERIFY(f.tmrCard->isActive());
+    QVERIFY(Ui(f).tmrCard->isActive());
     f.tmrCardTimer();
-    QVERIFY(!f.tmrCard->isActive());
+    QVERIFY(!Ui(f).tmrCard->isActive());
 }
 
 void MainWindowTest::scrollBarChanges_data() {
@@ -451,15 +451,15 @@ void MainWindowTest::scrollBarChanges() {
 void MainWindowTest::unchangedPositionLeavesThePanelAlone() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.sbRSSI->setValue(0);
-    QCOMPARE(f.pnRSSI->caption(), QString("0"));
-    f.sbID->setValue(1);
-    QCOMPARE(f.pnID->caption(), QString("__"));
+    Ui(f).sbRSSI->setValue(0);
+    QCOMPARE(Ui(f).pnRSSI->caption(), QString("0"));
+    Ui(f).sbID->setValue(1);
+    QCOMPARE(Ui(f).pnID->caption(), QString("__"));
     // A page step by the keyboard moves by 10.
-    f.sbSameCard->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(f.pnSameCard->caption(), QString("0020"));
-    f.sbSameCard->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(f.pnSameCard->caption(), QString("0019"));
+    Ui(f).sbSameCard->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(Ui(f).pnSameCard->caption(), QString("0020"));
+    Ui(f).sbSameCard->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(Ui(f).pnSameCard->caption(), QString("0019"));
 }
 
 void MainWindowTest::exceptionInHandlerIsShownAndWindowRecovers() {
@@ -477,7 +477,7 @@ void MainWindowTest::exceptionInHandlerIsShownAndWindowRecovers() {
     QCOMPARE(shown, QString("the speaker failed"));
     QVERIFY(f.isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());
-    QVERIFY(!f.tmrBusy->isActive());
+    QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(f.isVisible());
 }
 

@@ -7,18 +7,9 @@
 #include <QTest>
 #include <cstdio>
 
-#include "Clock.h"
 #include "PlatformServices.h"
 #include "SettingsStore.h"
 #include "TfrmModule.h"
-#include "ToneSink.h"
-
-namespace {
-class SilentTone final : public ToneSink {
-  public:
-    void Beep(int, int) override {}
-};
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -30,16 +21,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir machineFolder;
     SettingsStore(machineFolder.path()).SaveLanguage(arguments[1]);
 
-    const std::unique_ptr<SerialLine> line = MakeSerialLine();
-    SteadyClock clock;
-    SilentTone tone;
-    ModuleServices services;
-    services.line = line.get();
-    services.clock = &clock;
-    services.tone = &tone;
-    services.machineFolder = machineFolder.path();
-
-    TfrmModule window(services);
+    const ProgramServices program(machineFolder.path(), ProgramServices::Sound::Silent);
+    TfrmModule window(program.services());
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "the window was not shown\n");

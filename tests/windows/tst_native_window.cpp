@@ -73,7 +73,7 @@ class NativeWindowTest : public QObject {
         QVERIFY(IsWindowVisible(hwnd));
         QVERIFY(h.form().isVisible());
         // btnExit is the way out.
-        h.form().btnExit->click();
+        Ui(h.form()).btnExit->click();
         QTRY_VERIFY(!h.form().isVisible());
     }
 

@@ -9,7 +9,7 @@
 #include "LineSetting.h"
 #include "PortNames.h"
 #include "ReaderLink.h"
-#include "Win32SerialLine.h"
+#include "SerialLineWin32.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ class Win32SerialTest : public QObject {
         Rig rig;
         // COM16 is never given a device here.
         QVERIFY(!rig.link.OpenPort(16, "19200,e,8,1"));
-        QCOMPARE(rig.link.PortHandle, InvalidPortHandle);
+        QVERIFY(!rig.link.IsOpen());
     }
 
     void readerAnswersThePresenceCheck() {
@@ -79,17 +79,17 @@ class Win32SerialTest : public QObject {
         if (!com) QSKIP("VQ880_READER_COM names no port with a reader on it");
         Rig rig;
         QVERIFY(rig.link.OpenPort(com, "19200,e,8,1"));
-        QVERIFY(rig.link.PortHandle != InvalidPortHandle);
+        QVERIFY(rig.link.IsOpen());
         // While open the port runs on the link's own timeouts.
         CommTimeouts onPort;
         QVERIFY(rig.line.GetTimeouts(onPort));
         QVERIFY(onPort == ReaderLink::LinkTimeouts);
         QVERIFY(rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyLength, 16);
-        QVERIFY(rig.link.ReplyText.startsWith("\nB"));
+        QCOMPARE(rig.link.LastReply().ReplyLength, 16);
+        QVERIFY(rig.link.LastReply().ReplyText.startsWith("\nB"));
         // A second exchange on the same open port: the reply of the first was taken whole.
         QVERIFY(rig.link.SendCommand("A00V"));
-        QVERIFY(rig.link.ReplyText.contains("01.70-01"));
+        QVERIFY(rig.link.LastReply().ReplyText.contains("01.70-01"));
         rig.link.ClosePort();
         // Closed means released: the port opens again at once.
         QVERIFY(rig.link.OpenPort(com, "19200,e,8,1"));
@@ -112,10 +112,10 @@ class Win32SerialTest : public QObject {
         if (!com) QSKIP("VQ880_SILENT_COM names no port with a silent reader on it");
         Rig rig;
         QVERIFY(rig.link.OpenPort(com, "19200,e,8,1"));
-        const QByteArray before = rig.link.ReplyText;
+        const QByteArray before = rig.link.LastReply().ReplyText;
         // The one-byte reads give up after their 1 ms, so the reply window comes to its end.
         QVERIFY(!rig.link.SendCommand("A00B"));
-        QCOMPARE(rig.link.ReplyText, before);
+        QCOMPARE(rig.link.LastReply().ReplyText, before);
         rig.link.ClosePort();
     }
 
@@ -129,7 +129,7 @@ class Win32SerialTest : public QObject {
         if (opened) rig.link.ClosePort();
         if (opened && UnderWine()) QSKIP("Wine does not hold serial ports exclusively");
         QVERIFY(!opened);
-        QCOMPARE(rig.link.PortHandle, InvalidPortHandle);
+        QVERIFY(!rig.link.IsOpen());
     }
 };
 

@@ -4,11 +4,11 @@
 
 #include "SerialLine.h"
 
-// The program's serial line: QSerialPort in raw mode, held exclusively (lock file and
+// The serial line on Linux: QSerialPort in raw mode, held exclusively (lock file and
 // TIOCEXCL). The device's own terminal settings come back when it closes.
-class QtSerialLine final : public SerialLine {
+class LinuxSerialLine final : public SerialLine {
   public:
-    QtSerialLine();
+    LinuxSerialLine();
 
     PortHandleType Open(const QString& devicePath) override;
     bool GetTimeouts(CommTimeouts& timeouts) override;

@@ -1,4 +1,4 @@
-#include "Win32SerialLine.h"
+#include "SerialLineWin32.h"
 
 #include <windows.h>
 

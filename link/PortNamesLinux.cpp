@@ -1,7 +1,7 @@
-#include "PortNames.h"
-
 #include <QDir>
 #include <QFileInfo>
+
+#include "PortNames.h"
 
 PortNames::PortNames(QString machineFolder) : portsFolder_(QDir(machineFolder).filePath("ports")) {}
 

@@ -1,4 +1,4 @@
-#include "AlsaTonePlayer.h"
+#include "TonePlayerLinux.h"
 
 #include <alsa/asoundlib.h>
 

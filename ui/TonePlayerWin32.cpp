@@ -1,4 +1,4 @@
-#include "BeepTonePlayer.h"
+#include "TonePlayerWin32.h"
 
 #include <windows.h>
 

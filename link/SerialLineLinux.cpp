@@ -1,4 +1,4 @@
-#include "QtSerialLine.h"
+#include "SerialLineLinux.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -39,9 +39,9 @@ constexpr CommTimeouts DeviceTimeouts{0, 0, 0, 0, 0};
 
 }  // namespace
 
-QtSerialLine::QtSerialLine() : timeouts_(DeviceTimeouts) {}
+LinuxSerialLine::LinuxSerialLine() : timeouts_(DeviceTimeouts) {}
 
-PortHandleType QtSerialLine::Open(const QString& devicePath) {
+PortHandleType LinuxSerialLine::Open(const QString& devicePath) {
     if (port_.isOpen()) port_.close();
     // A device that is not there fails at once: a scan passes over a dozen of them, and the
     // port's lock file would otherwise be written and flushed for each.
@@ -55,19 +55,19 @@ PortHandleType QtSerialLine::Open(const QString& devicePath) {
     return port_.handle();
 }
 
-bool QtSerialLine::GetTimeouts(CommTimeouts& timeouts) {
+bool LinuxSerialLine::GetTimeouts(CommTimeouts& timeouts) {
     if (!port_.isOpen()) return false;
     timeouts = timeouts_;
     return true;
 }
 
-bool QtSerialLine::SetTimeouts(const CommTimeouts& timeouts) {
+bool LinuxSerialLine::SetTimeouts(const CommTimeouts& timeouts) {
     if (!port_.isOpen()) return false;
     timeouts_ = timeouts;
     return true;
 }
 
-bool QtSerialLine::SetLine(const LineParameters& line) {
+bool LinuxSerialLine::SetLine(const LineParameters& line) {
     if (!port_.isOpen()) return false;
     bool all = port_.setBaudRate(line.baudRate);
     all = port_.setDataBits(QSerialPort::DataBits(line.dataBits)) && all;
@@ -78,7 +78,7 @@ bool QtSerialLine::SetLine(const LineParameters& line) {
     return all;
 }
 
-qint64 QtSerialLine::Write(const char* data, qint64 count) {
+qint64 LinuxSerialLine::Write(const char* data, qint64 count) {
     if (!port_.isOpen() || count <= 0) return 0;
     const qint64 written = port_.write(data, count);
     // Push the bytes to the device now, so the pause that follows paces the line.
@@ -87,7 +87,7 @@ qint64 QtSerialLine::Write(const char* data, qint64 count) {
     return written;
 }
 
-int QtSerialLine::ReadByte(char* byte) {
+int LinuxSerialLine::ReadByte(char* byte) {
     const int waitMs =
         int(timeouts_.ReadTotalTimeoutConstant + timeouts_.ReadTotalTimeoutMultiplier);
     // waitForReadyRead does not report bytes already buffered, so look first.
@@ -104,11 +104,11 @@ int QtSerialLine::ReadByte(char* byte) {
     return 0;
 }
 
-bool QtSerialLine::Purge() {
+bool LinuxSerialLine::Purge() {
     if (!port_.isOpen()) return false;
     return port_.clear(QSerialPort::AllDirections);
 }
 
-void QtSerialLine::Close() {
+void LinuxSerialLine::Close() {
     if (port_.isOpen()) port_.close();
 }

@@ -1,5 +1,3 @@
-#include "SettingsStore.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +7,8 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "SettingsStore.h"
 
 // The file holds one value a line, in the form of a registry export:
 //   "ScanCommNo"=dword:00000003

@@ -1,9 +1,9 @@
-#include "Clock.h"
-
 #include <sys/prctl.h>
 
 #include <chrono>
 #include <thread>
+
+#include "Clock.h"
 
 quint32 SteadyClock::NowMs() {
     using namespace std::chrono;

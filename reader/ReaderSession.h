@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+
+#include "Clock.h"
+#include "KeptSettings.h"
+#include "PortNames.h"
+#include "ReaderLink.h"
+#include "ReaderProtocol.h"
+#include "ReaderView.h"
+#include "SerialLine.h"
+#include "ToneSink.h"
+
+// What a session runs on: the serial line, the clock of the pauses and the reply window, the
+// kept-settings store, the speaker, and the machine folder with the port assignments. All of
+// them outlive the session.
+struct SessionServices {
+    SerialLine* line = nullptr;
+    Clock* clock = nullptr;
+    KeptSettingsStore* store = nullptr;
+    ToneSink* tone = nullptr;
+    QString machineFolder;
+};
+
+// The state that the reader operations share, one instance for the whole run of a front end:
+// the link to the reader, the kept place of the last reader found, the language of the texts,
+// and the two flags of the operations. The operations report through the view.
+class ReaderSession {
+  public:
+    ReaderSession(ReaderView& view, const SessionServices& services);
+    ReaderSession(const ReaderSession&) = delete;
+    ReaderSession& operator=(const ReaderSession&) = delete;
+
+    // Kept between runs (LoadSettings, SaveScanSettings, SaveLanguageFlag).
+    int ScanCommNo = 0;
+    QString ScanBaudRate = "19200,e,8,1";
+    int ScanBaudRateNo = FactoryLineIndex;
+    QString LanguageFlag = "English";
+    int LanguageIndex = 0;
+    // A reader answered the last scan; the other operations refuse to run without it.
+    bool ReaderFound = false;
+    // A reading run polls the reader while this is true; the cancel click clears it.
+    bool TagReading = false;
+    // A reading run is on the stack. After the cancel click it finishes its pass with the port
+    // still open, and a click in that time must not start a second run on it.
+    bool ReadingRunActive = false;
+
+    // The defaults, then the values that are stored.
+    void LoadSettings();
+    void SaveScanSettings();
+    // Takes the language by its flag ("English", "ChineseGB", "ChineseBIG5") and keeps it.
+    void SetLanguage(const QString& flag);
+    void SaveLanguageFlag();
+
+    // The text of a row of the text table in the current language.
+    QString Text(int row) const;
+    void Beep(Tone tone);
+
+    // After an operation was cut short by an error: the port closed if it is still open, and
+    // no reading run left behind.
+    void EndInterruptedOperation();
+
+    ReaderLink& link() { return link_; }
+    Clock& clock() { return clock_; }
+    ReaderView& view() { return view_; }
+
+  private:
+    ReaderView& view_;
+    Clock& clock_;
+    KeptSettingsStore& store_;
+    ToneSink& tone_;
+    PortNames portNames_;
+    ReaderLink link_;
+};
