@@ -1,0 +1,158 @@
+// The reader operations without the window, on the recording view and the virtual clock: the
+// pauses between the frames on the line, and the order of what the operations show.
+#include <QtTest>
+
+#include "RecordingView.h"
+
+namespace {
+
+using Run = std::function<void(ReaderSession&)>;
+
+constexpr quint64 Ms = 1000;  // the timeline counts microseconds
+
+}  // namespace
+
+class ReaderCoreTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void pausesBeforeTheFrames_data();
+    void pausesBeforeTheFrames();
+    void lockedScanUsesTheSavedLineSetting();
+    void failedScanAfterASuccessfulOneLeavesNoReader();
+    void savedLineSettingIsSelectedBeforeTheSavedPortTry();
+    void cardTimerIsNotRestartedWhileItRuns();
+};
+
+void ReaderCoreTest::pausesBeforeTheFrames_data() {
+    QTest::addColumn<Run>("run");
+    QTest::addColumn<QString>("command");  // the frame that follows the presence check
+    QTest::addColumn<quint64>("pauseMs");  // before that frame
+    QTest::addColumn<bool>("presence");    // a presence check goes before it
+    const auto row = [](const char* name, Run run, const char* command, quint64 pause = 100,
+                        bool presence = true) {
+        QTest::newRow(name) << run << QString(command) << pause << presence;
+    };
+    row(
+        "reader number", [](ReaderSession& s) { SetReaderId(s, "07"); }, "A00C0000123407");
+    row(
+        "line speed", [](ReaderSession& s) { SetLineSpeed(s, 5); }, "A00E5");
+    row(
+        "same-card time", [](ReaderSession& s) { SetSameCard(s, 10); }, "A00N0010");
+    row(
+        "input polarity", [](ReaderSession& s) { SetInputNoNc(s, false); }, "A00M0");
+    row(
+        "reader mode", [](ReaderSession& s) { SetReaderMode(s, 3, 2); }, "A00L32");
+    row(
+        "radio address", [](ReaderSession& s) { SetRadioAddress(s, 49); }, "A00W060131");
+    row(
+        "radio frequency", [](ReaderSession& s) { SetRadioFrequency(s, 59); }, "A00W0F013B");
+    row(
+        "radio channel", [](ReaderSession& s) { SetRadioChannel(s, 0); }, "A00W0B0100");
+    row(
+        "RSSI level", [](ReaderSession& s) { SetRssiLevel(s, 250); }, "A00OFA");
+    row("factory default", SetFactoryDefault, "A00X5A");
+    row("reader reset", ResetReader, "A00HR", 50, false);
+    row(
+        "scan: the version", [](ReaderSession& s) { ScanReader(s, true); }, "A00V");
+}
+
+// Measured between the frames on the line: from the end of the reply before (or the open) to
+// the frame's first byte. No pause may end early, and none may be left out.
+void ReaderCoreTest::pausesBeforeTheFrames() {
+    QFETCH(Run, run);
+    QFETCH(QString, command);
+    QFETCH(quint64, pauseMs);
+    QFETCH(bool, presence);
+    ReaderRig rig;
+    rig.FoundAt();
+
+    run(rig.session);
+
+    const QList<quint64> checks = rig.PausesBefore("A00B");
+    QCOMPARE(checks.isEmpty(), !presence);
+    for (quint64 pause : checks)
+        QVERIFY2(pause >= 100 * Ms && pause < 101 * Ms, qPrintable(QString::number(pause)));
+    const QList<quint64> pauses = rig.PausesBefore(command);
+    QCOMPARE(pauses.size(), 1);
+    QVERIFY2(pauses[0] >= pauseMs * Ms && pauses[0] < (pauseMs + 1) * Ms,
+             qPrintable(QString::number(pauses[0])));
+}
+
+void ReaderCoreTest::lockedScanUsesTheSavedLineSetting() {
+    ReaderOptions options;
+    options.lineIndex = 7;  // "38400,e,8,1"
+    ReaderRig rig(options);
+    rig.line.AddSilentDevice(PortNames::DefaultDevice(1));
+    rig.line.AddSilentDevice(PortNames::DefaultDevice(2));
+    rig.session.ScanBaudRateNo = 7;
+    rig.session.ScanBaudRate = "38400,e,8,1";
+
+    ScanReader(rig.session, true);
+
+    QVERIFY(rig.session.ReaderFound);
+    QCOMPARE(rig.session.ScanCommNo, 3);
+    const LineParameters saved = *ParseLineSetting("38400,e,8,1");
+    QCOMPARE(rig.line.opens().size(), 4);  // COM1 to COM3 once each, then the version
+    for (const SimulatedLine::OpenRecord& open : rig.line.opens()) QCOMPARE(open.line, saved);
+    QCOMPARE(rig.view.selectedLine, 7);
+    QCOMPARE(rig.store.kept.ScanBaudRateNo, 7);
+}
+
+void ReaderCoreTest::failedScanAfterASuccessfulOneLeavesNoReader() {
+    ReaderRig rig;
+    ScanReader(rig.session, true);
+    QVERIFY(rig.session.ReaderFound);
+
+    rig.line.Unplug();
+    ScanReader(rig.session, true);
+
+    QVERIFY(!rig.session.ReaderFound);
+    QCOMPARE(rig.view.texts[Panel::Msg], QString("Reader Not Find"));
+    QCOMPARE(rig.view.colours[Indicator::Comm], Colour::Red);
+    QVERIFY(!rig.view.busy && !rig.view.hourglass);
+}
+
+void ReaderCoreTest::savedLineSettingIsSelectedBeforeTheSavedPortTry() {
+    ReaderOptions options;
+    options.lineIndex = 7;
+    ReaderRig rig(options);
+    rig.session.ScanCommNo = 3;
+    rig.session.ScanBaudRateNo = 7;
+    rig.session.ScanBaudRate = "38400,e,8,1";
+
+    ScanReader(rig.session, true);
+
+    const QStringList what = rig.log.What();
+    const qsizetype open = what.indexOf("open " + PortNames::DefaultDevice(3));
+    const qsizetype select = what.indexOf(QRegularExpression("select \\d+"));
+    QVERIFY(open > 0);
+    QVERIFY(select >= 0 && select < open);
+    QCOMPARE(what[select], QString("select 7"));
+    QCOMPARE(rig.store.scanSaves, 0);  // found where it was kept: nothing saved
+}
+
+// With a tag read on every pass, tmrCard is started only from the stopped state: the tag
+// indicator turns white 1000 ms after each start, not 1000 ms after the last tag.
+void ReaderCoreTest::cardTimerIsNotRestartedWhileItRuns() {
+    ReaderOptions options;
+    options.tags = {0x0000BC61};
+    ReaderRig rig(options);
+    rig.FoundAt();
+    rig.clock.AfterMs(3500, [&rig] { ReadTags(rig.session); });  // the cancel click
+
+    ReadTags(rig.session);
+
+    const QList<quint64> starts = rig.log.Times("card timer");
+    const QList<quint64> whites =
+        rig.log.Times(QString("colour %1 %2").arg(int(Indicator::Card)).arg(int(Colour::White)));
+    QVERIFY(rig.tones.Count(1000, 30) >= 15);  // a tag on every pass
+    QVERIFY(starts.size() >= 3);
+    for (int i = 1; i < starts.size(); ++i) QVERIFY(starts[i] - starts[i - 1] >= 1000 * Ms);
+    // Each tick comes at the first dispatch after its second is up, within one turn.
+    for (int i = 0; i + 1 < starts.size(); ++i)
+        QVERIFY(whites[i] >= starts[i] + 1000 * Ms && whites[i] < starts[i] + 1002 * Ms);
+}
+
+QTEST_GUILESS_MAIN(ReaderCoreTest)
+#include "tst_reader_core.moc"

@@ -1,0 +1,233 @@
+#pragma once
+
+// The reader operations without the window: a session on an in-memory reader and a virtual
+// clock, reporting to a view that records what it is shown, with the time of each step, in one
+// timeline with the opens, frames and replies on the line.
+//
+//   ReaderRig rig;                       // reader on COM3 at "19200,e,8,1"
+//   ScanReader(rig.session, true);
+//   rig.log.Times("frame A00B")          // when each presence check went out
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "FormHarness.h"
+#include "PortNames.h"
+#include "ReaderModel.h"
+#include "ReaderOperations.h"
+#include "ReaderSession.h"
+#include "SimulatedLine.h"
+#include "VirtualClock.h"
+
+// What happened, in order, with the virtual time in microseconds.
+struct Timeline {
+    struct Entry {
+        quint64 atUs;
+        QString what;
+    };
+    explicit Timeline(VirtualClock& clock) : clock_(clock) {}
+    void Note(const QString& what) { entries.append({clock_.NowUs(), what}); }
+    QList<quint64> Times(const QString& what) const {
+        QList<quint64> times;
+        for (const Entry& e : entries)
+            if (e.what == what) times << e.atUs;
+        return times;
+    }
+    QStringList What() const {
+        QStringList all;
+        for (const Entry& e : entries) all << e.what;
+        return all;
+    }
+    QList<Entry> entries;
+
+  private:
+    VirtualClock& clock_;
+};
+
+// Notes on the timeline each open, the moment each frame begins ("frame A00B": its TAB is
+// written) and the moment each reply ends ("reply": its CR is read).
+class TimedLine final : public SerialLine {
+  public:
+    TimedLine(SerialLine& inner, Timeline& log) : inner_(inner), log_(log) {}
+    PortHandleType Open(const QString& device) override {
+        const PortHandleType handle = inner_.Open(device);
+        log_.Note((handle == InvalidPortHandle ? "open failed " : "open ") + device);
+        return handle;
+    }
+    bool GetTimeouts(CommTimeouts& t) override { return inner_.GetTimeouts(t); }
+    bool SetTimeouts(const CommTimeouts& t) override { return inner_.SetTimeouts(t); }
+    bool SetLine(const LineParameters& line) override { return inner_.SetLine(line); }
+    qint64 Write(const char* data, qint64 count) override {
+        if (count > 0 && data[0] == '\t') {
+            frame_.clear();
+            frameEntry_ = log_.entries.size();
+            log_.Note("frame");  // named when its CR has gone out
+        }
+        frame_.append(data, int(count));
+        if (count > 0 && data[count - 1] == '\r' && frame_.startsWith('\t') && frameEntry_ >= 0)
+            log_.entries[frameEntry_].what =
+                "frame " + QString::fromLatin1(frame_.mid(1, frame_.size() - 4));
+        return inner_.Write(data, count);
+    }
+    int ReadByte(char* byte) override {
+        const int n = inner_.ReadByte(byte);
+        if (n == 1 && *byte == '\r') log_.Note("reply");
+        return n;
+    }
+    bool Purge() override { return inner_.Purge(); }
+    void Close() override {
+        inner_.Close();
+        log_.Note("close");
+    }
+
+  private:
+    SerialLine& inner_;
+    Timeline& log_;
+    QByteArray frame_;
+    qsizetype frameEntry_ = -1;
+};
+
+// The view of the operations as a recording: each call on the timeline, the last text of each
+// panel, the indicators' colours, the modes, and tmrCard run on the virtual clock.
+class RecordingView final : public ReaderView {
+  public:
+    RecordingView(VirtualClock& clock, Timeline& log) : clock_(clock), log_(log) {}
+
+    void ShowText(Panel panel, const QString& text) override {
+        texts[panel] = text;
+        log_.Note(QString("text %1 %2").arg(int(panel)).arg(text));
+    }
+    void ShowColour(Indicator indicator, Colour colour) override {
+        colours[indicator] = colour;
+        log_.Note(QString("colour %1 %2").arg(int(indicator)).arg(int(colour)));
+    }
+    void SetBusy(bool on) override {
+        busy = on;
+        log_.Note(on ? "busy on" : "busy off");
+    }
+    void SetWaitMode(bool on) override {
+        waiting = on;
+        log_.Note(on ? "wait on" : "wait off");
+    }
+    void SetHourglass(bool on) override {
+        hourglass = on;
+        log_.Note(on ? "hourglass on" : "hourglass off");
+    }
+    void EnableInput() override { log_.Note("input on"); }
+    void SelectLineSetting(int index) override {
+        selectedLine = index;
+        log_.Note(QString("select %1").arg(index));
+    }
+    void MoveTo(ValueControl control, int position) override {
+        positions[control] = position;
+        log_.Note(QString("move %1 %2").arg(int(control)).arg(position));
+    }
+    void LockForReading(const QString& caption) override {
+        locked = true;
+        log_.Note("lock " + caption);
+    }
+    void UnlockAfterReading() override {
+        locked = false;
+        log_.Note("unlock");
+    }
+    bool CardTimerRunning() const override {
+        return cardTimerDueUs_ && clock_.NowUs() < *cardTimerDueUs_;
+    }
+    void StartCardTimer() override {
+        cardTimerDueUs_ = clock_.NowUs() + 1000 * 1000;
+        log_.Note("card timer");
+    }
+    void ProcessMessages() override {
+        // tmrCard's tick, when its time has come: the tag indicator turns white.
+        if (cardTimerDueUs_ && clock_.NowUs() >= *cardTimerDueUs_) {
+            cardTimerDueUs_.reset();
+            ShowColour(Indicator::Card, Colour::White);
+        }
+        if (onProcessMessages) onProcessMessages();
+    }
+
+    QMap<Panel, QString> texts;
+    QMap<Indicator, Colour> colours;
+    QMap<ValueControl, int> positions;
+    int selectedLine = -1;
+    bool busy = false, waiting = false, hourglass = false, locked = false;
+    std::function<void()> onProcessMessages;
+
+  private:
+    VirtualClock& clock_;
+    Timeline& log_;
+    std::optional<quint64> cardTimerDueUs_;
+};
+
+// A kept-settings store in memory.
+class MemoryStore final : public KeptSettingsStore {
+  public:
+    void Load(KeptSettings& settings) const override { settings = kept; }
+    void SaveScan(int commNo, int baudRateNo, const QString& baudRate) override {
+        kept.ScanCommNo = commNo;
+        kept.ScanBaudRateNo = baudRateNo;
+        kept.ScanBaudRate = baudRate;
+        ++scanSaves;
+    }
+    void SaveLanguage(const QString& flag) override { kept.LanguageFlag = flag; }
+    KeptSettings kept;
+    int scanSaves = 0;
+};
+
+// A session on an in-memory reader behind COM3, with every piece recording.
+struct ReaderRig {
+    explicit ReaderRig(ReaderOptions options = {})
+        : reader(std::move(options)),
+          line(reader, clock, PortNames::DefaultDevice(3)),
+          timed(line, log),
+          tones(clock),
+          view(clock, log),
+          session(view, Services()) {}
+    // As a scan leaves the session that found the reader.
+    void FoundAt(int lineIndex = FactoryLineIndex) {
+        session.ScanCommNo = 3;
+        session.ScanBaudRateNo = lineIndex;
+        session.ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
+        session.ReaderFound = true;
+    }
+    // The time from the end of the last reply (or the open) before each frame of `text` to
+    // that frame, in microseconds.
+    QList<quint64> PausesBefore(const QString& text) const {
+        QList<quint64> pauses;
+        quint64 lastUs = 0;
+        for (const Timeline::Entry& e : log.entries) {
+            if (e.what == "reply" || e.what.startsWith("open ")) lastUs = e.atUs;
+            if (e.what == "frame " + text) pauses << e.atUs - lastUs;
+        }
+        return pauses;
+    }
+
+  private:
+    QTemporaryDir folder;
+
+  public:
+    VirtualClock clock;
+    Timeline log{clock};
+    ReaderModel reader;
+    SimulatedLine line;
+    TimedLine timed;
+    ToneRecorder tones;
+    MemoryStore store;
+    RecordingView view;
+    ReaderSession session;
+
+  private:
+    SessionServices Services() {
+        SessionServices s;
+        s.line = &timed;
+        s.clock = &clock;
+        s.store = &store;
+        s.tone = &tones;
+        s.machineFolder = folder.path();
+        return s;
+    }
+};
