@@ -25,11 +25,11 @@ bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
 
 }  // namespace
 
-void ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting) {
+Outcome ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting) {
     const WaitModeScope waitMode(session.view());
     if (!session.ReaderFound) {
         RefuseWithoutReader(session);
-        return;
+        return Outcome::NoReader;
     }
     if (setting.preparation) setting.preparation();
     session.view().ShowText(Panel::Msg, setting.startText ? setting.startText() : QString());
@@ -39,8 +39,10 @@ void ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting) {
         const PortScope port(session);
         if (port.isOpen()) confirmed = SendSetting(session.link(), setting);
     }
-    if (confirmed)
-        ShowSuccess(session, setting.successText);
-    else
+    if (!confirmed) {
         ShowFailure(session, setting.failureText);
+        return Outcome::Failure;
+    }
+    ShowSuccess(session, setting.successText);
+    return Outcome::Success;
 }

@@ -139,7 +139,7 @@ bool ReadVersion(ReaderSession& session) {
 
 }  // namespace
 
-void ScanReader(ReaderSession& session, bool locked) {
+bool ScanReader(ReaderSession& session, bool locked) {
     ReaderView& view = session.view();
     view.SetHourglass(true);
     view.SetBusy(true);
@@ -171,4 +171,5 @@ void ScanReader(ReaderSession& session, bool locked) {
     }
 
     view.SetHourglass(false);
+    return session.ReaderFound;
 }

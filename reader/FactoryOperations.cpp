@@ -20,21 +20,21 @@ void ShowFactoryValues(ReaderView& view) {
 
 }  // namespace
 
-void SetFactoryDefault(ReaderSession& session) {
+Outcome SetFactoryDefault(ReaderSession& session) {
     ReaderSetting setting =
         TableRowSetting(session, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
                         [] { return FactoryDefaultCommand; });
     setting.tries = FactoryDefaultTries;
     // The controls keep the factory values also when the reader does not confirm.
     setting.preparation = [&session] { ShowFactoryValues(session.view()); };
-    ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(session, setting);
 }
 
-void ResetReader(ReaderSession& session) {
+Outcome ResetReader(ReaderSession& session) {
     const WaitModeScope waitMode(session.view());
     if (!session.ReaderFound) {
         RefuseWithoutReader(session);
-        return;
+        return Outcome::NoReader;
     }
     session.view().ShowText(Panel::Msg, session.Text(RowReaderReset));
 
@@ -47,8 +47,10 @@ void ResetReader(ReaderSession& session) {
             confirmed = session.link().SendCommand(ReaderResetCommand);
         }
     }
-    if (confirmed)
-        ShowSuccess(session, session.Text(RowReaderResetOk));
-    else
+    if (!confirmed) {
         ShowFailure(session, session.Text(RowReaderResetError));
+        return Outcome::Failure;
+    }
+    ShowSuccess(session, session.Text(RowReaderResetOk));
+    return Outcome::Success;
 }

@@ -7,11 +7,11 @@
 
 namespace {
 
-void SetRadio(ReaderSession& session, RadioSetting radio, int value, int startRow, int successRow,
-              int failureRow) {
-    ApplyReaderSetting(session,
-                       TableRowSetting(session, startRow, successRow, failureRow,
-                                       [radio, value] { return RadioCommand(radio, value); }));
+Outcome SetRadio(ReaderSession& session, RadioSetting radio, int value, int startRow,
+                 int successRow, int failureRow) {
+    return ApplyReaderSetting(
+        session, TableRowSetting(session, startRow, successRow, failureRow,
+                                 [radio, value] { return RadioCommand(radio, value); }));
 }
 
 QString RssiLevelText(const ReaderSession& session, RssiText which) {
@@ -20,26 +20,26 @@ QString RssiLevelText(const ReaderSession& session, RssiText which) {
 
 }  // namespace
 
-void SetRadioAddress(ReaderSession& session, int address) {
-    SetRadio(session, RadioSetting::Address, address, RowSetAddress, RowSetAddressOk,
-             RowSetAddressError);
+Outcome SetRadioAddress(ReaderSession& session, int address) {
+    return SetRadio(session, RadioSetting::Address, address, RowSetAddress, RowSetAddressOk,
+                    RowSetAddressError);
 }
 
-void SetRadioFrequency(ReaderSession& session, int frequency) {
-    SetRadio(session, RadioSetting::Frequency, frequency, RowSetFreq, RowSetFreqOk,
-             RowSetFreqError);
+Outcome SetRadioFrequency(ReaderSession& session, int frequency) {
+    return SetRadio(session, RadioSetting::Frequency, frequency, RowSetFreq, RowSetFreqOk,
+                    RowSetFreqError);
 }
 
-void SetRadioChannel(ReaderSession& session, int channel) {
-    SetRadio(session, RadioSetting::Channel, channel, RowSetChannel, RowSetChannelOk,
-             RowSetChannelError);
+Outcome SetRadioChannel(ReaderSession& session, int channel) {
+    return SetRadio(session, RadioSetting::Channel, channel, RowSetChannel, RowSetChannelOk,
+                    RowSetChannelError);
 }
 
-void SetRssiLevel(ReaderSession& session, int level) {
+Outcome SetRssiLevel(ReaderSession& session, int level) {
     ReaderSetting setting;
     setting.startText = [&session] { return RssiLevelText(session, RssiStart); };
     setting.successText = RssiLevelText(session, RssiOk);
     setting.failureText = RssiLevelText(session, RssiError);
     setting.commandRule = [level] { return RssiCommand(level); };
-    ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(session, setting);
 }

@@ -5,7 +5,7 @@
 #include "SettingCommands.h"
 #include "TextTable.h"
 
-void SetReaderId(ReaderSession& session, const QString& readerNumber) {
+Outcome SetReaderId(ReaderSession& session, const QString& readerNumber) {
     ReaderSetting setting;
     setting.startText = [&session, readerNumber] {
         return session.Text(RowSetReaderId) + " = " + readerNumber;
@@ -17,19 +17,20 @@ void SetReaderId(ReaderSession& session, const QString& readerNumber) {
     setting.commandRule = [&session, readerNumber] {
         return ReaderIdCommand(session.link().LastReply().ReplyText, readerNumber);
     };
-    ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(session, setting);
 }
 
-void SetLineSpeed(ReaderSession& session, int lineSettingIndex) {
+Outcome SetLineSpeed(ReaderSession& session, int lineSettingIndex) {
     if (lineSettingIndex < 0 || lineSettingIndex >= int(LineSettingTable.size())) {
         // No line setting selected: there is nothing in the table to send, so the port is
         // not touched.
         const WaitModeScope waitMode(session.view());
-        if (!session.ReaderFound)
+        if (!session.ReaderFound) {
             RefuseWithoutReader(session);
-        else
-            ShowFailure(session, session.Text(RowSetReaderBaudRateError));
-        return;
+            return Outcome::NoReader;
+        }
+        ShowFailure(session, session.Text(RowSetReaderBaudRateError));
+        return Outcome::Failure;
     }
 
     const QString lineSetting = QString::fromLatin1(LineSettingTable[lineSettingIndex]);
@@ -46,5 +47,5 @@ void SetLineSpeed(ReaderSession& session, int lineSettingIndex) {
         session.ScanBaudRateNo = lineSettingIndex;
         session.ScanBaudRate = lineSetting;
     };
-    ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(session, setting);
 }

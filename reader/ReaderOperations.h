@@ -7,30 +7,38 @@
 #include "ReaderSession.h"
 
 // The reader operations, one for each button of the window. Each takes what the window's
-// controls hold at the click as plain values, and reports through the session's view.
+// controls hold at the click as plain values, and reports through the session's view; the
+// setting operations also return their outcome, for front ends that act on it.
+
+enum class Outcome {
+    Success,   // the reader confirmed: "... Ok"
+    Failure,   // the port did not open or the reader did not confirm: "... Error"
+    NoReader,  // no scan has found a reader yet: "Start Scan Reader!"
+};
 
 // btnScan. With `locked` (chkLock) each port is tried at the kept line setting only.
-void ScanReader(ReaderSession& session, bool locked);
+// True when the reader was found and told its version (ReaderFound).
+bool ScanReader(ReaderSession& session, bool locked);
 // btnReadCard: starts a reading run that lasts until the next call, or cancels the one running.
 void ReadTags(ReaderSession& session);
 // btnID: the reader number as pnID shows it (normally two decimal digits).
-void SetReaderId(ReaderSession& session, const QString& readerNumber);
+Outcome SetReaderId(ReaderSession& session, const QString& readerNumber);
 // btnBaudRate: the selected index of the line-setting list, -1 for none.
-void SetLineSpeed(ReaderSession& session, int lineSettingIndex);
+Outcome SetLineSpeed(ReaderSession& session, int lineSettingIndex);
 // btnSameCard: 0 to 9999 seconds.
-void SetSameCard(ReaderSession& session, int seconds);
+Outcome SetSameCard(ReaderSession& session, int seconds);
 // btnNoNc: true for NO (rbNO checked), false for NC.
-void SetInputNoNc(ReaderSession& session, bool normallyOpen);
+Outcome SetInputNoNc(ReaderSession& session, bool normallyOpen);
 // btnMode: the indexes of the RS485 (0 to 3) and the Wiegand (0 to 2) format lists.
-void SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex);
+Outcome SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex);
 // btnAddr, btnFreq, btnChannel: 0 to 255; btnRSSI: 0 to 250.
-void SetRadioAddress(ReaderSession& session, int address);
-void SetRadioFrequency(ReaderSession& session, int frequency);
-void SetRadioChannel(ReaderSession& session, int channel);
-void SetRssiLevel(ReaderSession& session, int level);
+Outcome SetRadioAddress(ReaderSession& session, int address);
+Outcome SetRadioFrequency(ReaderSession& session, int frequency);
+Outcome SetRadioChannel(ReaderSession& session, int channel);
+Outcome SetRssiLevel(ReaderSession& session, int level);
 // btnFactory and btnReset.
-void SetFactoryDefault(ReaderSession& session);
-void ResetReader(ReaderSession& session);
+Outcome SetFactoryDefault(ReaderSession& session);
+Outcome ResetReader(ReaderSession& session);
 
 // The shared road of every setting operation.
 struct ReaderSetting {
@@ -44,4 +52,4 @@ struct ReaderSetting {
     std::function<void()> preparation;    // once, after the reader check, before the start text
     std::function<void()> successAction;  // once, when the command is confirmed, before closing
 };
-void ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting);
+Outcome ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting);

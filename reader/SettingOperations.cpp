@@ -4,22 +4,22 @@
 #include "SettingCommands.h"
 #include "TextTable.h"
 
-void SetSameCard(ReaderSession& session, int seconds) {
-    ApplyReaderSetting(
+Outcome SetSameCard(ReaderSession& session, int seconds) {
+    return ApplyReaderSetting(
         session, TableRowSetting(session, RowSetSameCard, RowSetSameCardOk, RowSetSameCardError,
                                  [seconds] { return SameCardCommand(seconds); }));
 }
 
-void SetInputNoNc(ReaderSession& session, bool normallyOpen) {
-    ApplyReaderSetting(
+Outcome SetInputNoNc(ReaderSession& session, bool normallyOpen) {
+    return ApplyReaderSetting(
         session, TableRowSetting(session, RowSetDiNoNc, RowSetDiNoNcOk, RowSetDiNoNcError,
                                  [normallyOpen] { return InputPolarityCommand(normallyOpen); }));
 }
 
-void SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex) {
-    ApplyReaderSetting(session, TableRowSetting(session, RowSetReaderMode, RowSetReaderModeOk,
-                                                RowSetReaderModeError, [rs485Index, wiegandIndex] {
-                                                    return ReaderModeCommand(rs485Index,
-                                                                             wiegandIndex);
-                                                }));
+Outcome SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex) {
+    return ApplyReaderSetting(
+        session, TableRowSetting(session, RowSetReaderMode, RowSetReaderModeOk,
+                                 RowSetReaderModeError, [rs485Index, wiegandIndex] {
+                                     return ReaderModeCommand(rs485Index, wiegandIndex);
+                                 }));
 }

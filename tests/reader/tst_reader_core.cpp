@@ -22,6 +22,8 @@ class ReaderCoreTest : public QObject {
     void failedScanAfterASuccessfulOneLeavesNoReader();
     void savedLineSettingIsSelectedBeforeTheSavedPortTry();
     void cardTimerIsNotRestartedWhileItRuns();
+    void settingOutcome_data();
+    void settingOutcome();
 };
 
 void ReaderCoreTest::pausesBeforeTheFrames_data() {
@@ -152,6 +154,30 @@ void ReaderCoreTest::cardTimerIsNotRestartedWhileItRuns() {
     // Each tick comes at the first dispatch after its second is up, within one turn.
     for (int i = 0; i + 1 < starts.size(); ++i)
         QVERIFY(whites[i] >= starts[i] + 1000 * Ms && whites[i] < starts[i] + 1002 * Ms);
+}
+
+void ReaderCoreTest::settingOutcome_data() {
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<bool>("unplugged");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("no scan yet") << false << false << Outcome::NoReader;
+    QTest::newRow("the reader confirms") << true << false << Outcome::Success;
+    QTest::newRow("the reader is gone") << true << true << Outcome::Failure;
+}
+
+// What a front end acts on (the command line's exit status) agrees with what is shown.
+void ReaderCoreTest::settingOutcome() {
+    QFETCH(bool, found);
+    QFETCH(bool, unplugged);
+    QFETCH(Outcome, outcome);
+    ReaderRig rig;
+    if (found) rig.FoundAt();
+    if (unplugged) rig.line.Unplug();
+
+    QCOMPARE(SetSameCard(rig.session, 10), outcome);
+    QCOMPARE(ResetReader(rig.session), outcome);
+    const Colour shown = outcome == Outcome::Success ? Colour::Yellow : Colour::Red;
+    QCOMPARE(rig.view.colours[Indicator::Comm], shown);
 }
 
 QTEST_GUILESS_MAIN(ReaderCoreTest)
