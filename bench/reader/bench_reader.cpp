@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "LineSetting.h"
+#include "PortLinks.h"
 #include "PortNames.h"
 #include "ReaderModel.h"
 #include "SerialLineLinux.h"
 #include "SettingsStore.h"
+#include "SimulatorProcess.h"
 #include "TfrmModule.h"
 #include "ToneSink.h"
 #include "WindowControls.h"
@@ -119,37 +121,7 @@ class TimedLine final : public SerialLine {
 };
 
 // One simulator program on a new pseudo-terminal, linked as COMn in the machine folder.
-class Simulator {
-  public:
-    Simulator(const QString& machineFolder, int comNumber, const QStringList& arguments) {
-        QString program = qEnvironmentVariable("VQ880_SIM");
-        if (program.isEmpty()) program = QStringLiteral(VQ880_SIM_PATH);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(program, QStringList{"--link", PortNames::PortName(comNumber),
-                                            "--machine-folder", machineFolder} +
-                                    arguments);
-        if (!process_.waitForStarted(5000)) return;
-        QElapsedTimer waited;
-        waited.start();
-        while (!process_.canReadLine() && waited.elapsed() < 5000) process_.waitForReadyRead(100);
-        ready_ = process_.readLine().startsWith("device ");
-    }
-    ~Simulator() {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-    bool ready() const { return ready_; }
-    // The reader vanishes at once, as when its USB adapter is pulled out.
-    void Kill() {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
-
-  private:
-    QProcess process_;
-    bool ready_ = false;
-};
+using Simulator = SimulatorProcess;
 
 // The window on the program's own pieces, with a machine folder of its own.
 struct Rig {
@@ -161,11 +133,8 @@ struct Rig {
     std::unique_ptr<TfrmModule> form;
 
     Rig() {
-        QDir(folder.path()).mkpath("ports");
         // Every COM number that no simulator takes stands for nothing, whatever the machine has.
-        for (int com = 1; com <= 16; ++com)
-            QFile::link(QDir(folder.path()).filePath("absent"),
-                        PortNames(folder.path()).LinkPath(com));
+        for (int com = 1; com <= 16; ++com) LinkMissingPort(folder.path(), com);
     }
     void Free(int comNumber) { QFile::remove(PortNames(folder.path()).LinkPath(comNumber)); }
     TfrmModule& Form() {
@@ -185,7 +154,7 @@ void BenchReading(const QString& lineSetting, bool tagPresent, int seconds) {
         rig.folder.path(), 3,
         QStringList{"--line", lineSetting, "--reply-delay", QString::number(SimReplyDelayMs)} +
             (tagPresent ? QStringList{"--tags", "0000BC61"} : QStringList{"--no-tags"}));
-    if (!sim.ready()) {
+    if (!sim.started()) {
         std::printf("reading %s: the simulator did not start\n", qPrintable(lineSetting));
         return;
     }
@@ -253,7 +222,7 @@ void BenchLockedScan(int rounds) {
             rig.Free(com);
             silent.push_back(std::make_unique<Simulator>(rig.folder.path(), com,
                                                          QStringList{"--fault", "silent"}));
-            if (!silent.back()->ready()) {
+            if (!silent.back()->started()) {
                 std::printf("locked scan: a simulator did not start\n");
                 return;
             }
@@ -305,7 +274,7 @@ void BenchSavedPort(int rounds) {
     rig.Free(3);
     Simulator sim(rig.folder.path(), 3,
                   {"--line", lineSetting, "--reply-delay", QString::number(SimReplyDelayMs)});
-    if (!sim.ready()) {
+    if (!sim.started()) {
         std::printf("saved port: the simulator did not start\n");
         return;
     }
@@ -342,9 +311,9 @@ void BenchSavedPort(int rounds) {
 void BenchVanishedReader(int seconds) {
     Rig rig;
     rig.Free(3);
-    auto sim = std::make_unique<Simulator>(rig.folder.path(), 3,
-                                           QStringList{"--line", "19200,e,8,1", "--tags", "1"});
-    if (!sim->ready()) {
+    auto sim = std::make_unique<Simulator>(
+        rig.folder.path(), 3, QStringList{"--line", "19200,e,8,1", "--tags", "00000001"});
+    if (!sim->started()) {
         std::printf("vanished reader: the simulator did not start\n");
         return;
     }

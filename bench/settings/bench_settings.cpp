@@ -19,6 +19,7 @@
 #include "ReaderOperations.h"
 #include "SerialLineLinux.h"
 #include "SettingsStore.h"
+#include "SimulatorProcess.h"
 #include "TfrmModule.h"
 #include "WindowControls.h"
 #include "WindowServices.h"
@@ -39,28 +40,11 @@ double NowMs() {
 }
 
 // The reader on a new pseudo-terminal, reached by the tool as COM1.
-class Simulator {
-  public:
-    Simulator(const QString& lineSetting, const QString& machineFolder) {
-        const QString program = qEnvironmentVariable("VQ880_SIM", VQ880_SIM_PATH);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(program,
-                       {"--line", lineSetting, "--reply-delay", QString::number(ReplyDelayMs),
-                        "--restart-ms", "0", "--link", "COM1", "--machine-folder", machineFolder});
-        if (!process_.waitForStarted(5000)) return;
-        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-        }
-        started_ = process_.readLine().startsWith("device ");
-    }
-    ~Simulator() {
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) process_.kill();
-    }
-    bool started() const { return started_; }
-
-  private:
-    QProcess process_;
-    bool started_ = false;
+struct Simulator : SimulatorProcess {
+    Simulator(const QString& lineSetting, const QString& machineFolder)
+        : SimulatorProcess(machineFolder, 1,
+                           {"--line", lineSetting, "--reply-delay", QString::number(ReplyDelayMs),
+                            "--restart-ms", "0"}) {}
 };
 
 // Notes when each step of an operation reaches the line, to tell where the time over the

@@ -19,6 +19,7 @@
 
 #include "Clock.h"
 #include "LineSetting.h"
+#include "PortLinks.h"
 #include "ReaderModel.h"
 #include "SerialLine.h"
 #include "SettingsStore.h"
@@ -201,8 +202,7 @@ class FormHarness {
     }
     // Assigns a COM number to a device, as ports/COMn in the machine folder.
     void LinkPort(int comNumber, const QString& devicePath) {
-        QDir(machineFolder.path()).mkpath("ports");
-        QFile::link(devicePath, PortNames(machineFolder.path()).LinkPath(comNumber));
+        ::LinkPort(machineFolder.path(), comNumber, devicePath);
     }
 
     ModuleServices services() {

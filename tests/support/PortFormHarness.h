@@ -14,6 +14,7 @@
 
 #include "Clock.h"
 #include "FormHarness.h"
+#include "PortLinks.h"
 #include "PortNames.h"
 #include "SerialLineLinux.h"
 #include "TfrmModule.h"
@@ -28,12 +29,9 @@ class PortFormHarness {
         : tones(toneTime == ToneTime::Waited ? static_cast<Clock&>(clock) : toneClock) {}
 
     // A COM number that stands for nothing: opening it fails at once, whatever the machine has.
-    void LinkMissingPort(int comNumber) {
-        LinkPort(comNumber, QDir(machineFolder.path()).filePath("no-such-device"));
-    }
+    void LinkMissingPort(int comNumber) { ::LinkMissingPort(machineFolder.path(), comNumber); }
     void LinkPort(int comNumber, const QString& devicePath) {
-        QDir(machineFolder.path()).mkpath("ports");
-        QFile::link(devicePath, PortNames(machineFolder.path()).LinkPath(comNumber));
+        ::LinkPort(machineFolder.path(), comNumber, devicePath);
     }
     // The arguments that make the simulator appear at COMn of this machine folder.
     QStringList SimulatorLink(int comNumber) const {

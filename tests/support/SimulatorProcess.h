@@ -3,13 +3,18 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
-#include <QtTest>
 
-// The simulator program on a pseudo-terminal, started for one test and ended with it.
+#include "PortNames.h"
+
+// The simulator program on a pseudo-terminal, started for one test or benchmark and ended with
+// it. The program is $VQ880_SIM, or the build's own where the build names it.
 class SimulatorProcess {
   public:
     explicit SimulatorProcess(const QStringList& arguments) {
-        const QString program = qEnvironmentVariable("VQ880_SIM");
+        QString program = qEnvironmentVariable("VQ880_SIM");
+#ifdef VQ880_SIM_PATH
+        if (program.isEmpty()) program = QStringLiteral(VQ880_SIM_PATH);
+#endif
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(program, arguments);
         if (!process_.waitForStarted(5000)) return;
@@ -20,11 +25,26 @@ class SimulatorProcess {
         const QByteArray line = process_.readLine().trimmed();
         if (line.startsWith("device ")) device_ = QString::fromLocal8Bit(line.mid(7));
     }
-    ~SimulatorProcess() { Stop(); }
+    // Linked as COMn in the given machine folder.
+    SimulatorProcess(const QString& machineFolder, int comNumber, const QStringList& arguments)
+        : SimulatorProcess(QStringList{"--link", PortNames::PortName(comNumber), "--machine-folder",
+                                       machineFolder} +
+                           arguments) {}
+    ~SimulatorProcess() {
+        Stop();
+    }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    bool started() const { return !device_.isEmpty(); }
-    QString device() const { return device_; }
-    QProcess& process() { return process_; }
+    bool started() const {
+        return !device_.isEmpty();
+    }
+    QString device() const {
+        return device_;
+    }
+    QProcess& process() {
+        return process_;
+    }
 
     // Ends it as an operator would, with SIGTERM.
     void Stop() {
