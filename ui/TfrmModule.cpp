@@ -12,9 +12,30 @@
 #include "SystemMenu.h"
 #include "TextTable.h"
 
+// A tone blocks without dispatching events: a message shown just before it is painted first,
+// so that the outcome shows while the tone sounds.
+class TfrmModule::MessageFirstTone final : public ToneSink {
+  public:
+    MessageFirstTone(TfrmModule& window, ToneSink& tone) : window_(window), tone_(tone) {}
+    void Beep(int frequencyHz, int durationMs) override {
+        if (window_.messageUnpainted_) {
+            window_.pnMsg->repaint();
+            window_.messageUnpainted_ = false;
+        }
+        tone_.Beep(frequencyHz, durationMs);
+    }
+
+  private:
+    TfrmModule& window_;
+    ToneSink& tone_;
+};
+
 TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
-    session_ = std::make_unique<ReaderSession>(*this, services_);
+    tone_ = std::make_unique<MessageFirstTone>(*this, *services.tone);
+    SessionServices sessionServices = services_;
+    sessionServices.tone = tone_.get();
+    session_ = std::make_unique<ReaderSession>(*this, sessionServices);
     CreateControls();
     FormCreate();
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -112,9 +133,7 @@ void TfrmModule::ShowText(Panel panel, const QString& text) {
     TPanel* const panels[] = {pnMsg, pnSerial, pnVersion, pnID, pnCardID};
     TPanel* target = panels[int(panel)];
     target->setCaption(text);
-    // A tone blocks without dispatching events: the message is painted at once, so that the
-    // outcome shows while the tone sounds.
-    if (panel == Panel::Msg) target->repaint();
+    if (panel == Panel::Msg) messageUnpainted_ = true;
 }
 
 void TfrmModule::ShowColour(Indicator indicator, Colour colour) {

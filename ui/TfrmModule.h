@@ -161,7 +161,10 @@ class TfrmModule : public QWidget, public ReaderView {
     QTimer* tmrBusy;
     QTimer* tmrCard;
 
+    class MessageFirstTone;
     ModuleServices services_;
+    std::unique_ptr<ToneSink> tone_;
+    bool messageUnpainted_ = false;
     std::unique_ptr<ReaderSession> session_;
     QString savedReadCaption_;  // btnReadCard's caption while a reading run holds the port
     bool readingLocked_ = false;

@@ -13,6 +13,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void outcomeIsPaintedBeforeItsTone();
     void firstStartWithoutStoredSettings();
     void storedSettingsAreShown();
     void layout_data();
@@ -479,6 +480,37 @@ void MainWindowTest::exceptionInHandlerIsShownAndWindowRecovers() {
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(f.isVisible());
+}
+
+// Notes the caption of a panel each time it is painted.
+class PaintedCaption : public QObject {
+  public:
+    explicit PaintedCaption(TPanel* panel) : panel_(panel) { panel->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) last = panel_->caption();
+        return false;
+    }
+    QString last;
+
+  private:
+    TPanel* panel_;
+};
+
+// The tone blocks without dispatching events: the outcome must be on the screen as it sounds.
+void MainWindowTest::outcomeIsPaintedBeforeItsTone() {
+    FormHarness h;
+    TfrmModule& f = h.form();
+    PaintedCaption painted(Ui(f).pnMsg);
+    QString shownDuringTone;
+    h.tones.onBeep = [&](int, int) { shownDuringTone = painted.last; };
+
+    Ui(f).pnMsg->setCaption("something else");
+    QCoreApplication::processEvents();
+    QCOMPARE(painted.last, QString("something else"));
+
+    f.btnSameCardClick();  // refused without a reader: "Start Scan Reader!" and a low tone
+
+    QCOMPARE(shownDuringTone, QString("Start Scan Reader!"));
 }
 
 QTEST_MAIN(MainWindowTest)
