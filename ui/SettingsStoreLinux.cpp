@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "LineSetting.h"
 #include "SettingsStore.h"
 
 // The file holds one value a line, in the form of a registry export:
@@ -241,10 +242,14 @@ void SettingsStore::Load(KeptSettings& settings) const {
     const std::optional<StoredValue> baudRateNo =
         FindValue(*lines, QStringLiteral("ScanBaudRateNo"));
     if (baudRateNo && baudRateNo->type != StoredValue::Type::Integer) return;
-    // An index outside the line-setting table would select nothing; it counts as missing.
+    // An index outside the line-setting table would select nothing: the text beside it gives
+    // the index when it is one of the table's, otherwise the index counts as missing.
     const bool indexInTable =
         baudRateNo && baudRateNo->integer >= 0 && baudRateNo->integer <= kLastLineSettingIndex;
-    settings.ScanBaudRateNo = indexInTable ? baudRateNo->integer : defaults.ScanBaudRateNo;
+    const int textIndex = LineSettingIndex(settings.ScanBaudRate);
+    settings.ScanBaudRateNo = indexInTable                   ? baudRateNo->integer
+                              : baudRateNo && textIndex >= 0 ? textIndex
+                                                             : defaults.ScanBaudRateNo;
 
     const std::optional<StoredValue> language = FindValue(*lines, QStringLiteral("LanguageFlag"));
     if (language && language->type != StoredValue::Type::Text) return;

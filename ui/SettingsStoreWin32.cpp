@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "LineSetting.h"
 #include "SettingsStore.h"
 
 // The kept settings in the registry, HKEY_LOCAL_MACHINE\Software\TAVIN\ReaderConfig: one place
@@ -136,10 +137,15 @@ void SettingsStore::Load(KeptSettings& settings) const {
 
     const Read<int> baudRateNo = ReadInteger(key.get(), "ScanBaudRateNo");
     if (baudRateNo.state == Read<int>::State::WrongType) return;
-    // An index outside the line-setting table would select nothing; it counts as missing.
-    const bool indexInTable = baudRateNo.state == Read<int>::State::Found &&
-                              baudRateNo.value >= 0 && baudRateNo.value <= kLastLineSettingIndex;
-    settings.ScanBaudRateNo = indexInTable ? baudRateNo.value : defaults.ScanBaudRateNo;
+    // An index outside the line-setting table would select nothing: the text beside it gives
+    // the index when it is one of the table's, otherwise the index counts as missing.
+    const bool found = baudRateNo.state == Read<int>::State::Found;
+    const bool indexInTable =
+        found && baudRateNo.value >= 0 && baudRateNo.value <= kLastLineSettingIndex;
+    const int textIndex = LineSettingIndex(settings.ScanBaudRate);
+    settings.ScanBaudRateNo = indexInTable              ? baudRateNo.value
+                              : found && textIndex >= 0 ? textIndex
+                                                        : defaults.ScanBaudRateNo;
 
     const Read<QString> language = ReadText(key.get(), "LanguageFlag");
     if (language.state == Read<QString>::State::WrongType) return;

@@ -146,6 +146,18 @@ void SettingsStoreTest::load_data() {
     QTest::newRow("index 11 is the last one read")
         << QByteArray("\"ScanBaudRateNo\"=dword:0000000b\n") << 0 << "19200,e,8,1" << 11
         << "English";
+    QTest::newRow("index 12 beside a text of the table takes the text's index")
+        << QByteArray("\"ScanBaudRate\"=\"9600,n,8,1\"\n\"ScanBaudRateNo\"=dword:0000000c\n") << 0
+        << "9600,n,8,1" << 2 << "English";
+    QTest::newRow("a negative index beside the table's last text takes its index")
+        << QByteArray("\"ScanBaudRate\"=\"115200,e,8,1\"\n\"ScanBaudRateNo\"=dword:ffffffff\n") << 0
+        << "115200,e,8,1" << 11 << "English";
+    QTest::newRow("index 12 beside a text outside the table counts as missing")
+        << QByteArray("\"ScanBaudRate\"=\"9600,N,8,1\"\n\"ScanBaudRateNo\"=dword:0000000c\n") << 0
+        << "9600,N,8,1" << 5 << "English";
+    QTest::newRow("an index in the table wins over the text beside it")
+        << QByteArray("\"ScanBaudRate\"=\"9600,n,8,1\"\n\"ScanBaudRateNo\"=dword:00000007\n") << 0
+        << "9600,n,8,1" << 7 << "English";
     QTest::newRow("index 0 is read") << QByteArray("\"ScanBaudRateNo\"=dword:00000000\n") << 0
                                      << "19200,e,8,1" << 0 << "English";
     QTest::newRow("comments, sections and foreign values are passed over")

@@ -218,18 +218,27 @@ class RegistryStoreTest : public QObject {
 
     void lineIndexOutsideTheTableCountsAsMissing_data() {
         QTest::addColumn<quint32>("stored");
+        QTest::addColumn<QByteArray>("text");  // ScanBaudRate beside it; empty: none stored
         QTest::addColumn<int>("loaded");
-        QTest::newRow("0 is the first line setting") << 0u << 0;
-        QTest::newRow("11 is the last line setting") << 11u << 11;
-        QTest::newRow("12 is past the table") << 12u << 5;
-        QTest::newRow("FFFFFFFF is below the table") << 0xFFFFFFFFu << 5;
+        QTest::newRow("0 is the first line setting") << 0u << QByteArray() << 0;
+        QTest::newRow("11 is the last line setting") << 11u << QByteArray() << 11;
+        QTest::newRow("12 is past the table") << 12u << QByteArray() << 5;
+        QTest::newRow("FFFFFFFF is below the table") << 0xFFFFFFFFu << QByteArray() << 5;
+        QTest::newRow("12 beside a text of the table takes the text's index")
+            << 12u << QByteArray("9600,n,8,1") << 2;
+        QTest::newRow("12 beside a text outside the table counts as missing")
+            << 12u << QByteArray("9600,N,8,1") << 5;
+        QTest::newRow("an index in the table wins over the text beside it")
+            << 7u << QByteArray("9600,n,8,1") << 7;
     }
     void lineIndexOutsideTheTableCountsAsMissing() {
         QFETCH(quint32, stored);
+        QFETCH(QByteArray, text);
         QFETCH(int, loaded);
         {
             RawKey raw;
             raw.Integer("ScanBaudRateNo", stored);
+            if (!text.isEmpty()) raw.Text("ScanBaudRate", text);
             raw.Text("LanguageFlag", "ChineseBIG5");
         }
         const KeptSettings settings = Loaded();
