@@ -1,30 +1,50 @@
+#include "SettingsStore.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
-#include <QStringList>
+#include <QThread>
+#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "LineSetting.h"
-#include "SettingsStore.h"
 
 // The file holds one value a line, in the form of a registry export:
 //   "ScanCommNo"=dword:00000003
 //   "ScanBaudRate"="19200,e,8,1"
 // Value names compare without regard to case, as the registry's do. Lines of any other form
-// are kept as they are.
+// are kept byte for byte, whatever their encoding.
+//
+// Every member of the serial ports' group may change the machine folder, and everyone else on
+// the machine, root included, runs the tool on it; so nothing in it is trusted. Only a regular
+// file of bounded size is read, a link is never followed, nothing waits on a FIFO or a device,
+// and a save renames a new file of its own over the name.
 
 namespace {
 
 const QString kFileName = QStringLiteral("settings.reg");
-const QString kHeader =
-    QStringLiteral("; Kept settings of the reader configuration tool, one \"name\"=value a line");
+const QByteArray kHeader =
+    "; Kept settings of the reader configuration tool, one \"name\"=value a line";
+const std::array<QLatin1String, 4> kValueNames = {
+    QLatin1String("ScanCommNo"), QLatin1String("ScanBaudRate"), QLatin1String("ScanBaudRateNo"),
+    QLatin1String("LanguageFlag")};
+// The four values need about 120 bytes; a file past this is none of ours.
+constexpr qint64 kMaxFileBytes = 64 * 1024;
 // A second copy holds the lock only while it rewrites the file, a few milliseconds.
 constexpr int kLockWaitMs = 2000;
 constexpr int kLastLineSettingIndex = 11;
+// Whoever may use the serial ports may keep the settings.
+constexpr mode_t kNewFileMode = 0664;
 
 struct StoredValue {
     enum class Type { Integer, Text, Other };
@@ -110,8 +130,9 @@ StoredValue ReadValue(const QString& rest) {
     return value;
 }
 
-std::optional<ValueLine> ParseLine(const QString& line) {
-    const QString trimmed = line.trimmed();
+// The line is decoded only to be read; a line that is not replaced keeps its bytes.
+std::optional<ValueLine> ParseLine(const QByteArray& line) {
+    const QString trimmed = QString::fromUtf8(line).trimmed();
     if (!trimmed.startsWith(u'"')) return std::nullopt;
     int pos = 1;
     const std::optional<QString> name = ReadQuoted(trimmed, pos);
@@ -143,76 +164,272 @@ StoredValue Text(const QString& text) {
     return value;
 }
 
-// The lines of the file, or nothing when it cannot be read. A missing file has no lines.
-std::optional<QStringList> ReadLines(const QString& path, bool& exists) {
-    QFile file(path);
-    exists = file.exists();
-    if (!exists) return QStringList();
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    QStringList lines = QString::fromUtf8(bytes).split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    for (QString& line : lines)
-        if (line.endsWith(u'\r')) line.chop(1);
+// One line of the file as stored: its bytes, and the line end it had ("\n", "\r\n", or none
+// for a last line without one).
+struct Line {
+    QByteArray text;
+    QByteArray end;
+};
+
+std::vector<Line> SplitLines(const QByteArray& bytes) {
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        const qsizetype stop = newline < 0 ? bytes.size() : newline;
+        Line line{bytes.mid(start, stop - start), QByteArray()};
+        if (newline >= 0) {
+            line.end = line.text.endsWith('\r') ? QByteArray("\r\n") : QByteArray("\n");
+            if (line.end.size() == 2) line.text.chop(1);
+        }
+        lines.push_back(std::move(line));
+        start = stop + 1;
+    }
     return lines;
 }
 
-// The last line of that name wins, as in a registry import.
-std::optional<StoredValue> FindValue(const QStringList& lines, const QString& name) {
-    std::optional<StoredValue> found;
-    for (const QString& line : lines) {
-        const std::optional<ValueLine> parsed = ParseLine(line);
-        if (parsed && parsed->name.compare(name, Qt::CaseInsensitive) == 0) found = parsed->value;
+QByteArray Joined(const std::vector<Line>& lines) {
+    QByteArray bytes;
+    for (const Line& line : lines) bytes += line.text + line.end;
+    return bytes;
+}
+
+// What was found under the file's name.
+struct StoreFile {
+    enum class State {
+        Missing,
+        Read,
+        Oversized,
+        NotAFile,    // a link, FIFO, device or socket: never opened through, replaced on save
+        Unreadable,  // a folder, or a file this user may not read: left as it is
+    };
+    State state = State::Missing;
+    QByteArray bytes;
+    mode_t mode = kNewFileMode;
+};
+
+StoreFile ReadStoreFile(const QString& path) {
+    using State = StoreFile::State;
+    StoreFile file;
+    const QByteArray name = QFile::encodeName(path);
+    // Looked at before it is opened, so that not even the open reaches a device.
+    struct stat named {};
+    if (::lstat(name.constData(), &named) != 0) {
+        file.state = errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
+        return file;
     }
+    if (!S_ISREG(named.st_mode)) {
+        file.state = S_ISDIR(named.st_mode) ? State::Unreadable : State::NotAFile;
+        return file;
+    }
+    // Something else may have taken the name since: the open neither follows a link nor waits
+    // for a FIFO's writer, and what it opened is looked at again.
+    const int fd =
+        ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        file.state = errno == ELOOP    ? State::NotAFile
+                     : errno == ENOENT ? State::Missing
+                                       : State::Unreadable;
+        return file;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0) {
+        file.state = State::Unreadable;
+    } else if (!S_ISREG(opened.st_mode)) {
+        file.state = S_ISDIR(opened.st_mode) ? State::Unreadable : State::NotAFile;
+    } else if (opened.st_size > kMaxFileBytes) {
+        file.state = State::Oversized;
+    } else {
+        // One byte past the bound tells a file that grew since the fstat.
+        QByteArray bytes(kMaxFileBytes + 1, Qt::Uninitialized);
+        qsizetype total = 0;
+        ssize_t n = 0;
+        while (total < bytes.size() &&
+               ((n = ::read(fd, bytes.data() + total, size_t(bytes.size() - total))) > 0 ||
+                (n < 0 && errno == EINTR)))
+            if (n > 0) total += n;
+        bytes.truncate(total);
+        file.state = n < 0                   ? State::Unreadable
+                     : total > kMaxFileBytes ? State::Oversized
+                                             : State::Read;
+        if (file.state == State::Read) file.bytes = bytes;
+        file.mode = opened.st_mode & 0777;
+    }
+    ::close(fd);
+    return file;
+}
+
+// The value lines of the file, in their order.
+std::vector<ValueLine> ParseValues(const std::vector<Line>& lines) {
+    std::vector<ValueLine> values;
+    for (const Line& line : lines)
+        if (std::optional<ValueLine> parsed = ParseLine(line.text))
+            values.push_back(std::move(*parsed));
+    return values;
+}
+
+// The last line of that name wins, as in a registry import.
+std::optional<StoredValue> FindValue(const std::vector<ValueLine>& values, const QString& name) {
+    std::optional<StoredValue> found;
+    for (const ValueLine& line : values)
+        if (line.name.compare(name, Qt::CaseInsensitive) == 0) found = line.value;
     return found;
 }
 
+bool IsValueOfOurs(const Line& line) {
+    const std::optional<ValueLine> parsed = ParseLine(line.text);
+    if (!parsed) return false;
+    for (QLatin1String name : kValueNames)
+        if (parsed->name.compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 // Puts each value in place of the first line of its name, drops later lines of that name and
-// appends the values that were not there yet.
-void ReplaceValues(QStringList& lines, const std::vector<std::pair<QString, StoredValue>>& values) {
+// appends the values that were not there yet. Every other line keeps its bytes.
+void ReplaceValues(std::vector<Line>& lines,
+                   const std::vector<std::pair<QString, StoredValue>>& values) {
+    // New lines end as the file's first line does.
+    QByteArray newEnd = "\n";
+    if (!lines.empty() && !lines.front().end.isEmpty()) newEnd = lines.front().end;
     for (const auto& [name, value] : values) {
+        const QByteArray formatted = FormatLine(name, value).toUtf8();
         bool placed = false;
-        for (int i = 0; i < lines.size();) {
-            const std::optional<ValueLine> parsed = ParseLine(lines.at(i));
+        for (auto it = lines.begin(); it != lines.end();) {
+            const std::optional<ValueLine> parsed = ParseLine(it->text);
             if (!parsed || parsed->name.compare(name, Qt::CaseInsensitive) != 0) {
-                ++i;
+                ++it;
             } else if (!placed) {
-                lines[i++] = FormatLine(name, value);
+                it->text = formatted;
+                ++it;
                 placed = true;
             } else {
-                lines.removeAt(i);
+                it = lines.erase(it);
             }
         }
-        if (!placed) lines.append(FormatLine(name, value));
+        if (placed) continue;
+        if (!lines.empty() && lines.back().end.isEmpty()) lines.back().end = newEnd;
+        lines.push_back({formatted, newEnd});
     }
 }
 
-// Rewrites the file with the values replaced, all at once or not at all. The lock keeps a
-// second running copy from writing between this copy's read and its write.
+// An flock on a regular file beside the settings, which is removed again as the lock is let
+// go. Qt's QLockFile holds the same kind of lock on its file, so the two keep each other out.
+class FolderLock {
+  public:
+    FolderLock() = default;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() {
+        if (fd_ < 0) return;
+        ::unlink(name_.constData());
+        ::close(fd_);
+    }
+
+    bool Take(const QString& path, int waitMs) {
+        name_ = QFile::encodeName(path);
+        const QDeadlineTimer deadline(waitMs);
+        for (;; QThread::msleep(5)) {
+            if (TryOnce()) return true;
+            if (failed_ || deadline.hasExpired()) return false;
+        }
+    }
+
+  private:
+    // True with the lock held; false with failed_ set when waiting cannot help.
+    bool TryOnce() {
+        // A link, FIFO or device in the lock's place is no lock of anyone's: it goes.
+        struct stat named {};
+        if (::lstat(name_.constData(), &named) == 0 && !S_ISREG(named.st_mode)) {
+            failed_ = ::unlink(name_.constData()) != 0;
+            return false;
+        }
+        const int fd =
+            ::open(name_.constData(),
+                   O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewFileMode);
+        if (fd < 0) {
+            failed_ = errno != ELOOP && errno != ENOENT;  // else it changed since the lstat
+            return false;
+        }
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            return false;  // the next try removes it
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            failed_ = errno != EWOULDBLOCK && errno != EINTR;
+            ::close(fd);
+            return false;
+        }
+        // The copy before may have removed the file as it let go: a lock on a file that has
+        // lost its name keeps nobody out.
+        if (::lstat(name_.constData(), &named) != 0 || named.st_dev != opened.st_dev ||
+            named.st_ino != opened.st_ino) {
+            ::close(fd);
+            return false;
+        }
+        fd_ = fd;
+        return true;
+    }
+
+    QByteArray name_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+bool WriteAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += n;
+    }
+    return true;
+}
+
+// Writes a new file beside the old one and renames it over the name, all at once or not at
+// all. Whatever had the name, a link included, is replaced; nothing is written through it.
+void ReplaceFile(const QString& path, const QByteArray& bytes, mode_t mode) {
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray temporary = name + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return;
+    bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.constData(), name.constData()) != 0)
+        ::unlink(temporary.constData());
+}
+
+// Rewrites the file with the values replaced. The lock keeps a second running copy from
+// writing between this copy's read and its write.
 void WriteValues(const QString& folder,
                  const std::vector<std::pair<QString, StoredValue>>& values) {
+    using State = StoreFile::State;
     if (!QDir().mkpath(folder)) return;
     const QString path = QDir(folder).filePath(kFileName);
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs)) return;
+    FolderLock lock;
+    if (!lock.Take(path + QStringLiteral(".lock"), kLockWaitMs)) return;
 
-    bool existed = false;
-    std::optional<QStringList> lines = ReadLines(path, existed);
+    const StoreFile file = ReadStoreFile(path);
     // A file that is there but cannot be read would lose its other values: leave it alone.
-    if (!lines) return;
-    if (!existed) lines->append(kHeader);
-    ReplaceValues(*lines, values);
+    if (file.state == State::Unreadable) return;
+    // A file past the bound, a link, FIFO or device is no store: a fresh file takes its place.
+    std::vector<Line> lines;
+    if (file.state == State::Read)
+        lines = SplitLines(file.bytes);
+    else
+        lines.push_back({kHeader, "\n"});
+    ReplaceValues(lines, values);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return;
-    file.write((lines->join(u'\n') + u'\n').toUtf8());
-    if (!file.commit()) return;
-    // The folder is shared by everyone who may use the serial ports, so the file is too.
-    if (!existed)
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                        QFileDevice::ReadOther);
+    QByteArray bytes = Joined(lines);
+    // A file the next load would refuse keeps the four values and drops the rest.
+    if (bytes.size() > kMaxFileBytes) {
+        std::vector<Line> ours{{kHeader, "\n"}};
+        for (const Line& line : lines)
+            if (IsValueOfOurs(line)) ours.push_back({line.text, "\n"});
+        bytes = Joined(ours);
+    }
+    ReplaceFile(path, bytes, file.mode);
 }
 
 }  // namespace
@@ -226,21 +443,21 @@ QString SettingsStore::filePath() const {
 // Reading never asks for write access, so an ordinary user on a machine whose folder only
 // root may change still starts with the kept port and language.
 void SettingsStore::Load(KeptSettings& settings) const {
-    bool exists = false;
-    const std::optional<QStringList> lines = ReadLines(filePath(), exists);
-    if (!lines || !exists) return;
+    const StoreFile file = ReadStoreFile(filePath());
+    if (file.state != StoreFile::State::Read) return;
+    const std::vector<ValueLine> values = ParseValues(SplitLines(file.bytes));
     const KeptSettings defaults;
 
-    const std::optional<StoredValue> commNo = FindValue(*lines, QStringLiteral("ScanCommNo"));
+    const std::optional<StoredValue> commNo = FindValue(values, QStringLiteral("ScanCommNo"));
     if (commNo && commNo->type != StoredValue::Type::Integer) return;
     settings.ScanCommNo = commNo ? commNo->integer : defaults.ScanCommNo;
 
-    const std::optional<StoredValue> baudRate = FindValue(*lines, QStringLiteral("ScanBaudRate"));
+    const std::optional<StoredValue> baudRate = FindValue(values, QStringLiteral("ScanBaudRate"));
     if (baudRate && baudRate->type != StoredValue::Type::Text) return;
     settings.ScanBaudRate = baudRate ? baudRate->text : defaults.ScanBaudRate;
 
     const std::optional<StoredValue> baudRateNo =
-        FindValue(*lines, QStringLiteral("ScanBaudRateNo"));
+        FindValue(values, QStringLiteral("ScanBaudRateNo"));
     if (baudRateNo && baudRateNo->type != StoredValue::Type::Integer) return;
     // An index outside the line-setting table would select nothing: the text beside it gives
     // the index when it is one of the table's, otherwise the index counts as missing.
@@ -251,7 +468,7 @@ void SettingsStore::Load(KeptSettings& settings) const {
                               : baudRateNo && textIndex >= 0 ? textIndex
                                                              : defaults.ScanBaudRateNo;
 
-    const std::optional<StoredValue> language = FindValue(*lines, QStringLiteral("LanguageFlag"));
+    const std::optional<StoredValue> language = FindValue(values, QStringLiteral("LanguageFlag"));
     if (language && language->type != StoredValue::Type::Text) return;
     settings.LanguageFlag = language ? language->text : defaults.LanguageFlag;
 }

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "FifoRelease.h"
 #include "SettingsStore.h"
 
 namespace {
@@ -105,6 +107,9 @@ class SettingsStoreTest : public QObject {
     void saveCreatesMissingFolder();
     void saveWhereNoFolderCanBeMadeIsSilent();
     void saveWaitsForAnotherCopysLock();
+    void hostileFolder_data();
+    void hostileFolder();
+    void saveThatWouldPassTheBoundKeepsTheFourValues();
 };
 
 void SettingsStoreTest::load_data() {
@@ -389,6 +394,104 @@ void SettingsStoreTest::saveWaitsForAnotherCopysLock() {
     }
     store.SaveLanguage("English");
     QCOMPARE(Loaded(folder.path()).LanguageFlag, QString("English"));
+}
+
+// Whatever a member of the serial ports' group puts in the folder, a load and a save return
+// at once, read and write nothing outside the folder, and leave a store that can be read.
+void SettingsStoreTest::hostileFolder_data() {
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<bool>("valuesRead");   // the planted file's values are loaded
+    QTest::addColumn<QByteArray>("saved");  // the file after the save, if its bytes are known
+
+    QTest::newRow("a FIFO") << "fifo" << false << QByteArray();
+    QTest::newRow("a link to /dev/zero") << "dev-zero" << false << QByteArray();
+    QTest::newRow("a 200 MB file") << "200 MB" << false << QByteArray();
+    QTest::newRow("one 50 MB line") << "50 MB line" << false << QByteArray();
+    QTest::newRow("a link whose target is outside the folder")
+        << "outside link" << false << QByteArray();
+    QTest::newRow("a line of another program that is not UTF-8")
+        << "not UTF-8" << true
+        << QByteArray(
+               "\"ScanCommNo\"=dword:00000003\r\n\"Other\"=\"caf\xe9\"\r\n"
+               "\"LanguageFlag\"=\"ChineseBIG5\"\r\n\xff\xfe raw\r\n");
+    QTest::newRow("a FIFO in the lock's place") << "lock fifo" << true << QByteArray();
+    QTest::newRow("a link in the lock's place to a file outside the folder")
+        << "lock link" << true << QByteArray();
+}
+
+void SettingsStoreTest::hostileFolder() {
+    QFETCH(QString, plant);
+    QFETCH(bool, valuesRead);
+    QFETCH(QByteArray, saved);
+    QTemporaryDir folder;
+    QTemporaryDir elsewhere;
+    const QString file = folder.filePath("settings.reg");
+    const QByteArray file_c = QFile::encodeName(file);
+    const QByteArray values = "\"ScanCommNo\"=dword:00000003\n\"LanguageFlag\"=\"ChineseGB\"\n";
+    const QString outside = elsewhere.filePath("outside.reg");
+    WriteText(outside, values);
+
+    if (plant == "fifo") {
+        QCOMPARE(::mkfifo(file_c.constData(), 0666), 0);
+    } else if (plant == "dev-zero") {
+        QVERIFY(QFile::link("/dev/zero", file));
+    } else if (plant == "200 MB") {  // the values first, then holes, which cost no disk
+        WriteText(file, values);
+        QVERIFY(QFile(file).resize(200 << 20));
+    } else if (plant == "50 MB line") {  // the values after it
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(50 << 20) && f.seek(50 << 20));
+        QCOMPARE(f.write("\n" + values), values.size() + 1);
+    } else if (plant == "outside link") {
+        QVERIFY(QFile::link(outside, file));
+    } else if (plant == "not UTF-8") {
+        WriteText(file,
+                  "\"ScanCommNo\"=dword:00000003\r\n\"Other\"=\"caf\xe9\"\r\n"
+                  "\"LanguageFlag\"=\"ChineseGB\"\r\n\xff\xfe raw\r\n");
+    } else if (plant == "lock fifo") {
+        WriteText(file, values);
+        QCOMPARE(::mkfifo(QFile::encodeName(file + ".lock").constData(), 0666), 0);
+    } else if (plant == "lock link") {
+        WriteText(file, values);
+        QVERIFY(QFile::link(outside, file + ".lock"));
+    }
+
+    KeptSettings settings = Untouched();
+    QVERIFY(ReturnsPromptly(folder.path(), [&] { SettingsStore(folder.path()).Load(settings); }));
+    QCOMPARE(settings.ScanCommNo, valuesRead ? 3 : 77);
+    QCOMPARE(settings.LanguageFlag, valuesRead ? "ChineseGB" : "untouched");
+
+    QVERIFY(ReturnsPromptly(folder.path(),
+                            [&] { SettingsStore(folder.path()).SaveLanguage("ChineseBIG5"); }));
+    // A regular file of the store's own now has the name; the rest of what was read is kept,
+    // and nothing else is kept of what was not.
+    QVERIFY(QFileInfo(file).isFile() && !QFileInfo(file).isSymLink());
+    const KeptSettings after = Loaded(folder.path());
+    QCOMPARE(after.ScanCommNo, valuesRead ? 3 : 0);
+    QCOMPARE(after.LanguageFlag, QString("ChineseBIG5"));
+    if (!saved.isEmpty()) QCOMPARE(ReadText(file), saved);
+    QVERIFY(QFileInfo(file).size() < 1024);
+
+    QCOMPARE(ReadText(outside), values);
+    QCOMPARE(QDir(folder.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"settings.reg"});
+}
+
+void SettingsStoreTest::saveThatWouldPassTheBoundKeepsTheFourValues() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("settings.reg");
+    const QByteArray values = "\"ScanCommNo\"=dword:00000003\n\"LanguageFlag\"=\"ChineseGB\"\n";
+    WriteText(file, values + "; " + QByteArray(64 * 1024 - values.size() - 3, 'x') + "\n");
+    QCOMPARE(Loaded(folder.path()).ScanCommNo, 3);  // right at the bound: still read
+
+    SettingsStore(folder.path()).SaveScan(4, 7, "38400,e,8,1");
+    const KeptSettings settings = Loaded(folder.path());
+    QCOMPARE(settings.ScanCommNo, 4);
+    QCOMPARE(settings.ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(settings.ScanBaudRateNo, 7);
+    QCOMPARE(settings.LanguageFlag, QString("ChineseGB"));
+    QVERIFY(!ReadText(file).contains("xxx"));
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
