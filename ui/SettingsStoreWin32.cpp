@@ -15,6 +15,8 @@ namespace {
 // RegOpenKeyExA takes the path below the hive without a leading backslash.
 const char* const kKeyPath = "Software\\TAVIN\\ReaderConfig";
 constexpr int kLastLineSettingIndex = 11;
+// The longest text a value may hold; the kept texts need a few bytes each.
+constexpr DWORD kMaxTextBytes = 64 * 1024;
 
 // A key handle closed when it goes out of scope, however the steps before ended.
 class OpenKey {
@@ -65,8 +67,10 @@ Read<QString> ReadText(HKEY key, const char* name) {
     DWORD size = 0;
     LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
     if (status == ERROR_FILE_NOT_FOUND) return result;
-    // An expandable text is taken as stored, without expanding it.
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    // An expandable text is taken as stored, without expanding it. A text of absurd length is
+    // none of ours: it counts as a value of the wrong type.
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) ||
+        size > kMaxTextBytes) {
         result.state = Read<QString>::State::WrongType;
         return result;
     }

@@ -211,6 +211,19 @@ class RegistryStoreTest : public QObject {
         QCOMPARE(settings.LanguageFlag, QString(""));
     }
 
+    void aTextOfAbsurdLengthIsOfTheWrongType() {
+        {
+            RawKey raw;
+            raw.Integer("ScanCommNo", 4);
+            raw.Text("ScanBaudRate", QByteArray(64 * 1024, '9'));
+            raw.Text("LanguageFlag", "ChineseGB");
+        }
+        const KeptSettings settings = Loaded();
+        QCOMPARE(settings.ScanCommNo, 4);
+        QCOMPARE(settings.ScanBaudRate, KeptSettings().ScanBaudRate);
+        QCOMPARE(settings.LanguageFlag, KeptSettings().LanguageFlag);
+    }
+
     void lowerCaseLanguageStaysAsStored() {
         RawKey().Text("LanguageFlag", "chinesegb");
         QCOMPARE(Loaded().LanguageFlag, QString("chinesegb"));
