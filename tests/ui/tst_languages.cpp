@@ -3,6 +3,11 @@
 #include <QTest>
 
 #include "FormHarness.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include "FifoRelease.h"
+#endif
 
 namespace {
 QString Row(int row, int column) {
@@ -22,6 +27,8 @@ class LanguagesTest : public QObject {
     void storedFlag();
     void textsOutsideTheTableStayEnglish();
     void rssiTextsNameTheOperation();
+    void aFifoInPlaceOfTheSettings_data();
+    void aFifoInPlaceOfTheSettings();
 };
 
 void LanguagesTest::switchWritesCaptionsAndKeepsFlag_data() {
@@ -199,6 +206,40 @@ void LanguagesTest::rssiTextsNameTheOperation() {
         QCOMPARE(QString::fromUtf8(RssiTexts[RssiError][column]),
                  start + Row(RowSetChannelError, column).mid(Row(RowSetChannel, column).size()));
     }
+}
+
+// A FIFO where the settings file belongs is never waited on: the window opens on the defaults,
+// and a language button replaces the FIFO with the settings file.
+void LanguagesTest::aFifoInPlaceOfTheSettings_data() {
+    QTest::addColumn<bool>("beforeTheWindow");
+    QTest::newRow("planted before the window opens") << true;
+    QTest::newRow("planted while it runs") << false;
+}
+
+void LanguagesTest::aFifoInPlaceOfTheSettings() {
+#ifdef _WIN32
+    QSKIP("the kept settings are in the registry");
+#else
+    QFETCH(bool, beforeTheWindow);
+    FormHarness h;
+    const QString folder = h.machineFolder.path();
+    const QString file = SettingsStore(folder).filePath();
+    const auto plant = [&] { return ::mkfifo(QFile::encodeName(file).constData(), 0666) == 0; };
+    if (beforeTheWindow) QVERIFY(plant());
+
+    TfrmModule* f = nullptr;
+    QVERIFY(ReturnsPromptly(folder, [&] { f = &h.form(); }));
+    QCOMPARE(f->session().LanguageFlag, QString("English"));
+    QCOMPARE(f->session().ScanCommNo, 0);
+    QCOMPARE(Ui(*f).cmbBaudRate->currentIndex(), 5);
+    if (!beforeTheWindow) QVERIFY(plant());
+
+    QVERIFY(ReturnsPromptly(folder, [&] { Ui(*f).btnBIG5->click(); }));
+    QCOMPARE(f->session().LanguageIndex, 2);
+    QVERIFY(QFileInfo(file).isFile());
+    QCOMPARE(h.StoredSettings().LanguageFlag, QString("ChineseBIG5"));
+    QVERIFY(!QFileInfo::exists(file + ".lock"));
+#endif
 }
 
 QTEST_MAIN(LanguagesTest)
