@@ -6,7 +6,8 @@
 
 bool PortLink::Create(const QString& linkPath, const QString& target, QString* error) {
     const QFileInfo link(linkPath);
-    if (!QDir().mkpath(link.absolutePath())) {
+    // Only the link's own folder is made, never a tree of folders above it.
+    if (!QFileInfo(link.absolutePath()).isDir() && !QDir().mkdir(link.absolutePath())) {
         *error = "Cannot create the folder " + link.absolutePath();
         return false;
     }

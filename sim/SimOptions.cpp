@@ -1,6 +1,8 @@
 #include "SimOptions.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -33,6 +35,17 @@ bool IsBodyText(const QString& text) {
     if (text.size() != 8) return false;
     for (QChar c : text)
         if (c.unicode() < 0x20 || c.unicode() > 0x7E) return false;
+    return true;
+}
+
+// A tag as the reader reports it: exactly eight hexadecimal digits, nothing else.
+bool IsTag(const QString& text) {
+    if (text.size() != 8) return false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F')))
+            return false;
+    }
     return true;
 }
 
@@ -135,13 +148,18 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
             "The line setting must be one of the tool's twelve, such as 19200,e,8,1, "
             "or an index 0 to 11.");
 
+    if (parser.isSet(tags) && parser.isSet(noTags))
+        return Mistake("--tags and --no-tags exclude each other: give one of them.");
     if (!parser.isSet(noTags)) {
-        for (const QString& item : parser.value(tags).split(',', Qt::SkipEmptyParts)) {
-            bool ok = false;
+        const QString list = parser.value(tags).trimmed();
+        if (list.isEmpty())
+            return Mistake(
+                "The tag list of --tags is empty; --no-tags leaves no tag in the field.");
+        for (const QString& item : list.split(',')) {
             const QString hex = item.trimmed();
-            const uint tag = hex.toUInt(&ok, 16);
-            if (!ok || hex.size() > 8) return Mistake("Not a tag of 8 hexadecimal digits: " + hex);
-            reader.tags << quint32(tag);
+            if (!IsTag(hex))
+                return Mistake("Not a tag of exactly 8 hexadecimal digits: \"" + hex + "\"");
+            reader.tags << quint32(hex.toUInt(nullptr, 16));
         }
     }
 
@@ -162,9 +180,22 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
     if (parser.isSet(link)) {
         QString name = parser.value(link).trimmed();
         if (name.startsWith("COM", Qt::CaseInsensitive)) name = name.mid(3);
-        const auto com = Number(name, 1, 255);
-        if (!com || name.startsWith('0')) return Mistake("--link takes a port name such as COM3.");
+        const bool digits = !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) {
+            return c >= u'0' && c <= u'9';
+        });
+        const auto com = digits ? Number(name, 1, 16) : std::nullopt;
+        if (!com || name.startsWith('0'))
+            return Mistake("--link takes a port COM1 to COM16, such as COM3.");
         options.linkComNumber = *com;
+    }
+
+    // The machine folder is the installed tool's; only ports/ is ever made in it.
+    if (parser.isSet(folder) || options.linkComNumber > 0) {
+        const QFileInfo machine(options.machineFolder);
+        if (!machine.exists())
+            return Mistake("The machine folder " + options.machineFolder + " does not exist.");
+        if (!machine.isDir())
+            return Mistake("The machine folder " + options.machineFolder + " is not a folder.");
     }
     return {options, QString(), 0};
 }

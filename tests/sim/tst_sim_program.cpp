@@ -187,6 +187,7 @@ class SimProgramTest : public QObject {
 
     void linkIsMadeAndRemovedAtTheEnd() {
         const QString machine = folder_.filePath("machine");  // no ports/ folder yet
+        QVERIFY(QDir().mkpath(machine));
         SimulatorProcess sim({"--link", "COM3", "--machine-folder", machine});
         QVERIFY(sim.started());
         const QString link = machine + "/ports/COM3";
@@ -227,24 +228,58 @@ class SimProgramTest : public QObject {
         QVERIFY(QFileInfo(com5).isFile());  // left as it was
     }
 
+    // Each is refused before any device is made, with exit code 2 and a message naming the
+    // problem.
     void aMistakenOptionIsRefused_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown fault") << QStringList{"--fault", "sparks"};
-        QTest::newRow("serial of 7 characters") << QStringList{"--serial", "1234567"};
-        QTest::newRow("reader number 100") << QStringList{"--reader-number", "100"};
-        QTest::newRow("line setting not in the list") << QStringList{"--line", "1200,n,8,1"};
-        QTest::newRow("tag of 9 digits") << QStringList{"--tags", "123456789"};
-        QTest::newRow("link not a COM name") << QStringList{"--link", "ttyS0"};
-        QTest::newRow("unknown option") << QStringList{"--colour"};
+        QTest::addColumn<QString>("problem");  // in the message
+        const QString absent = folder_.filePath("absent/machine");
+        const QString plainFile = folder_.filePath("plain-file");
+        QFile file(plainFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+
+        QTest::newRow("unknown fault") << QStringList{"--fault", "sparks"} << "Unknown fault";
+        QTest::newRow("serial of 7 characters")
+            << QStringList{"--serial", "1234567"} << "serial number";
+        QTest::newRow("reader number 100") << QStringList{"--reader-number", "100"} << "1 to 99";
+        QTest::newRow("line setting not in the list")
+            << QStringList{"--line", "1200,n,8,1"} << "line setting";
+        QTest::newRow("tag of 9 digits") << QStringList{"--tags", "123456789"} << "\"123456789\"";
+        QTest::newRow("tag of 7 digits") << QStringList{"--tags", "1234567"} << "\"1234567\"";
+        QTest::newRow("tag of 1 digit") << QStringList{"--tags", "0000BC61,1"} << "\"1\"";
+        QTest::newRow("tag with a 0x prefix")
+            << QStringList{"--tags", "0x00BC61"} << "\"0x00BC61\"";
+        QTest::newRow("tag with a sign") << QStringList{"--tags", "+000BC61"} << "\"+000BC61\"";
+        QTest::newRow("tag list with an empty item")
+            << QStringList{"--tags", "0000BC61,,00A1B2C3"} << "\"\"";
+        QTest::newRow("empty tag list") << QStringList{"--tags", ""} << "empty";
+        QTest::newRow("tag list of commas only") << QStringList{"--tags", ","} << "8 hexadecimal";
+        QTest::newRow("--tags with --no-tags")
+            << QStringList{"--tags", "0000BC61", "--no-tags"} << "--no-tags";
+        QTest::newRow("link not a COM name") << QStringList{"--link", "ttyS0"} << "COM1 to COM16";
+        QTest::newRow("link COM0") << QStringList{"--link", "COM0"} << "COM1 to COM16";
+        QTest::newRow("link COM17") << QStringList{"--link", "COM17"} << "COM1 to COM16";
+        QTest::newRow("link COM+3") << QStringList{"--link", "COM+3"} << "COM1 to COM16";
+        QTest::newRow("machine folder that does not exist")
+            << QStringList{"--link", "COM3", "--machine-folder", absent} << "does not exist";
+        QTest::newRow("machine folder that does not exist, without a link")
+            << QStringList{"--machine-folder", absent} << "does not exist";
+        QTest::newRow("machine folder that is a file")
+            << QStringList{"--link", "COM3", "--machine-folder", plainFile} << "not a folder";
+        QTest::newRow("unknown option") << QStringList{"--colour"} << "colour";
     }
     void aMistakenOptionIsRefused() {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, problem);
         QProcess process;
         process.start(qEnvironmentVariable("VQ880_SIM"), arguments);
         QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 2);
         QVERIFY(process.readAllStandardOutput().isEmpty());  // no device line
-        QVERIFY(!process.readAllStandardError().isEmpty());
+        const QString message = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(message.contains(problem), qPrintable(message));
+        QVERIFY(!QFileInfo::exists(folder_.filePath("absent")));  // no folder made
     }
 
     void theDisconnectFaultClosesTheLineAndEnds() {
