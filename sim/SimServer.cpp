@@ -15,7 +15,10 @@
 
 namespace {
 
-constexpr int LoggedChunk = 300;  // bytes without a CR are logged in pieces of this size
+// Of bytes that are no frame the log shows the first 64 and counts the rest. A run without a
+// CR past the longest frame and its CR is logged as soon as it is known to be none.
+constexpr int LoggedJunkBytes = 64;
+constexpr int LoggedRunBytes = ReaderModel::MaxFrameBytes + 1;
 
 sigset_t EndSignals() {
     sigset_t set;
@@ -96,6 +99,7 @@ int SimServer::Run() {
         if (fds[1].revents) {
             signalfd_siginfo info{};
             [[maybe_unused]] const ssize_t n = ::read(signalFd, &info, sizeof info);
+            EndJunk("until the end");
             log_.Note(QString("ended by signal %1").arg(info.ssi_signo));
             break;
         }
@@ -119,6 +123,7 @@ int SimServer::Run() {
             break;
         }
     }
+    EndJunk("until the end");
     ::close(signalFd);
     return result;
 }
@@ -143,11 +148,7 @@ void SimServer::Heard(char byte) {
     std::optional<ReaderReply> reply;
     if (heard) reply = reader_.Receive(byte, nowMs);
 
-    received_.append(byte);
-    if (byte == FrameCr || received_.size() >= LoggedChunk) {
-        LogReceived(heard, deafNote, commandsBefore, reply.has_value());
-        received_.clear();
-    }
+    LogHeard(byte, heard, deafNote, commandsBefore, reply.has_value());
     if (!reply) return;
 
     Outgoing out;
@@ -162,25 +163,58 @@ void SimServer::Heard(char byte) {
     outgoing_.push_back(out);
 }
 
+void SimServer::LogHeard(char byte, bool heard, const QString& deafNote, int commandsBefore,
+                         bool answered) {
+    if (!log_.isOpen()) return;
+    if (junkRest_ >= 0 && byte == FrameTab) EndJunk("before a TAB");  // a TAB begins a frame
+    if (junkRest_ >= 0) {
+        ++junkRest_;
+        if (byte == FrameCr) EndJunk("up to its CR");
+        return;
+    }
+    received_.append(byte);
+    if (byte == FrameCr) {
+        LogReceived(heard, deafNote, commandsBefore, answered);
+        received_.clear();
+    } else if (received_.size() > LoggedRunBytes) {
+        const QString note = QString("junk: no CR within %1 bytes, the first %2 shown")
+                                 .arg(LoggedRunBytes)
+                                 .arg(LoggedJunkBytes);
+        log_.Received(received_.left(LoggedJunkBytes),
+                      deafNote.isEmpty() ? note : deafNote + "; " + note);
+        junkRest_ = received_.size() - LoggedJunkBytes;
+        received_.clear();
+    }
+}
+
+void SimServer::EndJunk(const char* how) {
+    if (junkRest_ < 0) return;
+    log_.Note(QString("junk: %1 more bytes %2").arg(junkRest_).arg(QLatin1String(how)));
+    junkRest_ = -1;
+}
+
 void SimServer::LogReceived(bool heard, const QString& deafNote, int commandsBefore,
                             bool answered) {
-    if (!log_.isOpen()) return;
     QString note = deafNote;
+    const bool valid = heard && reader_.commandsReceived().size() > commandsBefore;
     if (note.isEmpty() && heard) {
-        const bool valid = reader_.commandsReceived().size() > commandsBefore;
         const ReaderOptions& o = reader_.options();
         const bool faulty = valid && o.fault != ReaderFault::None &&
                             reader_.framesAnswered() - 1 >= o.faultAfterFrames;
-        if (received_.endsWith(FrameCr) && !valid)
+        if (!valid)
             note = "no valid frame: ignored";
-        else if (!received_.endsWith(FrameCr))
-            note = "(no CR yet)";
         else if (faulty)
             note = "fault " + FaultName(o.fault);
         else if (!answered)
             note = "not answered";
     }
-    log_.Received(received_, note);
+    // Of what is no frame, only the start is shown.
+    if (!valid && received_.size() > LoggedJunkBytes) {
+        note += QString("; %1 more bytes not shown").arg(received_.size() - LoggedJunkBytes);
+        log_.Received(received_.left(LoggedJunkBytes), note);
+    } else {
+        log_.Received(received_, note);
+    }
 }
 
 qint64 SimServer::NextDueNs() const {

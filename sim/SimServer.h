@@ -32,7 +32,11 @@ class SimServer {
     qint64 NowNs() const;
     qint64 NowMs() const { return (NowNs() - startNs_) / 1000000; }
     void Heard(char byte);
+    // Logs a frame at its CR; of a longer run without one, the start and a count of the rest.
+    void LogHeard(char byte, bool heard, const QString& deafNote, int commandsBefore,
+                  bool answered);
     void LogReceived(bool heard, const QString& deafNote, int commandsBefore, bool answered);
+    void EndJunk(const char* how);
     // Writes what is due; an exit code when the run ends (the disconnect fault, a failed line).
     std::optional<int> SendDue();
     qint64 NextDueNs() const;
@@ -43,6 +47,7 @@ class SimServer {
     FrameLog& log_;
     qint64 startNs_;
     std::deque<Outgoing> outgoing_;
-    QByteArray received_;  // bytes since the last CR, for the log
+    QByteArray received_;   // bytes since the last CR, for the log
+    qint64 junkRest_ = -1;  // bytes of a junk run after those logged; -1 outside one
     LineParameters appliedLine_;
 };

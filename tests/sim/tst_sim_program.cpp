@@ -34,6 +34,7 @@ class ToolSide {
         ::close(fd_);
     }
     bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
 
     void Send(const QByteArray& command) {
         const QByteArray frame = CommandFrame(command);
@@ -280,6 +281,35 @@ class SimProgramTest : public QObject {
         const QString message = QString::fromLocal8Bit(process.readAllStandardError());
         QVERIFY2(message.contains(problem), qPrintable(message));
         QVERIFY(!QFileInfo::exists(folder_.filePath("absent")));  // no folder made
+    }
+
+    // Of a run that is no frame the log shows the first 64 bytes and counts the rest; the
+    // frame after it is logged whole.
+    void theLogShowsOnlyTheStartOfJunk() {
+        const QString log = folder_.filePath("junk.log");
+        SimulatorProcess sim({"--log", log});
+        QVERIFY(sim.started());
+        ToolSide tool(sim.device(), B19200);
+        const QByteArray shown(64, 'J');
+        const QByteArray longRun = shown + QByteArray(1936, 'K') + '\r';  // past any frame
+        const QByteArray shortRun = shown + QByteArray(36, 'K') + '\r';   // within one
+        for (const QByteArray& junk : {longRun, shortRun})
+            QCOMPARE(::write(tool.fd(), junk.constData(), junk.size()), ssize_t(junk.size()));
+        tool.Send("A00B");
+        QCOMPARE(tool.Receive().size(), 16);
+
+        QVERIFY(WaitFor([&] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("-> <LF>B01S");
+        }));
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QCOMPARE(text.count("<- " + shown + "   "), 2);
+        QVERIFY(!text.contains('K'));
+        QVERIFY(text.contains("junk: 1937 more bytes up to its CR"));
+        QVERIFY(text.contains("; 37 more bytes not shown"));
+        QVERIFY(text.contains("<- <TAB>A00B0A<CR>"));
     }
 
     void theDisconnectFaultClosesTheLineAndEnds() {
