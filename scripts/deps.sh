@@ -2,6 +2,8 @@
 # Installs the Debian packages that building, running and testing need, when they are missing.
 # Usage: scripts/deps.sh run|test          what the tool itself needs
 #        scripts/deps.sh --packages NAME...  the named packages (the Windows scripts' own)
+# When another package manager holds the package lock (the system's own updates often do for
+# minutes after boot), it waits for it, up to 10 minutes.
 set -euo pipefail
 
 if [ "${1:-}" = --packages ]; then
@@ -23,6 +25,8 @@ done
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+# shellcheck source=scripts/apt-lock.sh
+source "$(dirname "$0")/apt-lock.sh"
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+apt_get update -qq
+DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}"
