@@ -1,12 +1,36 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build, the same tests built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzzer of the receive path.
+# Builds everything and runs every test: the normal build, the Debian package check, the same
+# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzer of the receive
+# path and the Windows build under Wine. This full run is what must pass before a change lands.
+# With --quick, only the normal build and its tests: a few minutes, for every day.
 set -euo pipefail
+
+usage() {
+    cat <<'EOF'
+Usage: scripts/test.sh [--quick]
+  (none)     every test: the normal build, the Debian package check, the sanitizer build,
+             60 s of fuzzing and the Windows build under Wine; what must pass before a
+             change lands (about 30 minutes)
+  --quick    the normal build and its tests only, for every day (a few minutes)
+  --help     this text
+EOF
+}
+
+quick=""
+for option in "$@"; do
+    case $option in
+        --quick) quick=yes ;;
+        -h | --help) usage; exit 0 ;;
+        *) printf 'scripts/test.sh: unknown option %s\n' "$option" >&2; usage >&2; exit 64 ;;
+    esac
+done
+
 cd "$(dirname "$0")/.."
 top=$PWD
 jobs=$(nproc)
 
-scripts/deps.sh test
+# The quick run needs only what the tool itself needs.
+if [ -n "$quick" ]; then scripts/deps.sh run; else scripts/deps.sh test; fi
 
 step() { printf '\n==== %s\n' "$*"; }
 
@@ -16,6 +40,11 @@ cmake --build build -j"$jobs"
 
 step "tests"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+if [ -n "$quick" ]; then
+    step "the quick tests passed (the full run, scripts/test.sh, must pass before a change lands)"
+    exit 0
+fi
 
 step "Debian package"
 scripts/check-package.sh build
