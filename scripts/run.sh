@@ -14,9 +14,13 @@ if ! mkdir -p "$folder/ports" 2>/dev/null || [ ! -w "$folder/ports" ]; then
     sudo chgrp -R dialout "$folder" && sudo chmod -R g+rws "$folder"
 fi
 
-build/sim/vq880-sim --link COM1 --machine-folder "$folder" --tags 0000BC61,00A1B2C3 &
-sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
-sleep 0.3
+# The tool starts once the simulator serves its device; the simulator ends with the script.
+# shellcheck source=scripts/simulator.sh
+source scripts/simulator.sh
+trap sim_stop EXIT
+output=build/vq880-sim.txt
+sim_start build/sim/vq880-sim "$output" \
+    --link COM1 --machine-folder "$folder" --tags 0000BC61,00A1B2C3 || exit 1
+echo "The simulated reader is on $sim_device, linked as COM1 (its output: $output)"
 
 build/ui/vq880-config
