@@ -2,7 +2,8 @@
 // end: the real window on the offscreen platform, QSerialPort and the steady clock against the
 // simulator program on a pseudo-terminal. Each cell checks the outcome the tool defines, that
 // the window and cursor are back, that the port is let go and that the kept settings changed
-// only where a scan found the reader. The whole matrix is written to docs/fault-matrix.md.
+// only where a scan found the reader. The whole matrix is written to the build tree's
+// docs/fault-matrix.md.
 
 #include <QElapsedTimer>
 #include <QFile>
