@@ -38,6 +38,8 @@ toolchain=$top/cmake/mingw-w64.cmake
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+# shellcheck source=scripts/apt-lock.sh
+source "$here/apt-lock.sh"
 
 need=(dpkg-dev g++-mingw-w64-x86-64-posix mingw-w64 mingw-w64-tools cmake ninja-build
       qt6-base-dev qt6-base-dev-tools)
@@ -63,7 +65,9 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
     echo "Adding a source entry (deb-src) for $mirror, for the source of qt6-base: $src_list" >&2
     printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: %s\n' \
         "$mirror" /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee "$src_list" >/dev/null
-    $sudo apt-get update -qq
+    # Waits for another package manager's lock, as scripts/deps.sh does. (apt-get source below
+    # only downloads and takes no lock.)
+    apt_get update -qq >&2
 fi
 
 # The cache folder is shared by the machine's users; made once, as the packages are installed,
