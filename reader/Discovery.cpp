@@ -17,13 +17,12 @@ QString ReplyField(const QByteArray& replyText, int position, int count) {
     return QString::fromLatin1(replyText.mid(position - 1, count));
 }
 
-// The reader number when the two characters are a decimal number from 01 to 99.
+// The decimal value of the two reader-number characters, when both are decimal digits.
 std::optional<int> ReaderNumber(const QString& characters) {
-    if (characters.size() != 2 || !characters[0].isDigit() || !characters[1].isDigit())
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (characters.size() != 2 || !digit(characters[0]) || !digit(characters[1]))
         return std::nullopt;
-    const int number = characters.toInt();
-    if (number < ReaderNumberMin || number > ReaderNumberMax) return std::nullopt;
-    return number;
+    return characters.toInt();
 }
 
 bool IsLineIndex(int index) {
@@ -109,8 +108,8 @@ void ShowReaderIdentity(ReaderSession& session, const QByteArray& presenceReply)
                       ReplyField(presenceReply, SerialNumberPosition, SerialNumberLength));
     const QString numberCharacters = ReplyField(presenceReply, ReaderNumberPosition, 2);
     view.ShowText(Panel::Id, numberCharacters);
-    // Characters that are no reader number stay in the panel as they came; the scroll bar
-    // keeps its position rather than taking a made-up number.
+    // The scroll bar keeps its position within 1 to 99 ("00" puts it at 1). Characters that
+    // are no decimal number stay in the panel as they came, and the scroll bar where it was.
     if (const auto number = ReaderNumber(numberCharacters))
         view.MoveTo(ValueControl::ReaderNumber, *number);
 }

@@ -304,7 +304,10 @@ void TestDiscovery::readerNumber_data() {
     QTest::newRow("01 is the lowest number") << QByteArray("01") << "01" << 1;
     QTest::newRow("letters stay in the panel, the scroll bar stays")
         << QByteArray("1A") << "1A" << 33;
-    QTest::newRow("00 is no reader number") << QByteArray("00") << "00" << 33;
+    QTest::newRow("letters after a digit stay in the panel, the scroll bar stays")
+        << QByteArray("7A") << "7A" << 33;
+    // The scroll bar keeps its position within 1 to 99, and its change shows "01".
+    QTest::newRow("00 puts the scroll bar at its lowest") << QByteArray("00") << "01" << 1;
     QTest::newRow("a blank and a digit are no number") << QByteArray(" 7") << " 7" << 33;
     QTest::newRow("a sign is no digit") << QByteArray("+7") << "+7" << 33;
 }
