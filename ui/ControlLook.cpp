@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 
 #include "TfrmModule.h"
 
@@ -57,4 +58,12 @@ QIcon WordPicture(const QString& word, qreal devicePixelRatio) {
     painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, word);
     painter.end();
     return QIcon(picture);
+}
+
+void SetItemHeight(QComboBox* list, int height) {
+    // The style's own menu delegate of the open list sizes its rows itself and ignores the
+    // items' size hints; the plain delegate takes them.
+    list->setItemDelegate(new QStyledItemDelegate(list));
+    for (int i = 0; i < list->count(); ++i)
+        list->setItemData(i, QSize(list->width(), height), Qt::SizeHintRole);
 }

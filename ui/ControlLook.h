@@ -18,6 +18,8 @@ QFont SansFont(int pixelSize, bool bold);
 void SetHighlightLook(TPanel* panel);
 // The same colours on a drop-down list, its closed face and its open list alike.
 void SetHighlightColours(QComboBox* list);
+// The height of every row of a drop-down list's open list, in pixels.
+void SetItemHeight(QComboBox* list, int height);
 
 // A 34 x 16 picture of a word in red on a transparent ground, for the language buttons.
 QIcon WordPicture(const QString& word, qreal devicePixelRatio);

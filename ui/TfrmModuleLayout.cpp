@@ -5,6 +5,7 @@
 #include "ControlLook.h"
 #include "LineSetting.h"
 #include "ReaderProtocol.h"
+#include "ScrollBarKeys.h"
 #include "TextTable.h"
 #include "TfrmModule.h"
 
@@ -54,7 +55,6 @@ QComboBox* MakeList(QWidget* parent, const char* name, int x, int y, int w, int 
                     const QStringList& items, int selected) {
     QComboBox* list = Place(new QComboBox(parent), name, x, y, w, h);
     list->addItems(items);
-    for (int i = 0; i < list->count(); ++i) list->setItemData(i, QSize(0, 20), Qt::SizeHintRole);
     list->setCurrentIndex(selected);
     SetHighlightColours(list);
     return list;
@@ -94,6 +94,7 @@ void TfrmModule::CreateControls() {
     QStringList lineSettings;
     for (const char* setting : LineSettingTable) lineSettings << QLatin1String(setting);
     cmbBaudRate = MakeList(this, "cmbBaudRate", 168, 208, 161, 28, lineSettings, FactoryLineIndex);
+    SetItemHeight(cmbBaudRate, 20);
     chkLock = Place(new QCheckBox(this), "chkLock", 336, 212, 17, 17);
     chkLock->setChecked(true);
     btnBaudRate = MakeButton(this, "btnBaudRate", 8, 238, 345, 43, "Set Reader Baud Rate");
@@ -179,6 +180,9 @@ void TfrmModule::CreateControls() {
     tmrCard = new QTimer(this);
     tmrCard->setObjectName(QStringLiteral("tmrCard"));
     tmrCard->setInterval(1000);
+
+    auto* keys = new ScrollBarKeys(this);
+    for (QScrollBar* bar : {sbID, sbSameCard, sbRSSI, sbAddr, sbFreq, sbChannel}) keys->Watch(bar);
 
     SetTabOrder();
     BindEvents();

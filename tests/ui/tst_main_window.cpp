@@ -1,5 +1,6 @@
 // The main window on the offscreen platform: its controls at start, the layout, keyboard,
 // closing, the busy and wait modes and the two timers.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -13,6 +14,9 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void scrollBarKeys_data();
+    void scrollBarKeys();
+    void lineSettingRowsAre20PixelsHigh();
     void outcomeIsPaintedBeforeItsTone();
     void firstStartWithoutStoredSettings();
     void storedSettingsAreShown();
@@ -480,6 +484,59 @@ void MainWindowTest::exceptionInHandlerIsShownAndWindowRecovers() {
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(f.isVisible());
+}
+
+void MainWindowTest::scrollBarKeys_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("shown");  // the panel after the key, from the window's start
+    const auto row = [](const char* name, const char* bar, Qt::Key key, const char* panel,
+                        const char* shown) {
+        QTest::newRow(name) << bar << int(key) << panel << shown;
+    };
+    row("Right adds the small step", "sbSameCard", Qt::Key_Right, "pnSameCard", "0011");
+    row("Down adds the small step", "sbSameCard", Qt::Key_Down, "pnSameCard", "0011");
+    row("Left takes it away", "sbSameCard", Qt::Key_Left, "pnSameCard", "0009");
+    row("Up takes it away", "sbSameCard", Qt::Key_Up, "pnSameCard", "0009");
+    row("Page Down adds the large step", "sbSameCard", Qt::Key_PageDown, "pnSameCard", "0020");
+    row("Page Up takes it away", "sbSameCard", Qt::Key_PageUp, "pnSameCard", "0000");
+    row("Home goes to the lowest", "sbSameCard", Qt::Key_Home, "pnSameCard", "0000");
+    row("End goes to the highest", "sbSameCard", Qt::Key_End, "pnSameCard", "9999");
+    row("reader number: Right", "sbID", Qt::Key_Right, "pnID", "02");
+    row("reader number: End", "sbID", Qt::Key_End, "pnID", "99");
+    row("RSSI level: Right", "sbRSSI", Qt::Key_Right, "pnRSSI", "001");
+    row("radio address: Left", "sbAddr", Qt::Key_Left, "pnAddr", "048");
+    row("radio frequency: Page Down", "sbFreq", Qt::Key_PageDown, "pnFreq", "069");
+    row("radio channel: End", "sbChannel", Qt::Key_End, "pnChannel", "255");
+}
+
+// Real key events on the focused scroll bar; the change handler shows the new position.
+void MainWindowTest::scrollBarKeys() {
+    QFETCH(QString, bar);
+    QFETCH(int, key);
+    QFETCH(QString, panel);
+    QFETCH(QString, shown);
+    FormHarness h;
+    TfrmModule& f = h.form();
+    auto* scrollBar = f.findChild<QScrollBar*>(bar);
+    QVERIFY(scrollBar);
+    scrollBar->setFocus();
+
+    QTest::keyClick(scrollBar, Qt::Key(key));
+
+    QCOMPARE(f.findChild<TPanel*>(panel)->caption(), shown);
+}
+
+void MainWindowTest::lineSettingRowsAre20PixelsHigh() {
+    FormHarness h;
+    QComboBox* list = Ui(h.form()).cmbBaudRate;
+    list->showPopup();
+    QAbstractItemView* rows = list->view();
+    QVERIFY(rows->isVisible());
+    for (int i = 0; i < list->count(); i += 11)
+        QCOMPARE(rows->visualRect(rows->model()->index(i, 0)).height(), 20);
+    list->hidePopup();
 }
 
 // Notes the caption of a panel each time it is painted.
