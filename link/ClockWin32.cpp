@@ -20,7 +20,22 @@ quint32 SteadyClock::NowMs() {
     return quint32(timeGetTime());
 }
 
-void SteadyClock::SleepMs(quint32 ms) {
+quint64 SteadyClock::NowUs() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return quint64(now.QuadPart / frequency) * 1000000 +
+           quint64(now.QuadPart % frequency) * 1000000 / quint64(frequency);
+}
+
+void SteadyClock::SleepUntilUs(quint64 deadlineUs) {
     UseMillisecondTimer();
-    Sleep(DWORD(ms));
+    // Sleep takes whole milliseconds of the 1 ms timer and may wake a little early; sleep the
+    // rest again until the deadline has passed.
+    for (quint64 now = NowUs(); now < deadlineUs; now = NowUs())
+        Sleep(DWORD((deadlineUs - now + 999) / 1000));
 }

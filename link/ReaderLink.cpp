@@ -25,15 +25,23 @@ void ReaderLink::ClosePort() {
     open_ = false;
 }
 
+void ReaderLink::PauseAfterWrite(quint32 ms) {
+    // Inside a frame each pause ends at its mark, the frame's start plus the pauses before it,
+    // so the sleeps' overshoots do not add up; outside one it is measured from the write.
+    const quint64 from = framing_ ? pauseMarkUs_ : clock_.NowUs();
+    pauseMarkUs_ = from + quint64(ms) * 1000;
+    clock_.SleepUntilUs(pauseMarkUs_);
+}
+
 void ReaderLink::WriteByte(quint8 value) {
     const char byte = char(value);
     line_.Write(&byte, 1);
-    clock_.SleepMs(1);
+    PauseAfterWrite(1);
 }
 
 void ReaderLink::WriteBytes(const char* data, int count) {
     line_.Write(data, count);
-    clock_.SleepMs(5);
+    PauseAfterWrite(5);
 }
 
 bool ReaderLink::CheckReply() const {
@@ -49,11 +57,14 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     const QByteArray check = ByteToHex(CommandCheck(commandText));
 
     line_.Purge();
+    framing_ = true;
+    pauseMarkUs_ = clock_.NowUs();
     WriteByte(quint8(FrameTab));
     WriteBytes(commandText.constData(), n);
     WriteByte(quint8(check[0]));
     WriteByte(quint8(check[1]));
     WriteByte(quint8(FrameCr));
+    framing_ = false;
 
     const quint32 start = clock_.NowMs();
     quint32 elapsed = 0;

@@ -23,6 +23,8 @@ class ReaderLink {
     bool OpenPort(int comNumber, const QString& lineSetting);
     // Puts the saved timeouts back and closes. Only after an OpenPort that returned true.
     void ClosePort();
+    // Each write is followed by its pause; within a frame the pauses run from the frame's
+    // start (1, 5, 1, 1, 1 ms after the five writes: 9 ms in all).
     void WriteByte(quint8 value);                  // then 1 ms
     void WriteBytes(const char* data, int count);  // then 5 ms
     // Frames and sends the command, waits up to about 120 ms for a complete reply frame and
@@ -50,7 +52,11 @@ class ReaderLink {
     static constexpr CommTimeouts LinkTimeouts{0, 0, 1, 0, 0};
 
   private:
+    void PauseAfterWrite(quint32 ms);
+
     PortHandleType PortHandle = InvalidPortHandle;
+    bool framing_ = false;
+    quint64 pauseMarkUs_ = 0;
     bool open_ = false;
     CommTimeouts SavedTimeouts;
     // Bytes of the current exchange from position 0; the write position wraps after 1023.

@@ -14,9 +14,11 @@ class VirtualClock final : public Clock {
     explicit VirtualClock(quint64 startUs = 0) : nowUs_(startUs) {}
 
     quint32 NowMs() override { return quint32(nowUs_ / 1000); }
-    void SleepMs(quint32 ms) override { AdvanceUs(quint64(ms) * 1000); }
+    quint64 NowUs() override { return nowUs_; }
+    void SleepUntilUs(quint64 deadlineUs) override {
+        if (deadlineUs > nowUs_) AdvanceUs(deadlineUs - nowUs_);
+    }
 
-    quint64 NowUs() const { return nowUs_; }
     // Moves the clock on, running every scheduled action that falls within the step.
     void AdvanceUs(quint64 us);
     void At(quint64 timeUs, std::function<void()> action);

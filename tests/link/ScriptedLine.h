@@ -46,6 +46,7 @@ class ScriptedLine final : public SerialLine {
             written.append(data[i]);
             writeTimesUs.append(clock_.NowUs());
         }
+        if (count > 0) clock_.AdvanceUs(writeCostUs);
         if (count > 0 && data[count - 1] == 0x0D && !script_.empty()) {
             const Step step = script_.front();
             script_.pop_front();
@@ -87,7 +88,8 @@ class ScriptedLine final : public SerialLine {
     int lineChanges = 0;
     QByteArray written;
     QList<quint64> writeTimesUs;
-    quint64 readCostUs = 0;  // time a read that brings a byte takes
+    quint64 readCostUs = 0;   // time a read that brings a byte takes
+    quint64 writeCostUs = 0;  // time a write takes before it returns
     int reads = 0;
     int purges = 0;
     int closes = 0;

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "FrameCodec.h"
+#include "OvershootClock.h"
 #include "ReaderLink.h"
 #include "ScriptedLine.h"
 
@@ -33,6 +34,43 @@ class ReaderLinkTest : public QObject {
         QCOMPARE(t[5] - t[4], 5000ull);
         QCOMPARE(t[6] - t[5], 1000ull);
         QCOMPARE(t[7] - t[6], 1000ull);
+    }
+
+    // Each pause ends at its mark from the frame's start (1, 6, 7, 8 and 9 ms after the TAB),
+    // never before it: sleeps that overshoot and writes that take time are not added up.
+    void framePausesRunFromOneDeadline_data() {
+        QTest::addColumn<quint64>("overshootUs");
+        QTest::addColumn<quint64>("writeUs");
+        QTest::newRow("exact sleeps, instant writes") << quint64(0) << quint64(0);
+        QTest::newRow("sleeps 130 us late") << quint64(130) << quint64(0);
+        QTest::newRow("sleeps late, writes of 200 us") << quint64(130) << quint64(200);
+    }
+    void framePausesRunFromOneDeadline() {
+        QFETCH(quint64, overshootUs);
+        QFETCH(quint64, writeUs);
+        VirtualClock clock{5'000'000};
+        OvershootClock late(clock, overshootUs);
+        ScriptedLine line{clock};
+        line.writeCostUs = writeUs;
+        QTemporaryDir folder;
+        PortNames names{folder.path()};
+        ReaderLink link{line, late, names, {}};
+        QVERIFY(link.OpenPort(3, "19200,e,8,1"));
+        line.writeTimesUs.clear();
+
+        link.SendCommand("A00B");
+
+        // The TAB, the text (one write), the two check characters and the CR.
+        const auto& t = line.writeTimesUs;
+        QCOMPARE(t.size(), 8);
+        const quint64 marks[] = {1000, 6000, 7000, 8000};
+        const int writeAt[] = {1, 5, 6, 7};
+        for (int i = 0; i < 4; ++i) {
+            const quint64 after = t[writeAt[i]] - t[0];
+            QVERIFY2(after >= marks[i], qPrintable(QString::number(after)));
+            QVERIFY2(after <= marks[i] + overshootUs + writeUs, qPrintable(QString::number(after)));
+        }
+        link.ClosePort();
     }
 
     void emptyReplyFrameIsValid() {
