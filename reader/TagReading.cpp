@@ -10,12 +10,16 @@ QString TagCaption(const ReaderSession& session, const QByteArray& tagText) {
            QString::fromLatin1(tagText) + "(H)";
 }
 
-// One pass: keep the window alive for about 80 ms, then ask the reader for a tag.
+// One pass: keep the window alive for 80 ms, then ask the reader for a tag. Turn k ends at
+// the pass's start plus k ms, so the sleeps' overshoots are not carried from turn to turn; a
+// turn whose dispatching ran past its mark does not sleep.
 void ReadingPass(ReaderSession& session) {
     ReaderView& view = session.view();
-    for (int turn = 0; turn < TurnsPerReadingPass; ++turn) {
+    Clock& clock = session.clock();
+    const quint64 startUs = clock.NowUs();
+    for (int turn = 1; turn <= TurnsPerReadingPass; ++turn) {
         view.ProcessMessages();
-        session.clock().SleepMs(1);
+        clock.SleepUntilUs(startUs + quint64(turn) * 1000);
     }
     ReaderLink& link = session.link();
     if (!link.SendCommand(ReadTagCommand) || link.LastReply().ReplyLength != TagReplyLength) return;

@@ -22,6 +22,8 @@ class ReaderCoreTest : public QObject {
     void failedScanAfterASuccessfulOneLeavesNoReader();
     void savedLineSettingIsSelectedBeforeTheSavedPortTry();
     void cardTimerIsNotRestartedWhileItRuns();
+    void passTurnsRunFromOneDeadline_data();
+    void passTurnsRunFromOneDeadline();
     void settingOutcome_data();
     void settingOutcome();
 };
@@ -154,6 +156,29 @@ void ReaderCoreTest::cardTimerIsNotRestartedWhileItRuns() {
     // Each tick comes at the first dispatch after its second is up, within one turn.
     for (int i = 0; i + 1 < starts.size(); ++i)
         QVERIFY(whites[i] >= starts[i] + 1000 * Ms && whites[i] < starts[i] + 1002 * Ms);
+}
+
+void ReaderCoreTest::passTurnsRunFromOneDeadline_data() {
+    QTest::addColumn<quint64>("overshootUs");
+    QTest::newRow("exact sleeps") << quint64(0);
+    QTest::newRow("every sleep 130 us late") << quint64(130);
+}
+
+// A pass keeps the window alive for 80 ms of turns, never less, and the turns' overshoots are
+// not added up: 80 ms plus at most one overshoot from the reply before to the next "A00F".
+void ReaderCoreTest::passTurnsRunFromOneDeadline() {
+    QFETCH(quint64, overshootUs);
+    ReaderRig rig;  // no tag in the field: every pass is the turns and one short exchange
+    rig.FoundAt();
+    rig.sessionClock.SetOvershootUs(overshootUs);
+    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.session); });
+
+    ReadTags(rig.session);
+
+    const QList<quint64> turns = rig.PausesBefore("A00F");
+    QVERIFY(turns.size() >= 4);
+    for (quint64 t : turns)
+        QVERIFY2(t >= 80 * Ms && t <= 80 * Ms + overshootUs + 10, qPrintable(QString::number(t)));
 }
 
 void ReaderCoreTest::settingOutcome_data() {

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "FormHarness.h"
+#include "OvershootClock.h"
 #include "PortNames.h"
 #include "ReaderModel.h"
 #include "ReaderOperations.h"
@@ -211,6 +212,8 @@ struct ReaderRig {
 
   public:
     VirtualClock clock;
+    // The session's clock: the virtual one, with an overshoot of every sleep when asked.
+    OvershootClock sessionClock{clock, 0};
     Timeline log{clock};
     ReaderModel reader;
     SimulatedLine line;
@@ -224,7 +227,7 @@ struct ReaderRig {
     SessionServices Services() {
         SessionServices s;
         s.line = &timed;
-        s.clock = &clock;
+        s.clock = &sessionClock;
         s.store = &store;
         s.tone = &tones;
         s.machineFolder = folder.path();
