@@ -96,7 +96,8 @@ int LinuxSerialLine::ReadByte(char* byte) {
     QElapsedTimer waited;
     waited.start();
     if (port_.isOpen() && port_.waitForReadyRead(waitMs) && port_.read(byte, 1) == 1) return 1;
-    port_.clearError();
+    // An idle wait leaves a timeout error behind; clearing it emits a signal, so only when set.
+    if (port_.error() != QSerialPort::NoError) port_.clearError();
     // A device that has gone away answers at once; wait out the read time all the same, so
     // that a vanished reader costs the same as a silent one and not a busy loop.
     const qint64 rest = waitMs - waited.elapsed();
