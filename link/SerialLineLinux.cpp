@@ -1,5 +1,8 @@
 #include "SerialLineLinux.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
@@ -95,9 +98,16 @@ int LinuxSerialLine::ReadByte(char* byte) {
 
     QElapsedTimer waited;
     waited.start();
-    if (port_.isOpen() && port_.waitForReadyRead(waitMs) && port_.read(byte, 1) == 1) return 1;
-    // An idle wait leaves a timeout error behind; clearing it emits a signal, so only when set.
-    if (port_.error() != QSerialPort::NoError) port_.clearError();
+    // The wait itself is a poll on the device: QSerialPort's own wait composes an error text on
+    // every timeout, which is most of the processor time of an idle reply window. Bytes that
+    // the port's read notifier took meanwhile are in its buffer and are read first, above.
+    if (port_.isOpen()) {
+        pollfd device{int(port_.handle()), POLLIN, 0};
+        const timespec timeout{waitMs / 1000, long(waitMs % 1000) * 1000000};
+        if (ppoll(&device, 1, &timeout, nullptr) == 1 && (device.revents & POLLIN) &&
+            ::read(device.fd, byte, 1) == 1)
+            return 1;
+    }
     // A device that has gone away answers at once; wait out the read time all the same, so
     // that a vanished reader costs the same as a silent one and not a busy loop.
     const qint64 rest = waitMs - waited.elapsed();
