@@ -1,0 +1,300 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHash>
+#include <QRegularExpression>
+#include <array>
+
+#include "LineSetting.h"
+#include "ReaderProtocol.h"
+
+namespace {
+
+struct CommandInfo {
+    const char* name;
+    Command command;
+    const char* arguments;  // as the help shows them
+    int positionalCount;
+    QStringList options;  // the command's own options
+};
+
+const std::array<CommandInfo, 11>& Commands() {
+    static const std::array<CommandInfo, 11> commands = {{
+        {"scan", Command::Scan, "", 0, {}},
+        {"tags", Command::Tags, "[--count N] [--seconds S]", 0, {"count", "seconds"}},
+        {"set-id", Command::SetId, "N", 1, {}},
+        {"set-line-speed", Command::SetLineSpeed, "SETTING", 1, {}},
+        {"set-same-card", Command::SetSameCard, "SECONDS", 1, {}},
+        {"set-input", Command::SetInput, "no|nc", 1, {}},
+        {"set-mode",
+         Command::SetMode,
+         "--rs485 24|32|40|64 --wiegand 26|34|42",
+         0,
+         {"rs485", "wiegand"}},
+        {"set-rssi", Command::SetRssi, "LEVEL", 1, {}},
+        {"factory-default", Command::FactoryDefault, "", 0, {}},
+        {"reset", Command::Reset, "", 0, {}},
+        {"provision",
+         Command::Provision,
+         "--first-id N [--line-speed S] [--same-card S] [--input no|nc] [--rs485 B --wiegand B] "
+         "[--rssi L] [--count K]",
+         0,
+         {"first-id", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi", "count"}},
+    }};
+    return commands;
+}
+
+const QStringList CommandOptions = {"count",      "seconds",   "rs485", "wiegand", "first-id",
+                                    "line-speed", "same-card", "input", "rssi"};
+
+const int Rs485Bits[Rs485FormatCount] = {24, 32, 40, 64};
+const int WiegandBits[WiegandFormatCount] = {26, 34, 42};
+
+// A failed check: the one line that names the problem.
+struct Mistake {
+    QString text;
+};
+
+int Integer(const QString& text, const QString& what, int low, int high) {
+    // Decimal digits only: "+5", " 5" and "5s" are mistakes, not 5.
+    static const QRegularExpression digits(QStringLiteral("^-?[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch())
+        throw Mistake{QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\".")
+                          .arg(what)
+                          .arg(low)
+                          .arg(high)
+                          .arg(text)};
+    const int value = text.toInt();
+    if (value < low || value > high)
+        throw Mistake{QStringLiteral("%1 must be from %2 to %3, not %4.")
+                          .arg(what)
+                          .arg(low)
+                          .arg(high)
+                          .arg(value)};
+    return value;
+}
+
+int FormatIndex(const QString& text, const QString& what, const int* bits, int count) {
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        if (text == QString::number(bits[i])) return i;
+        names << QString::number(bits[i]);
+    }
+    throw Mistake{QStringLiteral("%1 must be one of %2, not \"%3\".")
+                      .arg(what, names.join(QStringLiteral(", ")), text)};
+}
+
+bool InputNormallyOpen(const QString& text, const QString& what) {
+    if (text == QLatin1String("no")) return true;
+    if (text == QLatin1String("nc")) return false;
+    throw Mistake{QStringLiteral("%1 must be \"no\" or \"nc\", not \"%2\".").arg(what, text)};
+}
+
+int LineIndex(const QString& text, const QString& what) {
+    const int index = LineSettingIndex(text);
+    if (index < 0)
+        throw Mistake{
+            QStringLiteral("%1 \"%2\" is not one of the line settings (such as 19200,e,8,1).")
+                .arg(what, text)};
+    return index;
+}
+
+int PortNumber(const QString& text) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]?)$"));
+    const auto match = com.match(text);
+    const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
+    if (number < 1 || number > 16)
+        throw Mistake{QStringLiteral("--port must name COM1 to COM16, not \"%1\".").arg(text)};
+    return number;
+}
+
+QString LanguageFlag(const QString& text) {
+    static const QHash<QString, QString> flags = {
+        {"english", "English"}, {"chinesegb", "ChineseGB"}, {"chinesebig5", "ChineseBIG5"}};
+    const auto flag = flags.find(text.toLower());
+    if (flag == flags.end())
+        throw Mistake{
+            QStringLiteral("--language must be english, chinesegb or chinesebig5, not \"%1\".")
+                .arg(text)};
+    return *flag;
+}
+
+QString HelpText(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    text += QStringLiteral("\nCommands:\n");
+    for (const CommandInfo& info : Commands())
+        text += QStringLiteral("  %1 %2")
+                    .arg(QLatin1String(info.name), QLatin1String(info.arguments))
+                    .trimmed() +
+                QLatin1Char('\n');
+    text += QStringLiteral(
+                "\nLine settings: %1.\n"
+                "Exit status: 0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage "
+                "error.\n")
+                .arg([] {
+                    QStringList all;
+                    for (const char* setting : LineSettingTable) all << QLatin1String(setting);
+                    return all.join(QStringLiteral(", "));
+                }());
+    return text;
+}
+
+void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
+    SettingValues& v = request.values;
+    if (parser.isSet("first-id"))
+        v.readerNumber =
+            Integer(parser.value("first-id"), "--first-id", ReaderNumberMin, ReaderNumberMax);
+    if (parser.isSet("line-speed"))
+        v.lineSettingIndex = LineIndex(parser.value("line-speed"), "--line-speed");
+    if (parser.isSet("same-card"))
+        v.sameCardSeconds = Integer(parser.value("same-card"), "--same-card", 0, SameCardMax);
+    if (parser.isSet("input"))
+        v.inputNormallyOpen = InputNormallyOpen(parser.value("input"), "--input");
+    if (parser.isSet("rs485"))
+        v.rs485Index = FormatIndex(parser.value("rs485"), "--rs485", Rs485Bits, Rs485FormatCount);
+    if (parser.isSet("wiegand"))
+        v.wiegandIndex =
+            FormatIndex(parser.value("wiegand"), "--wiegand", WiegandBits, WiegandFormatCount);
+    if (parser.isSet("rssi"))
+        v.rssiLevel = Integer(parser.value("rssi"), "--rssi", 0, RssiLevelMax);
+    if (v.rs485Index.has_value() != v.wiegandIndex.has_value())
+        throw Mistake{QStringLiteral("--rs485 and --wiegand go together: give both.")};
+}
+
+void ReadArgument(const CommandInfo& info, const QString& argument, Request& request) {
+    SettingValues& v = request.values;
+    switch (info.command) {
+        case Command::SetId:
+            v.readerNumber =
+                Integer(argument, "The reader number", ReaderNumberMin, ReaderNumberMax);
+            break;
+        case Command::SetLineSpeed:
+            v.lineSettingIndex = LineIndex(argument, "The line setting");
+            break;
+        case Command::SetSameCard:
+            v.sameCardSeconds = Integer(argument, "The same-card time", 0, SameCardMax);
+            break;
+        case Command::SetInput:
+            v.inputNormallyOpen = InputNormallyOpen(argument, "The input");
+            break;
+        case Command::SetRssi:
+            v.rssiLevel = Integer(argument, "The RSSI level", 0, RssiLevelMax);
+            break;
+        default:
+            break;
+    }
+}
+
+Request Check(const QCommandLineParser& parser) {
+    Request request;
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) throw Mistake{QStringLiteral("No command given.")};
+    request.commandName = positional.takeFirst();
+    const CommandInfo* info = nullptr;
+    for (const CommandInfo& candidate : Commands())
+        if (request.commandName == QLatin1String(candidate.name)) info = &candidate;
+    if (!info) throw Mistake{QStringLiteral("Unknown command \"%1\".").arg(request.commandName)};
+    request.command = info->command;
+
+    for (const QString& option : CommandOptions)
+        if (parser.isSet(option) && !info->options.contains(option))
+            throw Mistake{
+                QStringLiteral("--%1 is not an option of %2.").arg(option, request.commandName)};
+    if (positional.size() < info->positionalCount)
+        throw Mistake{QStringLiteral("%1 needs an argument: %2.")
+                          .arg(request.commandName, QLatin1String(info->arguments))};
+    if (positional.size() > info->positionalCount)
+        throw Mistake{QStringLiteral("Unexpected argument \"%1\" after %2.")
+                          .arg(positional.value(info->positionalCount), request.commandName)};
+
+    if (parser.isSet("port")) request.port = PortNumber(parser.value("port"));
+    if (parser.isSet("language")) request.languageFlag = LanguageFlag(parser.value("language"));
+    request.allLineSettings = parser.isSet("all-line-settings");
+    request.json = parser.isSet("json");
+    request.beep = parser.isSet("beep");
+    if (parser.isSet("machine-folder")) {
+        request.machineFolder = parser.value("machine-folder");
+    } else {
+        const QString fromEnvironment = qEnvironmentVariable("VQ880_MACHINE_FOLDER");
+        request.machineFolder =
+            fromEnvironment.isEmpty() ? QStringLiteral(VQ880_MACHINE_FOLDER) : fromEnvironment;
+    }
+
+    if (info->positionalCount == 1) ReadArgument(*info, positional.first(), request);
+    ReadSettingOptions(parser, request);
+    if (parser.isSet("count"))
+        request.count = Integer(parser.value("count"), "--count", 1, 1000000);
+    if (parser.isSet("seconds"))
+        request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
+
+    if (request.command == Command::SetMode && !request.values.rs485Index)
+        throw Mistake{QStringLiteral("set-mode needs --rs485 and --wiegand.")};
+    if (request.command == Command::Provision && !request.values.readerNumber)
+        throw Mistake{QStringLiteral("provision needs --first-id.")};
+    return request;
+}
+
+}  // namespace
+
+QString UsageLine() {
+    return QStringLiteral("Usage: vq880 [options] <command> [arguments]; vq880 --help lists them.");
+}
+
+ParseResult ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Finds a VQ880 reader on COM1 to COM16 and reads its tags or writes its settings."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, "Shows this help.");
+    const QCommandLineOption version({"v", "version"}, "Shows the version.");
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOptions({
+        {"port", "Searches only this port (COM1 to COM16).", "COMn"},
+        {"all-line-settings", "Tries every line setting on each port, not only the kept one."},
+        {"json", "Writes one JSON object per line, for scripts."},
+        {"language", "english, chinesegb or chinesebig5; the kept language by default.",
+         "language"},
+        {"beep", "Sounds the tones of the window."},
+        {"count", "tags: ends after N tags; provision: after K readers.", "N"},
+        {"seconds", "tags: ends after S seconds.", "S"},
+        {"rs485", "set-mode, provision: RS485 format, 24, 32, 40 or 64 bits.", "bits"},
+        {"wiegand", "set-mode, provision: Wiegand format, 26, 34 or 42 bits.", "bits"},
+        {"first-id", "provision: the number of the first reader, 1 to 99.", "N"},
+        {"line-speed", "provision: the line setting to write.", "setting"},
+        {"same-card", "provision: the same-card time to write, 0 to 9999 seconds.", "seconds"},
+        {"input", "provision: the digital input to write, no or nc.", "no|nc"},
+        {"rssi", "provision: the RSSI level to write, 0 to 250.", "level"},
+    });
+    QCommandLineOption machineFolder("machine-folder", "The machine folder.", "folder");
+    machineFolder.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(machineFolder);
+    parser.addPositionalArgument("command", "What to do, see below.");
+
+    ParseResult result;
+    if (!parser.parse(arguments)) {
+        result.kind = ParseResult::Kind::UsageError;
+        result.text = parser.errorText();
+        if (!result.text.endsWith(QLatin1Char('.'))) result.text += QLatin1Char('.');
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.kind = ParseResult::Kind::Help;
+        result.text = HelpText(parser);
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.kind = ParseResult::Kind::Version;
+        result.text = QStringLiteral("vq880 %1\n").arg(QCoreApplication::applicationVersion());
+        return result;
+    }
+    try {
+        result.request = Check(parser);
+    } catch (const Mistake& mistake) {
+        result.kind = ParseResult::Kind::UsageError;
+        result.text = mistake.text;
+    }
+    return result;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include "CommandLine.h"
+#include "ReaderOperations.h"
+
+class ConsoleSession;
+class StopSignals;
+
+// The commands, each on a session whose reader is still to be found; each returns the exit
+// status.
+int RunScan(ConsoleSession& console);
+int RunSetting(ConsoleSession& console);
+int RunTags(ConsoleSession& console, StopSignals& stop);
+int RunProvision(ConsoleSession& console, StopSignals& stop);
+
+// One of the window's setting operations on the found reader. The line setting is followed by
+// a search at the new setting, which keeps the new place; its failure is the operation's.
+Outcome WriteSetting(ConsoleSession& console, Command command, const SettingValues& values);
+
+// "ok", "error" or "no-reader", for the JSON lines.
+QString OutcomeName(Outcome outcome);

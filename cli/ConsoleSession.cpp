@@ -1,0 +1,129 @@
+#include "ConsoleSession.h"
+
+#include <QFileInfo>
+
+#include "PortNames.h"
+#include "ReaderOperations.h"
+#include "TextTable.h"
+
+ConsoleSession::ConsoleSession(const Request& request)
+    : request_(request),
+      out_(request.json),
+      program_(request.machineFolder,
+               request.beep ? ProgramServices::Sound::Speaker : ProgramServices::Sound::Silent) {
+    SessionServices services = program_.services();
+    line_ = std::make_unique<OnePortLine>(*services.line, request.machineFolder);
+    services.line = line_.get();
+    session_ = std::make_unique<ReaderSession>(view_, services);
+    session_->LoadSettings();
+    // The language of this run only: the kept one stays as it is.
+    if (!request.languageFlag.isEmpty()) {
+        session_->LanguageFlag = request.languageFlag;
+        session_->LanguageIndex = LanguageIndexFromFlag(request.languageFlag);
+    }
+    view_.SetProgressPrefix(session_->Text(RowScanCom) + QStringLiteral(" : #"));
+}
+
+int ConsoleSession::FindReader() {
+    const int status = SearchReader();
+    if (status != ExitSuccess) ReportSearchFailure(status);
+    return status;
+}
+
+int ConsoleSession::SearchReader() {
+    ReaderSession& s = *session_;
+    const int keptPort = s.ScanCommNo;
+    if (request_.port != 0) {
+        // --port: the scan's first road, the kept port, is taken with the asked port at the
+        // kept line setting; the line refuses every other device, so the port scan that
+        // follows (all line settings with --all-line-settings) reaches the asked port alone.
+        s.ScanCommNo = request_.port;
+        line_->HoldToPort(request_.port);
+    }
+    line_->ForgetRefused();
+    view_.Clear();
+    const bool found = ScanReader(s, !request_.allLineSettings);
+    // The scan keeps the place only when its port scan found the reader; found at once on an
+    // asked port that is not the kept one, the place is kept here in the same way.
+    if (found && request_.port != 0 && keptPort != request_.port) s.SaveScanSettings();
+    if (found) return ExitSuccess;
+    return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
+}
+
+int ConsoleSession::FindReaderAgain() {
+    ReaderSession& s = *session_;
+    const int port = s.ScanCommNo;
+    const int heldBefore = line_->heldPort();
+    line_->HoldToPort(port);
+    s.ScanCommNo = 0;  // no kept port: the port scan, at the new line setting (locked)
+    view_.Clear();
+    const bool found = ScanReader(s, true);
+    line_->HoldToPort(heldBefore);
+    if (found) return ExitSuccess;
+    s.ScanCommNo = port;
+    return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
+}
+
+void ConsoleSession::ReportSearchFailure(int status) {
+    const QString message = view_.Text(Panel::Msg);
+    out_.Lines({message});
+    QJsonObject object{{"command", request_.commandName},
+                       {"result", status == ExitNoReader ? "no-reader" : "error"},
+                       {"message", message}};
+    // A port that is there but does not open is most likely held by the window or another
+    // program: say so, it is not the same as no reader.
+    const int asked = request_.port != 0 ? request_.port : session_->ScanCommNo;
+    const QString refused = line_->refusedDevice();
+    if (asked > 0 && !refused.isEmpty() &&
+        refused == PortNames(request_.machineFolder).DevicePath(asked)) {
+        const QString note = QStringLiteral(
+                                 "%1 (%2) exists but does not open: it is in use by "
+                                 "another program, or not permitted.")
+                                 .arg(PortNames::PortName(asked), refused);
+        Output::Note(note);
+        object.insert("port", PortNames::PortName(asked));
+        object.insert("note", note);
+    } else if (request_.port != 0 &&
+               !QFileInfo::exists(PortNames(request_.machineFolder).DevicePath(request_.port))) {
+        Output::Note(QStringLiteral("%1 has no device (%2).")
+                         .arg(PortNames::PortName(request_.port),
+                              PortNames(request_.machineFolder).DevicePath(request_.port)));
+    }
+    out_.Object(object);
+}
+
+QStringList ConsoleSession::ReaderLines() {
+    const ReaderSession& s = *session_;
+    return {view_.Text(Panel::Msg), view_.Text(Panel::Serial), view_.Text(Panel::Version),
+            s.Text(RowId) + QStringLiteral(": ") + view_.Text(Panel::Id),
+            s.Text(RowBaudRate) + QStringLiteral(": ") + s.ScanBaudRate};
+}
+
+namespace {
+// What follows the " : " of a panel text such as "S/N : 40002718".
+QString Field(const QString& panelText) {
+    const int colon = panelText.indexOf(QStringLiteral(" : "));
+    return colon < 0 ? panelText : panelText.mid(colon + 3);
+}
+}  // namespace
+
+QJsonObject ConsoleSession::ReaderObject() {
+    const ReaderSession& s = *session_;
+    return {{"port", PortNames::PortName(s.ScanCommNo)},
+            {"line", s.ScanBaudRate},
+            {"serial", Field(view_.Text(Panel::Serial))},
+            {"reader", view_.Text(Panel::Id)},
+            {"version", Field(view_.Text(Panel::Version))}};
+}
+
+int ConsoleSession::ExitStatus(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Success:
+            return ExitSuccess;
+        case Outcome::Failure:
+            return ExitNotConfirmed;
+        case Outcome::NoReader:
+            break;
+    }
+    return ExitNoReader;
+}

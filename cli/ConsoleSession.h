@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QStringList>
+#include <memory>
+
+#include "CommandLine.h"
+#include "ConsoleView.h"
+#include "OnePortLine.h"
+#include "Output.h"
+#include "PlatformServices.h"
+#include "ReaderOperations.h"
+#include "ReaderSession.h"
+
+// One run of the command line: the platform's services on the machine folder, the console view
+// and the session of the reader operations, as the window has them.
+class ConsoleSession {
+  public:
+    explicit ConsoleSession(const Request& request);
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    const Request& request() const { return request_; }
+    ReaderSession& session() { return *session_; }
+    ConsoleView& view() { return view_; }
+    OnePortLine& line() { return *line_; }
+    const Output& out() const { return out_; }
+
+    // Finds the reader as the scan does and reports a failure; the exit status: 0 found and
+    // told its version, 1 found but it did not tell its version, 2 no reader.
+    int FindReader();
+    // The same search without reporting its failure.
+    int SearchReader();
+    // Finds the reader again after its line setting changed: on the port it was found on, at
+    // the line setting it listens at now, by the scan's port road, which keeps the new place.
+    // Reports nothing: the scan's texts stay in the view.
+    int FindReaderAgain();
+
+    // The scan's texts as the window's panels show them, and as a JSON object.
+    QStringList ReaderLines();
+    QJsonObject ReaderObject();
+
+    // The exit status of an operation's outcome.
+    static int ExitStatus(Outcome outcome);
+
+  private:
+    void ReportSearchFailure(int status);
+
+    Request request_;
+    Output out_;
+    ProgramServices program_;
+    std::unique_ptr<OnePortLine> line_;
+    ConsoleView view_;
+    std::unique_ptr<ReaderSession> session_;
+};

@@ -1,0 +1,227 @@
+// vq880 provision: one reader after another on the bench, each given the next number and the
+// same settings.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QThread>
+
+#include "Commands.h"
+#include "ConsoleSession.h"
+#include "LineSetting.h"
+#include "StopSignals.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Between two looks for a reader that comes or goes.
+constexpr int PollPauseMs = 100;
+// Unanswered presence checks in a row that mean the reader is gone.
+constexpr int MissesForGone = 2;
+
+struct ReaderReport {
+    QString number;
+    QString serial;
+    QStringList written;  // "id=05", "same-card=10", ...; a failed one ends in "(Error)"
+    QJsonObject writtenObject;
+    bool ok = true;
+
+    QString Line() const {
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(number, serial, written.join(QLatin1Char(' ')),
+                 ok ? QStringLiteral("Ok") : QStringLiteral("Error"));
+    }
+    QJsonObject Object() const {
+        return {{"reader", number},
+                {"serial", serial},
+                {"written", writtenObject},
+                {"result", ok ? "ok" : "error"}};
+    }
+};
+
+void Progress(const QString& text) {
+    if (isatty(2)) Output::Note(text);
+}
+
+// Waits, dispatching events; false when a stop was asked for.
+bool PauseUnlessStopped(StopSignals& stop, int ms) {
+    const QDeadlineTimer deadline(ms);
+    do {
+        QCoreApplication::processEvents();
+        if (stop.requested()) return false;
+        QThread::msleep(5);
+    } while (!deadline.hasExpired());
+    QCoreApplication::processEvents();
+    return !stop.requested();
+}
+
+// One presence check at the place of the found reader, and the serial number it gave.
+bool Answers(ReaderSession& s, QString& serial) {
+    ReaderLink& link = s.link();
+    if (!link.OpenPort(s.ScanCommNo, s.ScanBaudRate)) return false;
+    link.Sleep(PauseBeforeCommandMs);
+    const bool answered = link.SendCommand(ReaderInfoCommand) &&
+                          link.LastReply().ReplyLength == ReaderInfoReplyLength;
+    if (answered)
+        serial = QString::fromLatin1(
+            link.LastReply().ReplyText.mid(SerialNumberPosition - 1, SerialNumberLength));
+    link.ClosePort();
+    return answered;
+}
+
+// Until the reader of this serial number no longer answers, or another answers in its place.
+bool WaitUntilGone(ConsoleSession& console, StopSignals& stop, const QString& serial) {
+    int misses = 0;
+    while (misses < MissesForGone) {
+        QString answered;
+        if (!Answers(console.session(), answered))
+            ++misses;
+        else if (answered != serial)
+            return true;
+        else
+            misses = 0;
+        if (!PauseUnlessStopped(stop, PollPauseMs)) return false;
+    }
+    return true;
+}
+
+// Until the scan finds a reader; false when a stop was asked for first.
+bool WaitForReader(ConsoleSession& console, StopSignals& stop) {
+    while (console.SearchReader() != ExitSuccess)
+        if (!PauseUnlessStopped(stop, PollPauseMs)) return false;
+    return !stop.requested();
+}
+
+QString SerialOf(ConsoleSession& console) {
+    const QString text = console.view().Text(Panel::Serial);
+    const int colon = text.indexOf(QStringLiteral(" : "));
+    return colon < 0 ? text : text.mid(colon + 3);
+}
+
+// Writes the number and every setting asked for, the line setting last (the reader listens at
+// it from then on); stops at the first that is not confirmed.
+ReaderReport Provision(ConsoleSession& console, int number) {
+    const SettingValues& asked = console.request().values;
+    ReaderReport report;
+    report.number = QString::asprintf("%02d", number);
+    report.serial = SerialOf(console);
+
+    struct Step {
+        Command command;
+        QString name;
+        QJsonValue value;
+        SettingValues values;
+    };
+    std::vector<Step> steps;
+    SettingValues id;
+    id.readerNumber = number;
+    steps.push_back({Command::SetId, "id", report.number, id});
+    if (asked.sameCardSeconds) {
+        SettingValues v;
+        v.sameCardSeconds = asked.sameCardSeconds;
+        steps.push_back({Command::SetSameCard, "same-card", *asked.sameCardSeconds, v});
+    }
+    if (asked.inputNormallyOpen) {
+        SettingValues v;
+        v.inputNormallyOpen = asked.inputNormallyOpen;
+        steps.push_back({Command::SetInput, "input", *asked.inputNormallyOpen ? "no" : "nc", v});
+    }
+    if (asked.rs485Index) {
+        static const int rs485[] = {24, 32, 40, 64};
+        static const int wiegand[] = {26, 34, 42};
+        SettingValues v;
+        v.rs485Index = asked.rs485Index;
+        v.wiegandIndex = asked.wiegandIndex;
+        steps.push_back({Command::SetMode, "mode",
+                         QStringLiteral("rs485-%1,wiegand-%2")
+                             .arg(rs485[*asked.rs485Index])
+                             .arg(wiegand[*asked.wiegandIndex]),
+                         v});
+    }
+    if (asked.rssiLevel) {
+        SettingValues v;
+        v.rssiLevel = asked.rssiLevel;
+        steps.push_back({Command::SetRssi, "rssi", *asked.rssiLevel, v});
+    }
+    if (asked.lineSettingIndex) {
+        SettingValues v;
+        v.lineSettingIndex = asked.lineSettingIndex;
+        steps.push_back({Command::SetLineSpeed, "line-speed",
+                         QString::fromLatin1(LineSettingTable[*asked.lineSettingIndex]), v});
+    }
+
+    for (const Step& step : steps) {
+        const bool ok = WriteSetting(console, step.command, step.values) == Outcome::Success;
+        const QString value =
+            step.value.isString() ? step.value.toString() : QString::number(step.value.toInt());
+        report.written << step.name + QLatin1Char('=') + value +
+                              (ok ? QString() : QStringLiteral("(Error)"));
+        report.writtenObject.insert(step.name, step.value);
+        if (!ok) {
+            report.ok = false;
+            break;
+        }
+    }
+    return report;
+}
+
+}  // namespace
+
+int RunProvision(ConsoleSession& console, StopSignals& stop) {
+    const Request& request = console.request();
+    ReaderSession& s = console.session();
+    ConsoleView& view = console.view();
+    // The readers come as the first one: at the line setting they were searched at to begin
+    // with, whatever the ones before were set to.
+    const QString arrivalLine = s.ScanBaudRate;
+    const int arrivalLineIndex = s.ScanBaudRateNo;
+    view.SetProgressShown(false);
+
+    std::vector<ReaderReport> reports;
+    int number = *request.values.readerNumber;
+    while (!request.count || int(reports.size()) < *request.count) {
+        if (number > ReaderNumberMax) {
+            Output::Note(QStringLiteral("Reader number %1 was the last one.").arg(ReaderNumberMax));
+            break;
+        }
+        Progress(QStringLiteral("Waiting for reader %1 ...").arg(number, 2, 10, QLatin1Char('0')));
+        if (!WaitForReader(console, stop)) break;
+
+        const ReaderReport report = Provision(console, number);
+        console.out().Lines({report.Line()});
+        QJsonObject object = report.Object();
+        object.insert("event", "reader");
+        console.out().Object(object);
+        reports.push_back(report);
+        // A number the reader did not take goes to the next one.
+        if (!report.written.isEmpty() && !report.written.first().endsWith(QLatin1String("(Error)")))
+            ++number;
+        if (request.count && int(reports.size()) >= *request.count) break;
+
+        Progress(QStringLiteral("Unplug reader %1 (S/N %2) ...").arg(report.number, report.serial));
+        if (!WaitUntilGone(console, stop, report.serial)) break;
+        s.ScanBaudRate = arrivalLine;
+        s.ScanBaudRateNo = arrivalLineIndex;
+    }
+
+    int failed = 0;
+    QJsonArray all;
+    QStringList lines{QStringLiteral("Summary: %1 readers").arg(reports.size())};
+    for (const ReaderReport& report : reports) {
+        if (!report.ok) ++failed;
+        lines << report.Line();
+        all.append(report.Object());
+    }
+    console.out().Lines(lines);
+    console.out().Object({{"event", "summary"},
+                          {"readers", all},
+                          {"ok", int(reports.size()) - failed},
+                          {"error", failed}});
+    if (reports.empty()) return ExitNoReader;
+    return failed == 0 ? ExitSuccess : ExitNotConfirmed;
+}

@@ -1,0 +1,67 @@
+// vq880 set-*, factory-default and reset: the window's buttons, one a run.
+#include "Commands.h"
+#include "ConsoleSession.h"
+#include "LineSetting.h"
+#include "ReaderProtocol.h"
+
+QString OutcomeName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Success:
+            return QStringLiteral("ok");
+        case Outcome::Failure:
+            return QStringLiteral("error");
+        case Outcome::NoReader:
+            break;
+    }
+    return QStringLiteral("no-reader");
+}
+
+Outcome WriteSetting(ConsoleSession& console, Command command, const SettingValues& v) {
+    ReaderSession& s = console.session();
+    switch (command) {
+        case Command::SetId:
+            // Two digits, as the window's number panel holds it.
+            return SetReaderId(s, QString::asprintf("%02d", v.readerNumber.value_or(0)));
+        case Command::SetLineSpeed: {
+            const Outcome outcome = SetLineSpeed(s, v.lineSettingIndex.value_or(-1));
+            if (outcome != Outcome::Success) return outcome;
+            // As after the window's button, the reader is found again at its new setting. When
+            // it is not, the search's own message ("Reader Not Find") is the outcome.
+            const QString message = console.view().Text(Panel::Msg);
+            if (console.FindReaderAgain() != ExitSuccess) return Outcome::Failure;
+            console.view().ShowText(Panel::Msg, message);
+            return Outcome::Success;
+        }
+        case Command::SetSameCard:
+            return SetSameCard(s, v.sameCardSeconds.value_or(0));
+        case Command::SetInput:
+            return SetInputNoNc(s, v.inputNormallyOpen.value_or(FactoryInputNormallyOpen));
+        case Command::SetMode:
+            return SetReaderMode(s, v.rs485Index.value_or(FactoryRs485Index),
+                                 v.wiegandIndex.value_or(FactoryWiegandIndex));
+        case Command::SetRssi:
+            return SetRssiLevel(s, v.rssiLevel.value_or(0));
+        case Command::FactoryDefault:
+            return SetFactoryDefault(s);
+        case Command::Reset:
+            return ResetReader(s);
+        default:
+            break;
+    }
+    return Outcome::Failure;
+}
+
+int RunSetting(ConsoleSession& console) {
+    const int found = console.FindReader();
+    if (found != ExitSuccess) return found;
+    const Request& request = console.request();
+    const Outcome outcome = WriteSetting(console, request.command, request.values);
+    const QString message = console.view().Text(Panel::Msg);
+    console.out().Lines({message});
+    QJsonObject object = console.ReaderObject();
+    object.insert("command", request.commandName);
+    object.insert("result", OutcomeName(outcome));
+    object.insert("message", message);
+    console.out().Object(object);
+    return ConsoleSession::ExitStatus(outcome);
+}

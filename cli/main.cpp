@@ -1,0 +1,60 @@
+// vq880: the reader operations of the window from the command line.
+#include <QCoreApplication>
+#include <cstdio>
+#include <exception>
+
+#include "CommandLine.h"
+#include "Commands.h"
+#include "ConsoleSession.h"
+#include "Output.h"
+#include "StopSignals.h"
+
+namespace {
+
+int Run(const Request& request) {
+    ConsoleSession console(request);
+    switch (request.command) {
+        case Command::Scan:
+            return RunScan(console);
+        case Command::Tags: {
+            StopSignals stop;
+            return RunTags(console, stop);
+        }
+        case Command::Provision: {
+            StopSignals stop;
+            return RunProvision(console, stop);
+        }
+        default:
+            return RunSetting(console);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vq880"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VQ880_VERSION));
+
+    const ParseResult parsed = ParseCommandLine(QCoreApplication::arguments());
+    switch (parsed.kind) {
+        case ParseResult::Kind::Help:
+        case ParseResult::Kind::Version:
+            std::fputs(parsed.text.toUtf8().constData(), stdout);
+            return ExitSuccess;
+        case ParseResult::Kind::UsageError:
+            Output::Note(parsed.text);
+            std::fprintf(stderr, "%s\n", UsageLine().toUtf8().constData());
+            return ExitUsage;
+        case ParseResult::Kind::Run:
+            break;
+    }
+    try {
+        return Run(parsed.request);
+    } catch (const std::exception& error) {
+        Output::Note(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        Output::Note(QStringLiteral("Unknown error"));
+    }
+    return ExitNotConfirmed;
+}
