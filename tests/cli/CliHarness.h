@@ -1,0 +1,99 @@
+#pragma once
+
+// The vq880 program run against the simulator program on a pseudo-terminal, in a private
+// machine folder: every COM number leads nowhere but the one the simulator is linked as, so a
+// search is quick and meets nothing else on the machine.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "PortNames.h"
+#include "SimulatorProcess.h"
+
+struct CliResult {
+    int exitCode = -1;
+    QStringList out;  // standard output, a line each
+    QStringList err;
+};
+
+class CliHarness {
+  public:
+    // Where the simulator is linked; an uncommon number, so that nothing else running on the
+    // machine holds the port's lock.
+    static constexpr int SimPort = 14;
+
+    CliHarness() {
+        QDir(folder.path()).mkpath("ports");
+        for (int com = 1; com <= 16; ++com)
+            if (com != SimPort) LinkMissing(com);
+    }
+
+    void LinkMissing(int com) {
+        const QString link = PortNames(folder.path()).LinkPath(com);
+        QFile::remove(link);
+        QFile::link(QDir(folder.path()).filePath("no-such-device"), link);
+    }
+    QString LogPath(int n = 0) const {
+        return QDir(folder.path()).filePath(QStringLiteral("frames-%1.log").arg(n));
+    }
+    // The simulator's arguments that link it as COM14 and log its frames to LogPath(n).
+    QStringList SimArguments(const QStringList& more = {}, int n = 0) const {
+        return QStringList{"--link",
+                           PortNames::PortName(SimPort),
+                           "--machine-folder",
+                           folder.path(),
+                           "--log",
+                           LogPath(n)} +
+               more;
+    }
+
+    QProcess* Start(const QStringList& arguments) {
+        auto* process = new QProcess;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VQ880_MACHINE_FOLDER", folder.path());
+        process->setProcessEnvironment(environment);
+        process->start(QStringLiteral(VQ880_CLI_PATH), arguments);
+        return process;
+    }
+    static CliResult Finish(QProcess* process, int timeoutMs = 30000) {
+        CliResult result;
+        if (!process->waitForFinished(timeoutMs)) process->kill();
+        process->waitForFinished(3000);
+        result.exitCode = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+        result.out = Lines(process->readAllStandardOutput());
+        result.err = Lines(process->readAllStandardError());
+        delete process;
+        return result;
+    }
+    CliResult Run(const QStringList& arguments) { return Finish(Start(arguments)); }
+
+    // The command texts the simulator received, check characters left out, in order.
+    QStringList Frames(int n = 0) const {
+        QFile log(LogPath(n));
+        if (!log.open(QIODevice::ReadOnly)) return {};
+        static const QRegularExpression received(QStringLiteral("<- <TAB>([^<]*)..<CR>"));
+        QStringList frames;
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const auto match = received.match(QString::fromLatin1(line));
+            if (match.hasMatch()) frames << match.captured(1);
+        }
+        return frames;
+    }
+    QByteArray KeptSettings() const {
+        QFile file(QDir(folder.path()).filePath("settings.reg"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+
+  private:
+    static QStringList Lines(const QByteArray& bytes) {
+        QStringList lines = QString::fromUtf8(bytes).split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        return lines;
+    }
+};
