@@ -26,6 +26,11 @@ expect() {  # path mode
 }
 expect usr/bin/vq880-config 755
 expect usr/bin/vq880-sim 755
+expect usr/bin/vq880 755
+expect usr/share/man/man1/vq880.1.gz 644
+expect usr/share/man/man1/vq880-config.1.gz 644
+expect usr/share/man/man1/vq880-sim.1.gz 644
+expect usr/share/bash-completion/completions/vq880 644
 expect usr/share/applications/vq880-config.desktop 644
 expect usr/share/icons/hicolor/scalable/apps/vq880-config.svg 644
 expect usr/share/doc/vq880-config/copyright 644

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows package: the program with the Qt and compiler libraries it needs, stripped, as a
-# zip and as an installer (NSIS) that adds a Start menu entry.
+# The Windows package: the program and its command line (vq880.exe) with the Qt and compiler
+# libraries they need, stripped, as a zip and as an installer (NSIS) that adds a Start menu entry.
 # Prints the paths of the two files at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +8,7 @@ source scripts/windows-build.sh
 
 scripts/deps.sh --packages nsis zip
 
-windows_build vq880-config
+windows_build vq880-config vq880
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_win/CMakeCache.txt")
 name=VQ880ReaderConfig-$version-win64
 out=$build_win/package
@@ -17,6 +17,8 @@ rm -rf "$out"
 mkdir -p "$stage/platforms" "$stage/styles"
 
 cp "$build_win/ui/vq880-config.exe" "$stage/"
+# The command line beside the window; a console program that needs Qt Core alone.
+cp "$build_win/cli/vq880.exe" "$stage/"
 for lib in Qt6Core Qt6Gui Qt6Widgets; do cp "$qt_prefix/bin/$lib.dll" "$stage/"; done
 cp "${runtime_dlls[@]}" "$stage/"
 # Qt finds its plug-ins in these folders beside the program.

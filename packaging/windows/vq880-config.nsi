@@ -42,6 +42,12 @@ FunctionEnd
 Section "Program"
     SetShellVarContext all
     SetOutPath "$INSTDIR"
+    ; The stage holds both programs: the window (vq880-config.exe) and the command line
+    ; (vq880.exe), which the uninstaller removes with the folder.
+!if /FileExists "${STAGE}/vq880.exe"
+!else
+    !error "The stage has no vq880.exe."
+!endif
     File /r "${STAGE}/*.*"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\vq880-config.exe"
