@@ -73,21 +73,18 @@ void ConsoleSession::ReportSearchFailure(int status) {
     // A port that is there but does not open is most likely held by the window or another
     // program: say so, it is not the same as no reader.
     const int asked = request_.port != 0 ? request_.port : session_->ScanCommNo;
-    const QString refused = line_->refusedDevice();
-    if (asked > 0 && !refused.isEmpty() &&
-        refused == PortNames(request_.machineFolder).DevicePath(asked)) {
+    const QString device = PortNames(request_.machineFolder).DevicePath(asked);
+    if (asked > 0 && line_->WasRefused(device)) {
         const QString note = QStringLiteral(
                                  "%1 (%2) exists but does not open: it is in use by "
                                  "another program, or not permitted.")
-                                 .arg(PortNames::PortName(asked), refused);
+                                 .arg(PortNames::PortName(asked), device);
         Output::Note(note);
         object.insert("port", PortNames::PortName(asked));
         object.insert("note", note);
-    } else if (request_.port != 0 &&
-               !QFileInfo::exists(PortNames(request_.machineFolder).DevicePath(request_.port))) {
-        Output::Note(QStringLiteral("%1 has no device (%2).")
-                         .arg(PortNames::PortName(request_.port),
-                              PortNames(request_.machineFolder).DevicePath(request_.port)));
+    } else if (request_.port != 0 && !QFileInfo::exists(device)) {
+        Output::Note(
+            QStringLiteral("%1 has no device (%2).").arg(PortNames::PortName(asked), device));
     }
     out_.Object(object);
 }

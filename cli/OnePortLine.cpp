@@ -10,6 +10,6 @@ PortHandleType OnePortLine::Open(const QString& devicePath) {
     // when a simulator or an adapter comes back.
     if (heldTo_ != 0 && devicePath != names_.DevicePath(heldTo_)) return InvalidPortHandle;
     const PortHandleType handle = line_.Open(devicePath);
-    if (handle == InvalidPortHandle && QFileInfo::exists(devicePath)) refused_ = devicePath;
+    if (handle == InvalidPortHandle && QFileInfo::exists(devicePath)) refused_.insert(devicePath);
     return handle;
 }

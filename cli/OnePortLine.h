@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 #include "PortNames.h"
@@ -7,8 +8,8 @@
 
 // The serial line of the program with two additions for the command line: it can be held to
 // the device of one COM number (--port), refusing every other device at once, and it remembers
-// the last device that exists but did not open (in use by another program, or not permitted),
-// so that the command can say so rather than only that no reader was found.
+// the devices that exist but did not open (in use by another program, or not permitted), so
+// that the command can say so rather than only that no reader was found.
 class OnePortLine final : public SerialLine {
   public:
     OnePortLine(SerialLine& line, const QString& machineFolder);
@@ -16,7 +17,7 @@ class OnePortLine final : public SerialLine {
     // 0 lets every device through.
     void HoldToPort(int comNumber) { heldTo_ = comNumber; }
     int heldPort() const { return heldTo_; }
-    QString refusedDevice() const { return refused_; }
+    bool WasRefused(const QString& devicePath) const { return refused_.contains(devicePath); }
     void ForgetRefused() { refused_.clear(); }
 
     PortHandleType Open(const QString& devicePath) override;
@@ -32,5 +33,5 @@ class OnePortLine final : public SerialLine {
     SerialLine& line_;
     PortNames names_;
     int heldTo_ = 0;
-    QString refused_;
+    QSet<QString> refused_;
 };
