@@ -1,5 +1,6 @@
 // vq880 end to end: the program itself against the simulator program on a pseudo-terminal, in
 // a private machine folder.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -34,6 +35,8 @@ class CliTest : public QObject {
     void languageOptionLeavesTheKeptOne();
     void tagsEndAfterTheCount();
     void tagsEndOnSigint();
+    void tagsEndAfterTheSeconds();
+    void provisionEndsOnSigintWithASummary();
     void jsonLinesParse_data();
     void jsonLinesParse();
     void provisionThreeReadersInTurn();
@@ -248,6 +251,41 @@ void CliTest::tagsEndOnSigint() {
     LinuxSerialLine other;
     QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
     other.Close();
+}
+
+void CliTest::tagsEndAfterTheSeconds() {
+    CliHarness h;
+    SimulatorProcess sim(h.SimArguments(Reader));
+    QVERIFY(sim.started());
+
+    const CliResult result = h.Run({"tags", "--seconds", "1"});
+
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(!result.out.isEmpty());
+    QCOMPARE(h.Frames().count("A00F"), result.out.size());
+}
+
+void CliTest::provisionEndsOnSigintWithASummary() {
+    CliHarness h;
+    QProcess* provision = h.Start({"--json", "provision", "--first-id", "9"});
+    QVERIFY(provision->waitForStarted());
+    SimulatorProcess sim(h.SimArguments({"--serial", "SERD0004"}));
+    QVERIFY(sim.started());
+    QTRY_VERIFY_WITH_TIMEOUT(provision->canReadLine(), 15000);
+
+    // Stopped while it waits for the reader to be unplugged.
+    ::kill(pid_t(provision->processId()), SIGINT);
+    QVERIFY(provision->waitForFinished(5000));
+    const CliResult result = CliHarness::Finish(provision);
+
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out.size(), 2);
+    const QJsonObject summary = QJsonDocument::fromJson(result.out[1].toUtf8()).object();
+    QCOMPARE(summary.value("event").toString(), QString("summary"));
+    QCOMPARE(summary.value("ok").toInt(), 1);
+    const QJsonObject reader = summary.value("readers").toArray().first().toObject();
+    QCOMPARE(reader.value("reader").toString(), QString("09"));
+    QCOMPARE(reader.value("serial").toString(), QString("SERD0004"));
 }
 
 void CliTest::jsonLinesParse_data() {
