@@ -5,19 +5,19 @@
 #include "CommandLine.h"
 #include "ReaderOperations.h"
 
-class ConsoleSession;
+class ConsoleContext;
 class StopSignals;
 
-// The commands, each on a session whose reader is still to be found; each returns the exit
+// The commands, each on a context whose reader is still to be found; each returns the exit
 // status.
-int RunScan(ConsoleSession& console);
-int RunSetting(ConsoleSession& console);
-int RunTags(ConsoleSession& console, StopSignals& stop);
-int RunProvision(ConsoleSession& console, StopSignals& stop);
+int RunScan(ConsoleContext& console);
+int RunSetting(ConsoleContext& console);
+int RunTags(ConsoleContext& console, StopSignals& stop);
+int RunProvision(ConsoleContext& console, StopSignals& stop);
 
 // One of the window's setting operations on the found reader. The line setting is followed by
 // a search at the new setting, which keeps the new place; its failure is the operation's.
-Outcome WriteSetting(ConsoleSession& console, Command command, const SettingValues& values);
+Outcome WriteSetting(ConsoleContext& console, Command command, const SettingValues& values);
 
 // "ok", "error" or "no-reader", for the JSON lines.
 QString OutcomeName(Outcome outcome);

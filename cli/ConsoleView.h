@@ -16,7 +16,7 @@ class ConsoleView final : public ReaderView {
     // The progress of a scan goes to standard error only while this is on and it is a
     // terminal.
     void SetProgressShown(bool shown) { progressShown_ = shown; }
-    // The beginning of the scan's progress texts in the session's language.
+    // The beginning of the scan's progress texts in the context's language.
     void SetProgressPrefix(const QString& prefix) { progressPrefix_ = prefix; }
 
     // Called with every text an operation shows, after it is kept.

@@ -6,7 +6,7 @@
 #include <QThread>
 
 #include "Commands.h"
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 #include "LineSetting.h"
 #include "StopSignals.h"
 
@@ -61,7 +61,7 @@ bool PauseUnlessStopped(StopSignals& stop, int ms) {
 }
 
 // One presence check at the place of the found reader, and the serial number it gave.
-bool Answers(ReaderSession& s, QString& serial) {
+bool Answers(ReaderContext& s, QString& serial) {
     ReaderLink& link = s.link();
     if (!link.OpenPort(s.ScanCommNo, s.ScanBaudRate)) return false;
     link.Sleep(PauseBeforeCommandMs);
@@ -75,11 +75,11 @@ bool Answers(ReaderSession& s, QString& serial) {
 }
 
 // Until the reader of this serial number no longer answers, or another answers in its place.
-bool WaitUntilGone(ConsoleSession& console, StopSignals& stop, const QString& serial) {
+bool WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
     int misses = 0;
     while (misses < MissesForGone) {
         QString answered;
-        if (!Answers(console.session(), answered))
+        if (!Answers(console.context(), answered))
             ++misses;
         else if (answered != serial)
             return true;
@@ -91,13 +91,13 @@ bool WaitUntilGone(ConsoleSession& console, StopSignals& stop, const QString& se
 }
 
 // Until the scan finds a reader; false when a stop was asked for first.
-bool WaitForReader(ConsoleSession& console, StopSignals& stop) {
+bool WaitForReader(ConsoleContext& console, StopSignals& stop) {
     while (console.SearchReader() != ExitSuccess)
         if (!PauseUnlessStopped(stop, PollPauseMs)) return false;
     return !stop.requested();
 }
 
-QString SerialOf(ConsoleSession& console) {
+QString SerialOf(ConsoleContext& console) {
     const QString text = console.view().Text(Panel::Serial);
     const int colon = text.indexOf(QStringLiteral(" : "));
     return colon < 0 ? text : text.mid(colon + 3);
@@ -105,7 +105,7 @@ QString SerialOf(ConsoleSession& console) {
 
 // Writes the number and every setting asked for, the line setting last (the reader listens at
 // it from then on); stops at the first that is not confirmed.
-ReaderReport Provision(ConsoleSession& console, int number) {
+ReaderReport Provision(ConsoleContext& console, int number) {
     const SettingValues& asked = console.request().values;
     ReaderReport report;
     report.number = QString::asprintf("%02d", number);
@@ -172,9 +172,9 @@ ReaderReport Provision(ConsoleSession& console, int number) {
 
 }  // namespace
 
-int RunProvision(ConsoleSession& console, StopSignals& stop) {
+int RunProvision(ConsoleContext& console, StopSignals& stop) {
     const Request& request = console.request();
-    ReaderSession& s = console.session();
+    ReaderContext& s = console.context();
     ConsoleView& view = console.view();
     // The readers come as the first one: at the line setting they were searched at to begin
     // with, whatever the ones before were set to.

@@ -1,8 +1,8 @@
 // vq880 scan: where the reader is and what it told of itself.
 #include "Commands.h"
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 
-int RunScan(ConsoleSession& console) {
+int RunScan(ConsoleContext& console) {
     const int status = console.FindReader();
     if (status != ExitSuccess) return status;
     console.out().Lines(console.ReaderLines());

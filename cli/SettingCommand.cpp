@@ -1,6 +1,6 @@
 // vq880 set-*, factory-default and reset: the window's buttons, one a run.
 #include "Commands.h"
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 #include "LineSetting.h"
 #include "ReaderProtocol.h"
 
@@ -16,8 +16,8 @@ QString OutcomeName(Outcome outcome) {
     return QStringLiteral("no-reader");
 }
 
-Outcome WriteSetting(ConsoleSession& console, Command command, const SettingValues& v) {
-    ReaderSession& s = console.session();
+Outcome WriteSetting(ConsoleContext& console, Command command, const SettingValues& v) {
+    ReaderContext& s = console.context();
     switch (command) {
         case Command::SetId:
             // Two digits, as the window's number panel holds it.
@@ -51,7 +51,7 @@ Outcome WriteSetting(ConsoleSession& console, Command command, const SettingValu
     return Outcome::Failure;
 }
 
-int RunSetting(ConsoleSession& console) {
+int RunSetting(ConsoleContext& console) {
     const int found = console.FindReader();
     if (found != ExitSuccess) return found;
     const Request& request = console.request();
@@ -63,5 +63,5 @@ int RunSetting(ConsoleSession& console) {
     object.insert("result", OutcomeName(outcome));
     object.insert("message", message);
     console.out().Object(object);
-    return ConsoleSession::ExitStatus(outcome);
+    return ConsoleContext::ExitStatus(outcome);
 }

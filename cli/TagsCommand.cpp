@@ -2,17 +2,17 @@
 #include <QDeadlineTimer>
 
 #include "Commands.h"
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 #include "FrameCodec.h"
 #include "StopSignals.h"
 #include "TextTable.h"
 
-int RunTags(ConsoleSession& console, StopSignals& stop) {
+int RunTags(ConsoleContext& console, StopSignals& stop) {
     const int found = console.FindReader();
     if (found != ExitSuccess) return found;
     if (stop.requested()) return ExitSuccess;
 
-    ReaderSession& s = console.session();
+    ReaderContext& s = console.context();
     ConsoleView& view = console.view();
     const Request& request = console.request();
     const QString idleCaption = s.Text(RowTagId);

@@ -5,14 +5,14 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 #include "Output.h"
 #include "StopSignals.h"
 
 namespace {
 
 int Run(const Request& request) {
-    ConsoleSession console(request);
+    ConsoleContext console(request);
     switch (request.command) {
         case Command::Scan:
             return RunScan(console);

@@ -25,24 +25,24 @@ bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
 
 }  // namespace
 
-Outcome ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting) {
-    const WaitModeScope waitMode(session.view());
-    if (!session.ReaderFound) {
-        RefuseWithoutReader(session);
+Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting) {
+    const WaitModeScope waitMode(context.view());
+    if (!context.ReaderFound) {
+        RefuseWithoutReader(context);
         return Outcome::NoReader;
     }
     if (setting.preparation) setting.preparation();
-    session.view().ShowText(Panel::Msg, setting.startText ? setting.startText() : QString());
+    context.view().ShowText(Panel::Msg, setting.startText ? setting.startText() : QString());
 
     bool confirmed = false;
     {
-        const PortScope port(session);
-        if (port.isOpen()) confirmed = SendSetting(session.link(), setting);
+        const PortScope port(context);
+        if (port.isOpen()) confirmed = SendSetting(context.link(), setting);
     }
     if (!confirmed) {
-        ShowFailure(session, setting.failureText);
+        ShowFailure(context, setting.failureText);
         return Outcome::Failure;
     }
-    ShowSuccess(session, setting.successText);
+    ShowSuccess(context, setting.successText);
     return Outcome::Success;
 }

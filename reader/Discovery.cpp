@@ -29,22 +29,22 @@ bool IsLineIndex(int index) {
     return index >= 0 && index < int(LineSettingTable.size());
 }
 
-void ShowStartTexts(ReaderSession& session) {
-    ReaderView& view = session.view();
-    view.ShowText(Panel::Msg, session.Text(RowScanReader) + " ....");
-    view.ShowText(Panel::Serial, session.Text(RowSerial) + " : ________");
-    view.ShowText(Panel::Version, session.Text(RowVersion) + " : __.__-__");
+void ShowStartTexts(ReaderContext& context) {
+    ReaderView& view = context.view();
+    view.ShowText(Panel::Msg, context.Text(RowScanReader) + " ....");
+    view.ShowText(Panel::Serial, context.Text(RowSerial) + " : ________");
+    view.ShowText(Panel::Version, context.Text(RowVersion) + " : __.__-__");
     view.ShowText(Panel::Id, "__");
 }
 
-void ShowScanCom(ReaderSession& session, int comNumber) {
-    session.view().ShowText(Panel::Msg,
-                            session.Text(RowScanCom) + " : #" + QString::number(comNumber));
+void ShowScanCom(ReaderContext& context, int comNumber) {
+    context.view().ShowText(Panel::Msg,
+                            context.Text(RowScanCom) + " : #" + QString::number(comNumber));
 }
 
-void ShowReaderInfoOutcome(ReaderSession& session, int row) {
-    session.view().ShowText(Panel::Msg,
-                            session.Text(row) + " : #" + QString::number(session.ScanCommNo) + ")");
+void ShowReaderInfoOutcome(ReaderContext& context, int row) {
+    context.view().ShowText(Panel::Msg,
+                            context.Text(row) + " : #" + QString::number(context.ScanCommNo) + ")");
 }
 
 // Up to `tries` presence checks on the open port; true at the first valid 16-byte answer.
@@ -59,12 +59,12 @@ bool AskPresence(ReaderLink& link, int tries) {
 }
 
 // The port and line setting where the last scan found the reader, taken as they are saved.
-bool TrySavedPort(ReaderSession& session) {
-    if (session.ScanCommNo <= 0) return false;
-    session.view().SelectLineSetting(session.ScanBaudRateNo);
-    ReaderLink& link = session.link();
-    if (!link.OpenPort(session.ScanCommNo, session.ScanBaudRate)) return false;
-    ShowScanCom(session, session.ScanCommNo);
+bool TrySavedPort(ReaderContext& context) {
+    if (context.ScanCommNo <= 0) return false;
+    context.view().SelectLineSetting(context.ScanBaudRateNo);
+    ReaderLink& link = context.link();
+    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return false;
+    ShowScanCom(context, context.ScanCommNo);
     const bool found = AskPresence(link, SavedPortTries);
     link.ClosePort();
     return found;
@@ -72,25 +72,25 @@ bool TrySavedPort(ReaderSession& session) {
 
 // COM1 to COM16, each at every line setting of the table or, locked, at the saved one only.
 // The place of the reader is kept the moment it answers.
-bool ScanPorts(ReaderSession& session, bool locked) {
-    ReaderLink& link = session.link();
+bool ScanPorts(ReaderContext& context, bool locked) {
+    ReaderLink& link = context.link();
     for (int comNumber = 1; comNumber <= ComNumberMax; ++comNumber) {
         for (int i = 0; i < int(LineSettingTable.size()); ++i) {
             int index = i;
             if (locked)  // an index from an edited store must not reach outside the table
                 index =
-                    IsLineIndex(session.ScanBaudRateNo) ? session.ScanBaudRateNo : FactoryLineIndex;
-            session.view().SelectLineSetting(index);
+                    IsLineIndex(context.ScanBaudRateNo) ? context.ScanBaudRateNo : FactoryLineIndex;
+            context.view().SelectLineSetting(index);
             const QString lineSetting = QString::fromLatin1(LineSettingTable[index]);
             // A port that does not open has no other line setting worth trying.
             if (!link.OpenPort(comNumber, lineSetting)) break;
-            ShowScanCom(session, comNumber);
+            ShowScanCom(context, comNumber);
             const bool found = AskPresence(link, ScanTries);
             if (found) {
-                session.ScanCommNo = comNumber;
-                session.ScanBaudRate = lineSetting;
-                session.ScanBaudRateNo = index;
-                session.SaveScanSettings();
+                context.ScanCommNo = comNumber;
+                context.ScanBaudRate = lineSetting;
+                context.ScanBaudRateNo = index;
+                context.SaveScanSettings();
             }
             link.ClosePort();
             if (found) return true;
@@ -101,10 +101,10 @@ bool ScanPorts(ReaderSession& session, bool locked) {
 }
 
 // Serial number and reader number from the presence reply that found the reader.
-void ShowReaderIdentity(ReaderSession& session, const QByteArray& presenceReply) {
-    ReaderView& view = session.view();
+void ShowReaderIdentity(ReaderContext& context, const QByteArray& presenceReply) {
+    ReaderView& view = context.view();
     view.ShowText(Panel::Serial,
-                  session.Text(RowSerial) + " : " +
+                  context.Text(RowSerial) + " : " +
                       ReplyField(presenceReply, SerialNumberPosition, SerialNumberLength));
     const QString numberCharacters = ReplyField(presenceReply, ReaderNumberPosition, 2);
     view.ShowText(Panel::Id, numberCharacters);
@@ -115,21 +115,21 @@ void ShowReaderIdentity(ReaderSession& session, const QByteArray& presenceReply)
 }
 
 // Asks the found reader for its firmware version; true when it told it.
-bool ReadVersion(ReaderSession& session) {
-    ReaderLink& link = session.link();
-    if (!link.OpenPort(session.ScanCommNo, session.ScanBaudRate)) return false;
+bool ReadVersion(ReaderContext& context) {
+    ReaderLink& link = context.link();
+    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return false;
     bool versionRead = false;
     for (int attempt = 0; attempt < VersionTries && !versionRead; ++attempt) {
         link.Sleep(PauseBeforeCommandMs);
         if (!link.SendCommand(VersionCommand)) continue;
         link.Sleep(PauseBeforeCommandMs);
-        session.view().ShowText(Panel::Version, session.Text(RowVersion) + " : " +
+        context.view().ShowText(Panel::Version, context.Text(RowVersion) + " : " +
                                                     ReplyField(link.LastReply().ReplyText,
                                                                VersionPosition, VersionLength));
-        ShowReaderInfoOutcome(session, RowGetReaderInfoOk);
-        session.ReaderFound = true;
-        session.view().SetBusy(false);
-        session.view().ShowColour(Indicator::Comm, Colour::Yellow);
+        ShowReaderInfoOutcome(context, RowGetReaderInfoOk);
+        context.ReaderFound = true;
+        context.view().SetBusy(false);
+        context.view().ShowColour(Indicator::Comm, Colour::Yellow);
         versionRead = true;
     }
     link.ClosePort();
@@ -138,37 +138,37 @@ bool ReadVersion(ReaderSession& session) {
 
 }  // namespace
 
-bool ScanReader(ReaderSession& session, bool locked) {
-    ReaderView& view = session.view();
+bool ScanReader(ReaderContext& context, bool locked) {
+    ReaderView& view = context.view();
     view.SetHourglass(true);
     view.SetBusy(true);
-    ShowStartTexts(session);
+    ShowStartTexts(context);
     view.ProcessMessages();
 
-    session.ReaderFound = false;
-    bool found = TrySavedPort(session);
-    if (!found) found = ScanPorts(session, locked);
+    context.ReaderFound = false;
+    bool found = TrySavedPort(context);
+    if (!found) found = ScanPorts(context, locked);
 
     if (found) {
-        const QByteArray presenceReply = session.link().LastReply().ReplyText;
-        view.SelectLineSetting(session.ScanBaudRateNo);
-        ShowReaderIdentity(session, presenceReply);
-        if (ReadVersion(session)) {
-            session.Beep(SuccessTone);
+        const QByteArray presenceReply = context.link().LastReply().ReplyText;
+        view.SelectLineSetting(context.ScanBaudRateNo);
+        ShowReaderIdentity(context, presenceReply);
+        if (ReadVersion(context)) {
+            context.Beep(SuccessTone);
         } else {
-            ShowReaderInfoOutcome(session, RowGetReaderInfoError);
+            ShowReaderInfoOutcome(context, RowGetReaderInfoError);
             view.SetBusy(false);
             view.ShowColour(Indicator::Comm, Colour::Red);
-            session.Beep(FailureTone);
+            context.Beep(FailureTone);
         }
     } else {
         view.SelectLineSetting(FactoryLineIndex);
-        view.ShowText(Panel::Msg, session.Text(RowReaderNotFind));
+        view.ShowText(Panel::Msg, context.Text(RowReaderNotFind));
         view.SetBusy(false);
         view.ShowColour(Indicator::Comm, Colour::Red);
-        session.Beep(FailureTone);
+        context.Beep(FailureTone);
     }
 
     view.SetHourglass(false);
-    return session.ReaderFound;
+    return context.ReaderFound;
 }

@@ -20,37 +20,37 @@ void ShowFactoryValues(ReaderView& view) {
 
 }  // namespace
 
-Outcome SetFactoryDefault(ReaderSession& session) {
+Outcome SetFactoryDefault(ReaderContext& context) {
     ReaderSetting setting =
-        TableRowSetting(session, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
+        TableRowSetting(context, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
                         [] { return FactoryDefaultCommand; });
     setting.tries = FactoryDefaultTries;
     // The controls keep the factory values also when the reader does not confirm.
-    setting.preparation = [&session] { ShowFactoryValues(session.view()); };
-    return ApplyReaderSetting(session, setting);
+    setting.preparation = [&context] { ShowFactoryValues(context.view()); };
+    return ApplyReaderSetting(context, setting);
 }
 
-Outcome ResetReader(ReaderSession& session) {
-    const WaitModeScope waitMode(session.view());
-    if (!session.ReaderFound) {
-        RefuseWithoutReader(session);
+Outcome ResetReader(ReaderContext& context) {
+    const WaitModeScope waitMode(context.view());
+    if (!context.ReaderFound) {
+        RefuseWithoutReader(context);
         return Outcome::NoReader;
     }
-    session.view().ShowText(Panel::Msg, session.Text(RowReaderReset));
+    context.view().ShowText(Panel::Msg, context.Text(RowReaderReset));
 
     // No presence check and a single try: the reader restarts as it answers.
     bool confirmed = false;
     {
-        const PortScope port(session);
+        const PortScope port(context);
         if (port.isOpen()) {
-            session.link().Sleep(PauseBeforeResetMs);
-            confirmed = session.link().SendCommand(ReaderResetCommand);
+            context.link().Sleep(PauseBeforeResetMs);
+            confirmed = context.link().SendCommand(ReaderResetCommand);
         }
     }
     if (!confirmed) {
-        ShowFailure(session, session.Text(RowReaderResetError));
+        ShowFailure(context, context.Text(RowReaderResetError));
         return Outcome::Failure;
     }
-    ShowSuccess(session, session.Text(RowReaderResetOk));
+    ShowSuccess(context, context.Text(RowReaderResetOk));
     return Outcome::Success;
 }

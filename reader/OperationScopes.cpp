@@ -4,32 +4,32 @@
 
 namespace {
 
-void ShowOutcome(ReaderSession& session, Colour colour, const QString& text, Tone tone) {
-    session.view().ShowColour(Indicator::Comm, colour);
-    session.view().ShowText(Panel::Msg, text);
-    session.Beep(tone);
+void ShowOutcome(ReaderContext& context, Colour colour, const QString& text, Tone tone) {
+    context.view().ShowColour(Indicator::Comm, colour);
+    context.view().ShowText(Panel::Msg, text);
+    context.Beep(tone);
 }
 
 }  // namespace
 
-void ShowSuccess(ReaderSession& session, const QString& text) {
-    ShowOutcome(session, Colour::Yellow, text, SuccessTone);
+void ShowSuccess(ReaderContext& context, const QString& text) {
+    ShowOutcome(context, Colour::Yellow, text, SuccessTone);
 }
 
-void ShowFailure(ReaderSession& session, const QString& text) {
-    ShowOutcome(session, Colour::Red, text, FailureTone);
+void ShowFailure(ReaderContext& context, const QString& text) {
+    ShowOutcome(context, Colour::Red, text, FailureTone);
 }
 
-void RefuseWithoutReader(ReaderSession& session) {
-    ShowFailure(session, session.Text(RowStartScanReader));
+void RefuseWithoutReader(ReaderContext& context) {
+    ShowFailure(context, context.Text(RowStartScanReader));
 }
 
-ReaderSetting TableRowSetting(ReaderSession& session, int startRow, int successRow, int failureRow,
+ReaderSetting TableRowSetting(ReaderContext& context, int startRow, int successRow, int failureRow,
                               std::function<QByteArray()> commandRule) {
     ReaderSetting setting;
-    setting.startText = [&session, startRow] { return session.Text(startRow); };
-    setting.successText = session.Text(successRow);
-    setting.failureText = session.Text(failureRow);
+    setting.startText = [&context, startRow] { return context.Text(startRow); };
+    setting.successText = context.Text(successRow);
+    setting.failureText = context.Text(failureRow);
     setting.commandRule = std::move(commandRule);
     return setting;
 }

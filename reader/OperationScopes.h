@@ -21,8 +21,8 @@ class WaitModeScope {
 // when the scope ends if the open succeeded.
 class PortScope {
   public:
-    explicit PortScope(ReaderSession& session)
-        : link_(session.link()), open_(link_.OpenPort(session.ScanCommNo, session.ScanBaudRate)) {}
+    explicit PortScope(ReaderContext& context)
+        : link_(context.link()), open_(link_.OpenPort(context.ScanCommNo, context.ScanBaudRate)) {}
     ~PortScope() {
         if (open_) link_.ClosePort();
     }
@@ -36,12 +36,12 @@ class PortScope {
 };
 
 // The three ways an operation ends, each shown by pnMsg, shComm and a tone.
-void ShowSuccess(ReaderSession& session, const QString& text);
-void ShowFailure(ReaderSession& session, const QString& text);
+void ShowSuccess(ReaderContext& context, const QString& text);
+void ShowFailure(ReaderContext& context, const QString& text);
 // No scan has found a reader yet: "Start Scan Reader!", and nothing is sent.
-void RefuseWithoutReader(ReaderSession& session);
+void RefuseWithoutReader(ReaderContext& context);
 
 // A setting operation whose three texts are rows of the text table, with three tries and
 // neither preparation nor success action.
-ReaderSetting TableRowSetting(ReaderSession& session, int startRow, int successRow, int failureRow,
+ReaderSetting TableRowSetting(ReaderContext& context, int startRow, int successRow, int failureRow,
                               std::function<QByteArray()> commandRule);

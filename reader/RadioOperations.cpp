@@ -7,39 +7,39 @@
 
 namespace {
 
-Outcome SetRadio(ReaderSession& session, RadioSetting radio, int value, int startRow,
+Outcome SetRadio(ReaderContext& context, RadioSetting radio, int value, int startRow,
                  int successRow, int failureRow) {
     return ApplyReaderSetting(
-        session, TableRowSetting(session, startRow, successRow, failureRow,
+        context, TableRowSetting(context, startRow, successRow, failureRow,
                                  [radio, value] { return RadioCommand(radio, value); }));
 }
 
-QString RssiLevelText(const ReaderSession& session, RssiText which) {
-    return QString::fromUtf8(RssiTexts[which][session.LanguageIndex]);
+QString RssiLevelText(const ReaderContext& context, RssiText which) {
+    return QString::fromUtf8(RssiTexts[which][context.LanguageIndex]);
 }
 
 }  // namespace
 
-Outcome SetRadioAddress(ReaderSession& session, int address) {
-    return SetRadio(session, RadioSetting::Address, address, RowSetAddress, RowSetAddressOk,
+Outcome SetRadioAddress(ReaderContext& context, int address) {
+    return SetRadio(context, RadioSetting::Address, address, RowSetAddress, RowSetAddressOk,
                     RowSetAddressError);
 }
 
-Outcome SetRadioFrequency(ReaderSession& session, int frequency) {
-    return SetRadio(session, RadioSetting::Frequency, frequency, RowSetFreq, RowSetFreqOk,
+Outcome SetRadioFrequency(ReaderContext& context, int frequency) {
+    return SetRadio(context, RadioSetting::Frequency, frequency, RowSetFreq, RowSetFreqOk,
                     RowSetFreqError);
 }
 
-Outcome SetRadioChannel(ReaderSession& session, int channel) {
-    return SetRadio(session, RadioSetting::Channel, channel, RowSetChannel, RowSetChannelOk,
+Outcome SetRadioChannel(ReaderContext& context, int channel) {
+    return SetRadio(context, RadioSetting::Channel, channel, RowSetChannel, RowSetChannelOk,
                     RowSetChannelError);
 }
 
-Outcome SetRssiLevel(ReaderSession& session, int level) {
+Outcome SetRssiLevel(ReaderContext& context, int level) {
     ReaderSetting setting;
-    setting.startText = [&session] { return RssiLevelText(session, RssiStart); };
-    setting.successText = RssiLevelText(session, RssiOk);
-    setting.failureText = RssiLevelText(session, RssiError);
+    setting.startText = [&context] { return RssiLevelText(context, RssiStart); };
+    setting.successText = RssiLevelText(context, RssiOk);
+    setting.failureText = RssiLevelText(context, RssiError);
     setting.commandRule = [level] { return RssiCommand(level); };
-    return ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(context, setting);
 }

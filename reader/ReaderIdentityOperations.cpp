@@ -5,47 +5,47 @@
 #include "SettingCommands.h"
 #include "TextTable.h"
 
-Outcome SetReaderId(ReaderSession& session, const QString& readerNumber) {
+Outcome SetReaderId(ReaderContext& context, const QString& readerNumber) {
     ReaderSetting setting;
-    setting.startText = [&session, readerNumber] {
-        return session.Text(RowSetReaderId) + " = " + readerNumber;
+    setting.startText = [&context, readerNumber] {
+        return context.Text(RowSetReaderId) + " = " + readerNumber;
     };
-    setting.successText = session.Text(RowSetReaderIdOk);
-    setting.failureText = session.Text(RowSetReaderIdError);
+    setting.successText = context.Text(RowSetReaderIdOk);
+    setting.failureText = context.Text(RowSetReaderIdError);
     // The reader takes a new number only together with its own serial number, so the command
     // carries the one it has just reported to this try's presence check.
-    setting.commandRule = [&session, readerNumber] {
-        return ReaderIdCommand(session.link().LastReply().ReplyText, readerNumber);
+    setting.commandRule = [&context, readerNumber] {
+        return ReaderIdCommand(context.link().LastReply().ReplyText, readerNumber);
     };
-    return ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(context, setting);
 }
 
-Outcome SetLineSpeed(ReaderSession& session, int lineSettingIndex) {
+Outcome SetLineSpeed(ReaderContext& context, int lineSettingIndex) {
     if (lineSettingIndex < 0 || lineSettingIndex >= int(LineSettingTable.size())) {
         // No line setting selected: there is nothing in the table to send, so the port is
         // not touched.
-        const WaitModeScope waitMode(session.view());
-        if (!session.ReaderFound) {
-            RefuseWithoutReader(session);
+        const WaitModeScope waitMode(context.view());
+        if (!context.ReaderFound) {
+            RefuseWithoutReader(context);
             return Outcome::NoReader;
         }
-        ShowFailure(session, session.Text(RowSetReaderBaudRateError));
+        ShowFailure(context, context.Text(RowSetReaderBaudRateError));
         return Outcome::Failure;
     }
 
     const QString lineSetting = QString::fromLatin1(LineSettingTable[lineSettingIndex]);
     ReaderSetting setting;
-    setting.startText = [&session, lineSetting] {
-        return session.Text(RowSetReaderBaudRate) + " = " + lineSetting;
+    setting.startText = [&context, lineSetting] {
+        return context.Text(RowSetReaderBaudRate) + " = " + lineSetting;
     };
-    setting.successText = session.Text(RowSetReaderBaudRateOk);
-    setting.failureText = session.Text(RowSetReaderBaudRateError);
+    setting.successText = context.Text(RowSetReaderBaudRateOk);
+    setting.failureText = context.Text(RowSetReaderBaudRateError);
     setting.commandRule = [lineSettingIndex] { return LineSpeedCommand(lineSettingIndex); };
     // The reader listens at the new line setting from now on; the kept settings follow only
     // when a scan finds it there.
-    setting.successAction = [&session, lineSettingIndex, lineSetting] {
-        session.ScanBaudRateNo = lineSettingIndex;
-        session.ScanBaudRate = lineSetting;
+    setting.successAction = [&context, lineSettingIndex, lineSetting] {
+        context.ScanBaudRateNo = lineSettingIndex;
+        context.ScanBaudRate = lineSetting;
     };
-    return ApplyReaderSetting(session, setting);
+    return ApplyReaderSetting(context, setting);
 }

@@ -4,10 +4,10 @@
 #include <QString>
 #include <functional>
 
-#include "ReaderSession.h"
+#include "ReaderContext.h"
 
 // The reader operations, one for each button of the window. Each takes what the window's
-// controls hold at the click as plain values, and reports through the session's view; the
+// controls hold at the click as plain values, and reports through the context's view; the
 // setting operations also return their outcome, for front ends that act on it.
 
 enum class Outcome {
@@ -18,27 +18,27 @@ enum class Outcome {
 
 // btnScan. With `locked` (chkLock) each port is tried at the kept line setting only.
 // True when the reader was found and told its version (ReaderFound).
-bool ScanReader(ReaderSession& session, bool locked);
+bool ScanReader(ReaderContext& context, bool locked);
 // btnReadCard: starts a reading run that lasts until the next call, or cancels the one running.
-void ReadTags(ReaderSession& session);
+void ReadTags(ReaderContext& context);
 // btnID: the reader number as pnID shows it (normally two decimal digits).
-Outcome SetReaderId(ReaderSession& session, const QString& readerNumber);
+Outcome SetReaderId(ReaderContext& context, const QString& readerNumber);
 // btnBaudRate: the selected index of the line-setting list, -1 for none.
-Outcome SetLineSpeed(ReaderSession& session, int lineSettingIndex);
+Outcome SetLineSpeed(ReaderContext& context, int lineSettingIndex);
 // btnSameCard: 0 to 9999 seconds.
-Outcome SetSameCard(ReaderSession& session, int seconds);
+Outcome SetSameCard(ReaderContext& context, int seconds);
 // btnNoNc: true for NO (rbNO checked), false for NC.
-Outcome SetInputNoNc(ReaderSession& session, bool normallyOpen);
+Outcome SetInputNoNc(ReaderContext& context, bool normallyOpen);
 // btnMode: the indexes of the RS485 (0 to 3) and the Wiegand (0 to 2) format lists.
-Outcome SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex);
+Outcome SetReaderMode(ReaderContext& context, int rs485Index, int wiegandIndex);
 // btnAddr, btnFreq, btnChannel: 0 to 255; btnRSSI: 0 to 250.
-Outcome SetRadioAddress(ReaderSession& session, int address);
-Outcome SetRadioFrequency(ReaderSession& session, int frequency);
-Outcome SetRadioChannel(ReaderSession& session, int channel);
-Outcome SetRssiLevel(ReaderSession& session, int level);
+Outcome SetRadioAddress(ReaderContext& context, int address);
+Outcome SetRadioFrequency(ReaderContext& context, int frequency);
+Outcome SetRadioChannel(ReaderContext& context, int channel);
+Outcome SetRssiLevel(ReaderContext& context, int level);
 // btnFactory and btnReset.
-Outcome SetFactoryDefault(ReaderSession& session);
-Outcome ResetReader(ReaderSession& session);
+Outcome SetFactoryDefault(ReaderContext& context);
+Outcome ResetReader(ReaderContext& context);
 
 // The shared road of every setting operation.
 struct ReaderSetting {
@@ -52,4 +52,4 @@ struct ReaderSetting {
     std::function<void()> preparation;    // once, after the reader check, before the start text
     std::function<void()> successAction;  // once, when the command is confirmed, before closing
 };
-Outcome ApplyReaderSetting(ReaderSession& session, const ReaderSetting& setting);
+Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting);

@@ -4,21 +4,21 @@
 #include "SettingCommands.h"
 #include "TextTable.h"
 
-Outcome SetSameCard(ReaderSession& session, int seconds) {
+Outcome SetSameCard(ReaderContext& context, int seconds) {
     return ApplyReaderSetting(
-        session, TableRowSetting(session, RowSetSameCard, RowSetSameCardOk, RowSetSameCardError,
+        context, TableRowSetting(context, RowSetSameCard, RowSetSameCardOk, RowSetSameCardError,
                                  [seconds] { return SameCardCommand(seconds); }));
 }
 
-Outcome SetInputNoNc(ReaderSession& session, bool normallyOpen) {
+Outcome SetInputNoNc(ReaderContext& context, bool normallyOpen) {
     return ApplyReaderSetting(
-        session, TableRowSetting(session, RowSetDiNoNc, RowSetDiNoNcOk, RowSetDiNoNcError,
+        context, TableRowSetting(context, RowSetDiNoNc, RowSetDiNoNcOk, RowSetDiNoNcError,
                                  [normallyOpen] { return InputPolarityCommand(normallyOpen); }));
 }
 
-Outcome SetReaderMode(ReaderSession& session, int rs485Index, int wiegandIndex) {
+Outcome SetReaderMode(ReaderContext& context, int rs485Index, int wiegandIndex) {
     return ApplyReaderSetting(
-        session, TableRowSetting(session, RowSetReaderMode, RowSetReaderModeOk,
+        context, TableRowSetting(context, RowSetReaderMode, RowSetReaderModeOk,
                                  RowSetReaderModeError, [rs485Index, wiegandIndex] {
                                      return ReaderModeCommand(rs485Index, wiegandIndex);
                                  }));

@@ -4,78 +4,78 @@
 
 namespace {
 
-QString TagCaption(const ReaderSession& session, const QByteArray& tagText) {
+QString TagCaption(const ReaderContext& context, const QByteArray& tagText) {
     const qint32 value = HexToInt(tagText);
-    return session.Text(RowTagId) + QString::asprintf(" : %010d  ", value) +
+    return context.Text(RowTagId) + QString::asprintf(" : %010d  ", value) +
            QString::fromLatin1(tagText) + "(H)";
 }
 
 // One pass: keep the window alive for 80 ms, then ask the reader for a tag. Turn k ends at
 // the pass's start plus k ms, so the sleeps' overshoots are not carried from turn to turn; a
 // turn whose dispatching ran past its mark does not sleep.
-void ReadingPass(ReaderSession& session) {
-    ReaderView& view = session.view();
-    Clock& clock = session.clock();
+void ReadingPass(ReaderContext& context) {
+    ReaderView& view = context.view();
+    Clock& clock = context.clock();
     const quint64 startUs = clock.NowUs();
     for (int turn = 1; turn <= TurnsPerReadingPass; ++turn) {
         view.ProcessMessages();
         clock.SleepUntilUs(startUs + quint64(turn) * 1000);
     }
-    ReaderLink& link = session.link();
+    ReaderLink& link = context.link();
     if (!link.SendCommand(ReadTagCommand) || link.LastReply().ReplyLength != TagReplyLength) return;
 
     const QByteArray tagText = link.LastReply().ReplyText.mid(TagPosition - 1, TagLength);
-    view.ShowText(Panel::CardId, TagCaption(session, tagText));
+    view.ShowText(Panel::CardId, TagCaption(context, tagText));
     view.ShowColour(Indicator::Card, Colour::Yellow);
     // Started only from the stopped state: a tag read while it runs does not push the white
     // back.
     if (!view.CardTimerRunning()) view.StartCardTimer();
-    session.Beep(TagReadTone);
+    context.Beep(TagReadTone);
 }
 
-void ShowOpenError(ReaderSession& session) {
-    session.view().ShowColour(Indicator::Comm, Colour::Red);
-    session.view().ShowText(Panel::Msg, session.Text(RowOpenCom) + " : " +
-                                            QString::number(session.ScanCommNo) + " " +
-                                            session.Text(RowError));
-    session.Beep(FailureTone);
+void ShowOpenError(ReaderContext& context) {
+    context.view().ShowColour(Indicator::Comm, Colour::Red);
+    context.view().ShowText(Panel::Msg, context.Text(RowOpenCom) + " : " +
+                                            QString::number(context.ScanCommNo) + " " +
+                                            context.Text(RowError));
+    context.Beep(FailureTone);
 }
 
 }  // namespace
 
-void ReadTags(ReaderSession& session) {
-    ReaderView& view = session.view();
-    if (!session.ReaderFound) {
-        view.ShowText(Panel::Msg, session.Text(RowStartScanReader));
-        session.Beep(FailureTone);
+void ReadTags(ReaderContext& context) {
+    ReaderView& view = context.view();
+    if (!context.ReaderFound) {
+        view.ShowText(Panel::Msg, context.Text(RowStartScanReader));
+        context.Beep(FailureTone);
         return;
     }
-    if (session.TagReading) {  // the cancel click; the run ends after its pass
-        session.TagReading = false;
+    if (context.TagReading) {  // the cancel click; the run ends after its pass
+        context.TagReading = false;
         return;
     }
-    if (session.ReadingRunActive) return;  // stopping: the port is still held
+    if (context.ReadingRunActive) return;  // stopping: the port is still held
 
-    session.ReadingRunActive = true;
-    session.TagReading = true;
-    view.LockForReading(session.Text(RowCancelReadTag));
+    context.ReadingRunActive = true;
+    context.TagReading = true;
+    view.LockForReading(context.Text(RowCancelReadTag));
 
-    ReaderLink& link = session.link();
-    if (link.OpenPort(session.ScanCommNo, session.ScanBaudRate)) {
+    ReaderLink& link = context.link();
+    if (link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) {
         view.SetBusy(true);
         view.EnableInput();  // the read button is now the cancel button
-        while (session.TagReading) ReadingPass(session);
+        while (context.TagReading) ReadingPass(context);
         view.SetBusy(false);
         view.ShowColour(Indicator::Comm, Colour::Yellow);
-        session.Beep(SuccessTone);
+        context.Beep(SuccessTone);
         view.ShowColour(Indicator::Card, Colour::White);
         link.ClosePort();
     } else {
-        ShowOpenError(session);
-        session.TagReading = false;
+        ShowOpenError(context);
+        context.TagReading = false;
     }
 
-    view.ShowText(Panel::CardId, session.Text(RowTagId));
+    view.ShowText(Panel::CardId, context.Text(RowTagId));
     view.UnlockAfterReading();
-    session.ReadingRunActive = false;
+    context.ReadingRunActive = false;
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "Clock.h"
-#include "ReaderSession.h"
+#include "ReaderContext.h"
 #include "SerialLine.h"
 #include "SettingsStore.h"
 #include "ToneSink.h"
@@ -13,8 +13,8 @@
 std::unique_ptr<SerialLine> MakeSerialLine();
 std::unique_ptr<ToneSink> MakeTonePlayer();
 
-// What a front end's session runs on: the platform's line, clock and speaker (or none) and the
-// settings kept in the given machine folder. Lives as long as the session.
+// What a front end's context runs on: the platform's line, clock and speaker (or none) and the
+// settings kept in the given machine folder. Lives as long as the context.
 class ProgramServices {
   public:
     enum class Sound { Speaker, Silent };
@@ -32,12 +32,12 @@ class ProgramServices {
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 
-    const SessionServices& services() const { return services_; }
+    const ContextServices& services() const { return services_; }
 
   private:
     std::unique_ptr<SerialLine> line_;
     SteadyClock clock_;
     std::unique_ptr<ToneSink> tone_;
     SettingsStore store_;
-    SessionServices services_;
+    ContextServices services_;
 };

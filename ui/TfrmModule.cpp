@@ -33,9 +33,9 @@ class TfrmModule::MessageFirstTone final : public ToneSink {
 TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     tone_ = std::make_unique<MessageFirstTone>(*this, *services.tone);
-    SessionServices sessionServices = services_;
-    sessionServices.tone = tone_.get();
-    session_ = std::make_unique<ReaderSession>(*this, sessionServices);
+    ContextServices contextServices = services_;
+    contextServices.tone = tone_.get();
+    context_ = std::make_unique<ReaderContext>(*this, contextServices);
     CreateControls();
     FormCreate();
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -44,7 +44,7 @@ TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
 TfrmModule::~TfrmModule() = default;
 
 void TfrmModule::FormCreate() {
-    session_->LoadSettings();
+    context_->LoadSettings();
 
     // A fixed title bar with the system menu and the minimise box, but neither a close nor a
     // maximise box; closeEvent turns away the close requests that still arrive.
@@ -53,9 +53,9 @@ void TfrmModule::FormCreate() {
                    Qt::MSWindowsFixedSizeDialogHint);
     RemoveCloseCommand(*this);
 
-    session_->TagReading = false;
-    session_->ReaderFound = false;
-    cmbBaudRate->setCurrentIndex(session_->ScanBaudRateNo);
+    context_->TagReading = false;
+    context_->ReaderFound = false;
+    cmbBaudRate->setCurrentIndex(context_->ScanBaudRateNo);
 }
 
 void TfrmModule::FormShow() {
@@ -84,7 +84,7 @@ void TfrmModule::FormShow() {
 }
 
 void TfrmModule::SwitchLanguage(const char* flag) {
-    session_->SetLanguage(QLatin1String(flag));
+    context_->SetLanguage(QLatin1String(flag));
     FormShow();
 }
 
@@ -232,7 +232,7 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
     if (failure.isNull()) return;
     // The operation was cut short: leave nothing of it behind at the outermost handler.
     if (handlerDepth_ == 0) {
-        session_->EndInterruptedOperation();
+        context_->EndInterruptedOperation();
         if (readingLocked_) {
             pnCardID->setCaption(Text(RowTagId));
             UnlockAfterReading();
@@ -248,45 +248,45 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
 
 // Each handler hands the operation what its controls hold at the click.
 void TfrmModule::btnScanClick() {
-    RunHandler([this] { ScanReader(*session_, chkLock->isChecked()); });
+    RunHandler([this] { ScanReader(*context_, chkLock->isChecked()); });
 }
 void TfrmModule::btnReadCardClick() {
-    RunHandler([this] { ReadTags(*session_); });
+    RunHandler([this] { ReadTags(*context_); });
 }
 void TfrmModule::btnIDClick() {
-    RunHandler([this] { SetReaderId(*session_, pnID->caption()); });
+    RunHandler([this] { SetReaderId(*context_, pnID->caption()); });
 }
 void TfrmModule::btnBaudRateClick() {
-    RunHandler([this] { SetLineSpeed(*session_, cmbBaudRate->currentIndex()); });
+    RunHandler([this] { SetLineSpeed(*context_, cmbBaudRate->currentIndex()); });
 }
 void TfrmModule::btnSameCardClick() {
-    RunHandler([this] { SetSameCard(*session_, sbSameCard->value()); });
+    RunHandler([this] { SetSameCard(*context_, sbSameCard->value()); });
 }
 void TfrmModule::btnNoNcClick() {
     // rbNC is the other of the pair: "not NO".
-    RunHandler([this] { SetInputNoNc(*session_, rbNO->isChecked()); });
+    RunHandler([this] { SetInputNoNc(*context_, rbNO->isChecked()); });
 }
 void TfrmModule::btnModeClick() {
     RunHandler(
-        [this] { SetReaderMode(*session_, cmbRS485->currentIndex(), cmbWiegand->currentIndex()); });
+        [this] { SetReaderMode(*context_, cmbRS485->currentIndex(), cmbWiegand->currentIndex()); });
 }
 void TfrmModule::btnAddrClick() {
-    RunHandler([this] { SetRadioAddress(*session_, sbAddr->value()); });
+    RunHandler([this] { SetRadioAddress(*context_, sbAddr->value()); });
 }
 void TfrmModule::btnFreqClick() {
-    RunHandler([this] { SetRadioFrequency(*session_, sbFreq->value()); });
+    RunHandler([this] { SetRadioFrequency(*context_, sbFreq->value()); });
 }
 void TfrmModule::btnChannelClick() {
-    RunHandler([this] { SetRadioChannel(*session_, sbChannel->value()); });
+    RunHandler([this] { SetRadioChannel(*context_, sbChannel->value()); });
 }
 void TfrmModule::btnRSSIClick() {
-    RunHandler([this] { SetRssiLevel(*session_, sbRSSI->value()); });
+    RunHandler([this] { SetRssiLevel(*context_, sbRSSI->value()); });
 }
 void TfrmModule::btnFactoryClick() {
-    RunHandler([this] { SetFactoryDefault(*session_); });
+    RunHandler([this] { SetFactoryDefault(*context_); });
 }
 void TfrmModule::btnResetClick() {
-    RunHandler([this] { ResetReader(*session_); });
+    RunHandler([this] { ResetReader(*context_); });
 }
 
 void TfrmModule::btnExitClick() {

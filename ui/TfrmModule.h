@@ -15,14 +15,14 @@
 #include <functional>
 #include <memory>
 
-#include "ReaderSession.h"
+#include "ReaderContext.h"
 #include "Shapes.h"
 
-// What the window works with: the session's services, and the dispatch of pending window
+// What the window works with: the context's services, and the dispatch of pending window
 // messages while the reader is awaited (by default the application's own event processing).
-struct ModuleServices : SessionServices {
+struct ModuleServices : ContextServices {
     ModuleServices() = default;
-    ModuleServices(const SessionServices& services) : SessionServices(services) {}  // NOLINT
+    ModuleServices(const ContextServices& services) : ContextServices(services) {}  // NOLINT
     std::function<void()> processMessages;
 };
 
@@ -39,10 +39,10 @@ class TfrmModule : public QWidget, public ReaderView {
     ~TfrmModule() override;
 
     // The process-wide state behind the window: the link, the kept settings and the flags.
-    ReaderSession& session() { return *session_; }
-    const ReaderSession& session() const { return *session_; }
+    ReaderContext& context() { return *context_; }
+    const ReaderContext& context() const { return *context_; }
     // The text of a row in the current language.
-    QString Text(int row) const { return session_->Text(row); }
+    QString Text(int row) const { return context_->Text(row); }
 
     void FormCreate();
     void FormShow();
@@ -165,7 +165,7 @@ class TfrmModule : public QWidget, public ReaderView {
     ModuleServices services_;
     std::unique_ptr<ToneSink> tone_;
     bool messageUnpainted_ = false;
-    std::unique_ptr<ReaderSession> session_;
+    std::unique_ptr<ReaderContext> context_;
     QString savedReadCaption_;  // btnReadCard's caption while a reading run holds the port
     bool readingLocked_ = false;
     int busyPhase_ = 0;

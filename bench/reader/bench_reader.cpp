@@ -159,9 +159,9 @@ void BenchReading(const QString& lineSetting, bool tagPresent, int seconds) {
         return;
     }
     TfrmModule& form = rig.Form();
-    form.session().ScanCommNo = 3;
-    form.session().ScanBaudRate = lineSetting;
-    form.session().ReaderFound = true;
+    form.context().ScanCommNo = 3;
+    form.context().ScanBaudRate = lineSetting;
+    form.context().ReaderFound = true;
     rig.line.Reset();
     QTimer::singleShot(seconds * 1000, &form, [&form] { Ui(form).btnReadCard->click(); });
     Ui(form).btnReadCard->click();
@@ -235,7 +235,7 @@ void BenchLockedScan(int rounds) {
         Ui(form).btnScan->click();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu += CpuSeconds() - cpuBefore;
-        if (form.session().ReaderFound) std::printf("locked scan: a silent port answered\n");
+        if (form.context().ReaderFound) std::printf("locked scan: a silent port answered\n");
         // The second try on a port follows the first at once: window, then the next pause.
         const auto& ex = rig.line.exchanges;
         portNs += rig.line.openNs + rig.line.closeNs;
@@ -281,13 +281,13 @@ void BenchSavedPort(int rounds) {
     TfrmModule& form = rig.Form();
     std::vector<double> times;
     for (int round = 0; round < rounds; ++round) {
-        form.session().ScanCommNo = 3;
-        form.session().ScanBaudRate = lineSetting;
+        form.context().ScanCommNo = 3;
+        form.context().ScanBaudRate = lineSetting;
         QElapsedTimer timer;
         timer.start();
         Ui(form).btnScan->click();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
-        if (!form.session().ReaderFound) std::printf("saved port: the reader was not found\n");
+        if (!form.context().ReaderFound) std::printf("saved port: the reader was not found\n");
     }
     const double charMs = CharacterMs(lineSetting);
     // Presence try, version try, the pause after the version, the success tone.
@@ -318,9 +318,9 @@ void BenchVanishedReader(int seconds) {
         return;
     }
     TfrmModule& form = rig.Form();
-    form.session().ScanCommNo = 3;
-    form.session().ScanBaudRate = "19200,e,8,1";
-    form.session().ReaderFound = true;
+    form.context().ScanCommNo = 3;
+    form.context().ScanBaudRate = "19200,e,8,1";
+    form.context().ReaderFound = true;
     rig.line.Reset();
     double cpuAtKill = 0;
     qint64 killNs = 0;

@@ -125,11 +125,11 @@ int main(int argc, char** argv) {
         form.show();
         const int lineIndex = LineSettingIndex(lineSetting);
         // As a scan leaves the window that found the reader on COM1.
-        form.session().ScanCommNo = 1;
-        form.session().ScanBaudRate = lineSetting;
-        form.session().ScanBaudRateNo = lineIndex;
+        form.context().ScanCommNo = 1;
+        form.context().ScanBaudRate = lineSetting;
+        form.context().ScanBaudRateNo = lineIndex;
         Ui(form).pnID->setCaption("01");
-        form.session().ReaderFound = true;
+        form.context().ReaderFound = true;
 
         const double charMs =
             double(CharacterTimeUs(*ParseLineSetting(QString::fromLatin1(lineSetting)))) / 1000;
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
                     ++results[i].failures;
                 if (cases[i].run == &TfrmModule::btnFactoryClick && lineIndex != 5) {
                     // The reader is back at its own default line: bring it to this one again.
-                    form.session().ScanBaudRate = "19200,e,8,1";
+                    form.context().ScanBaudRate = "19200,e,8,1";
                     Ui(form).cmbBaudRate->setCurrentIndex(lineIndex);
                     form.btnBaudRateClick();
                 }

@@ -66,7 +66,7 @@ void TestDiscovery::firstStartLockedScanTriesEachPortOnceAtTheSavedSetting() {
     FormHarness h({}, "/dev/no-reader");
     AddSilentPorts(h.line);
     QVERIFY(Ui(h.form()).chkLock->isChecked());
-    QCOMPARE(h.form().session().ScanCommNo, 0);
+    QCOMPARE(h.form().context().ScanCommNo, 0);
 
     QVERIFY(!h.FindReader());
 
@@ -112,9 +112,9 @@ void TestDiscovery::unlockedScanTriesTheTableInOrderUntilTheReaderAnswers() {
     QCOMPARE(LineUsed(uses.last()), LineOf(7));
     QCOMPARE(uses.last().commands, QList<QByteArray>{"A00V"});
 
-    QCOMPARE(h.form().session().ScanCommNo, 3);
-    QCOMPARE(h.form().session().ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(h.form().session().ScanBaudRateNo, 7);
+    QCOMPARE(h.form().context().ScanCommNo, 3);
+    QCOMPARE(h.form().context().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(h.form().context().ScanBaudRateNo, 7);
     QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 7);
     const KeptSettings stored = h.StoredSettings();
     QCOMPARE(stored.ScanCommNo, 3);
@@ -158,7 +158,7 @@ void TestDiscovery::parityMismatchIsFoundByTheUnlockedScan() {
     QCOMPARE(uses[4].commands, QList<QByteArray>({"A00B", "A00B"}));
     QCOMPARE(LineUsed(uses[5]), LineOf(5));
     QCOMPARE(uses[5].commands, QList<QByteArray>{"A00B"});
-    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
+    QCOMPARE(h.form().context().ScanBaudRateNo, 5);
     QCOMPARE(h.StoredSettings().ScanBaudRateNo, 5);
 }
 
@@ -195,8 +195,8 @@ void TestDiscovery::savedPortIsOpenedWithTheSavedTextItself() {
 
     QCOMPARE(h.observed.uses.size(), 2);
     QCOMPARE(LineUsed(h.observed.uses[0]), LineOf(7));
-    QCOMPARE(h.form().session().ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
+    QCOMPARE(h.form().context().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(h.form().context().ScanBaudRateNo, 5);
     QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 5);
     QCOMPARE(h.StoredSettings().ScanBaudRate, QString("38400,e,8,1"));
 }
@@ -226,7 +226,7 @@ void TestDiscovery::savedPortThatNoLongerAnswersFallsBackToTheScan() {
     const auto uses = h.observed.uses;
     QCOMPARE(uses[0].device, PortNames::DefaultDevice(5));
     QCOMPARE(uses[0].commands, QList<QByteArray>({"A00B", "A00B", "A00B"}));
-    QCOMPARE(h.form().session().ScanCommNo, 3);
+    QCOMPARE(h.form().context().ScanCommNo, 3);
     QCOMPARE(h.StoredSettings().ScanCommNo, 3);
     QCOMPARE(Ui(h.form()).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #3)"));
 }
@@ -423,8 +423,8 @@ void TestDiscovery::failedScanMovesTheListToTheFactorySettingOnly() {
     QVERIFY(!h.FindReader());
 
     QCOMPARE(Ui(h.form()).cmbBaudRate->currentIndex(), 5);
-    QCOMPARE(h.form().session().ScanBaudRateNo, 9);
-    QCOMPARE(h.form().session().ScanBaudRate, QString("57600,e,8,1"));
+    QCOMPARE(h.form().context().ScanBaudRateNo, 9);
+    QCOMPARE(h.form().context().ScanBaudRate, QString("57600,e,8,1"));
     QCOMPARE(h.StoredSettings().ScanBaudRateNo, 9);
     QCOMPARE(Ui(h.form()).shComm->brushColor(), ColorRed);
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -432,15 +432,15 @@ void TestDiscovery::failedScanMovesTheListToTheFactorySettingOnly() {
 
 void TestDiscovery::lockedScanWithAnIndexOutsideTheTableStaysInside() {
     FormHarness h;
-    h.form().session().ScanBaudRateNo = 40;
+    h.form().context().ScanBaudRateNo = 40;
 
     QVERIFY(h.FindReader());
 
     const auto uses = h.observed.UsesOf(PortNames::DefaultDevice(3));
     QCOMPARE(uses.size(), 2);
     QCOMPARE(LineUsed(uses[0]), LineOf(5));
-    QCOMPARE(h.form().session().ScanBaudRateNo, 5);
-    QCOMPARE(h.form().session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(h.form().context().ScanBaudRateNo, 5);
+    QCOMPARE(h.form().context().ScanBaudRate, QString("19200,e,8,1"));
 }
 
 QTEST_MAIN(TestDiscovery)

@@ -27,7 +27,7 @@ class TestDiscoveryPty : public QObject {
 
         Ui(f).btnScan->click();
 
-        QVERIFY(f.session().ReaderFound);
+        QVERIFY(f.context().ReaderFound);
         QCOMPARE(Ui(f).pnMsg->caption(), QString("Get Reader Info Ok. (COM : #2)"));
         QCOMPARE(Ui(f).pnSerial->caption(), QString("S/N : SIM00042"));
         QCOMPARE(Ui(f).pnID->caption(), QString("23"));
@@ -36,9 +36,9 @@ class TestDiscoveryPty : public QObject {
         QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
         // A pseudo-terminal carries no parity, so the first setting at the reader's speed is
         // heard: "38400,n,8,1".
-        QCOMPARE(f.session().ScanCommNo, 2);
-        QCOMPARE(f.session().ScanBaudRateNo, 6);
-        QCOMPARE(f.session().ScanBaudRate, QString("38400,n,8,1"));
+        QCOMPARE(f.context().ScanCommNo, 2);
+        QCOMPARE(f.context().ScanBaudRateNo, 6);
+        QCOMPARE(f.context().ScanBaudRate, QString("38400,n,8,1"));
         QCOMPARE(Ui(f).cmbBaudRate->currentIndex(), 6);
         QVERIFY(h.tones.Last(1000, 300));
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -51,9 +51,9 @@ class TestDiscoveryPty : public QObject {
                              QStringList{"--tags", "00000001,0000BC61,80000000"});
         QVERIFY(sim.started());
         TfrmModule& f = h.form();
-        f.session().ScanCommNo = 4;  // where a scan would find it; the saved port is tried first
+        f.context().ScanCommNo = 4;  // where a scan would find it; the saved port is tried first
         Ui(f).btnScan->click();
-        QVERIFY(f.session().ReaderFound);
+        QVERIFY(f.context().ReaderFound);
         QStringList shown;
         h.tones.onBeep = [&](int frequency, int duration) {
             if (frequency == 1000 && duration == 30) shown << Ui(f).pnCardID->caption();
@@ -78,7 +78,7 @@ class TestDiscoveryPty : public QObject {
         QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
         QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
         QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
-        QVERIFY(!f.session().TagReading);
+        QVERIFY(!f.context().TagReading);
         // The port is free again: the simulator's device opens.
         LinuxSerialLine other;
         QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
@@ -90,9 +90,9 @@ class TestDiscoveryPty : public QObject {
         SimulatorProcess sim(h.SimulatorLink(4) + QStringList{"--tags", "00000005"});
         QVERIFY(sim.started());
         TfrmModule& f = h.form();
-        f.session().ScanCommNo = 4;
+        f.context().ScanCommNo = 4;
         Ui(f).btnScan->click();
-        QVERIFY(f.session().ReaderFound);
+        QVERIFY(f.context().ReaderFound);
         int tagsBefore = 0, tagsAfter = 0;
         bool gone = false;
         h.tones.onBeep = [&](int, int duration) {
@@ -109,7 +109,7 @@ class TestDiscoveryPty : public QObject {
         QVERIFY(gone);
         QVERIFY(tagsBefore > 0);
         QCOMPARE(tagsAfter, 0);
-        QVERIFY(!f.session().TagReading);
+        QVERIFY(!f.context().TagReading);
         QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
         QVERIFY(h.tones.Last(1000, 300));
         QVERIFY(Ui(f).btnScan->isEnabled());

@@ -76,7 +76,7 @@ void TestTagReading::refusedBeforeAnyScan() {
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
     QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
-    QVERIFY(!f.session().TagReading);
+    QVERIFY(!f.context().TagReading);
     QVERIFY(h.observed.uses.isEmpty());
 }
 
@@ -224,7 +224,7 @@ void TestTagReading::cancelEndsAfterThePassInProgress() {
     } atLastExchange;
     h.observed.onCommand = [&](const QByteArray& command) {
         sent.append({command, h.clock.NowUs()});
-        atLastExchange = {Ui(h.form()).btnReadCard->text(), h.form().session().TagReading};
+        atLastExchange = {Ui(h.form()).btnReadCard->text(), h.form().context().TagReading};
     };
     quint64 clickUs = 0;
     QString captionAfterClick;
@@ -250,7 +250,7 @@ void TestTagReading::cancelEndsAfterThePassInProgress() {
     QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
     QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
     QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
-    QVERIFY(!f.session().TagReading);
+    QVERIFY(!f.context().TagReading);
     QVERIFY(!Ui(f).tmrBusy->isActive());
     QVERIFY(!h.line.isOpen());
 }
@@ -266,7 +266,7 @@ void TestTagReading::clickWhileStoppingStartsNoSecondRun() {
     h.clock.AfterMs(305, [&] { Ui(h.form()).btnReadCard->click(); });  // while stopping
     bool stoppingAtSecond = false;
     h.clock.AfterMs(306, [&] {
-        stoppingAtSecond = !h.form().session().TagReading && h.line.isOpen() &&
+        stoppingAtSecond = !h.form().context().TagReading && h.line.isOpen() &&
                            Ui(h.form()).btnReadCard->text() == QString("Cancel Read TAG");
     });
 
@@ -274,7 +274,7 @@ void TestTagReading::clickWhileStoppingStartsNoSecondRun() {
 
     QVERIFY(stoppingAtSecond);
     QCOMPARE(h.observed.uses.size(), usesBefore + 1);  // one open, the run's own
-    QVERIFY(!h.form().session().TagReading);
+    QVERIFY(!h.form().context().TagReading);
     QCOMPARE(Ui(h.form()).pnMsg->caption(), message);
     QCOMPARE(h.tones.Count(1000, 300), 2);  // the scan's and the end of the one run
     QCOMPARE(h.tones.Count(300, 300), 0);
@@ -351,7 +351,7 @@ void TestTagReading::portTakenShowsTheErrorAndTheNextClickTriesAgain() {
     QCOMPARE(h.tones.tones, QList<ToneRecorder::Tone>({{300, 300}}));
     QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
     QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
-    QVERIFY(!f.session().TagReading);
+    QVERIFY(!f.context().TagReading);
     QVERIFY(!Ui(f).tmrBusy->isActive());
     for (QWidget* w : LockedControls(f)) QVERIFY(w->isEnabled());
     QCOMPARE(h.observed.uses.size(), usesBefore + 1);
@@ -416,8 +416,8 @@ void TestTagReading::anErrorInARunEndsItCleanly() {
     Ui(f).btnReadCard->click();
 
     QCOMPARE(shown, QString("the speaker failed"));
-    QVERIFY(!f.session().TagReading);
-    QVERIFY(!f.session().ReadingRunActive);
+    QVERIFY(!f.context().TagReading);
+    QVERIFY(!f.context().ReadingRunActive);
     QVERIFY(!h.line.isOpen());
     QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
     QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));

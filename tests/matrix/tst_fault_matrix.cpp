@@ -211,8 +211,8 @@ void FaultMatrixTest::cell() {
             SimulatorProcess healthy(fast);
             QVERIFY(healthy.started());
             Ui(h.form()).btnScan->click();
-            QVERIFY(h.form().session().ReaderFound);
-            QCOMPARE(h.form().session().ScanBaudRate, FastLine);
+            QVERIFY(h.form().context().ReaderFound);
+            QCOMPARE(h.form().context().ScanBaudRate, FastLine);
         }
         sim = std::make_unique<SimulatorProcess>(fast + FaultArguments(op, injected));
         QVERIFY(sim->started());
@@ -249,7 +249,7 @@ void FaultMatrixTest::cell() {
 
     // What each operation leaves behind.
     if (op == Operation::Scan) {
-        QCOMPARE(form.session().ReaderFound, expected.success);
+        QCOMPARE(form.context().ReaderFound, expected.success);
         QCOMPARE(QFile::exists(storeFile), expected.storeWritten);
         if (expected.storeWritten) {
             KeptSettings kept;
@@ -261,7 +261,7 @@ void FaultMatrixTest::cell() {
     } else {
         QVERIFY(storeBefore.has_value());
         QCOMPARE(FileBytes(storeFile), storeBefore);
-        QVERIFY(form.session().ReaderFound);
+        QVERIFY(form.context().ReaderFound);
     }
     if (op == Operation::ReadTags) {
         QCOMPARE(run.tagCommands, PassesBeforeCancel);
@@ -271,20 +271,20 @@ void FaultMatrixTest::cell() {
             for (const QString& panel : run.panelAtCommand) QCOMPARE(panel, QString("TAG ID"));
         QCOMPARE(Ui(form).pnCardID->caption(), QString("TAG ID"));
         QCOMPARE(Ui(form).btnReadCard->text(), QString("Read TAG"));
-        QVERIFY(!form.session().TagReading);
+        QVERIFY(!form.context().TagReading);
         QVERIFY(Ui(form).btnScan->isEnabled());
         QVERIFY(Ui(form).gbDefault->isEnabled());
         QCOMPARE(Ui(form).shCard->brushColor(), ColorWhite);
     }
     if (op == Operation::LineSpeed) {
         // The tool follows the reader to the new line only when it confirmed the change.
-        QCOMPARE(form.session().ScanBaudRate, expected.success ? NewLine : FastLine);
-        QCOMPARE(form.session().ScanBaudRateNo, expected.success ? NewLineIndex : FastLineIndex);
+        QCOMPARE(form.context().ScanBaudRate, expected.success ? NewLine : FastLine);
+        QCOMPARE(form.context().ScanBaudRateNo, expected.success ? NewLineIndex : FastLineIndex);
     }
     if (op == Operation::FactoryDefault) {
         QCOMPARE(Ui(form).pnSameCard->caption(), QString("0010"));
         QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 5);
-        QCOMPARE(form.session().ScanBaudRate, FastLine);
+        QCOMPARE(form.context().ScanBaudRate, FastLine);
     }
 
     // The port is let go.
@@ -302,7 +302,7 @@ void FaultMatrixTest::cell() {
         SteadyClock clock;
         const PortNames names(folder);
         ReaderLink link(fresh, clock, names, {});
-        QVERIFY(link.OpenPort(ReaderCom, form.session().ScanBaudRate));
+        QVERIFY(link.OpenPort(ReaderCom, form.context().ScanBaudRate));
         link.ClosePort();
     }
     record.pass = true;

@@ -6,7 +6,7 @@
 
 namespace {
 
-using Run = std::function<void(ReaderSession&)>;
+using Run = std::function<void(ReaderContext&)>;
 
 constexpr quint64 Ms = 1000;  // the timeline counts microseconds
 
@@ -38,27 +38,27 @@ void ReaderCoreTest::pausesBeforeTheFrames_data() {
         QTest::newRow(name) << run << QString(command) << pause << presence;
     };
     row(
-        "reader number", [](ReaderSession& s) { SetReaderId(s, "07"); }, "A00C0000123407");
+        "reader number", [](ReaderContext& s) { SetReaderId(s, "07"); }, "A00C0000123407");
     row(
-        "line speed", [](ReaderSession& s) { SetLineSpeed(s, 5); }, "A00E5");
+        "line speed", [](ReaderContext& s) { SetLineSpeed(s, 5); }, "A00E5");
     row(
-        "same-card time", [](ReaderSession& s) { SetSameCard(s, 10); }, "A00N0010");
+        "same-card time", [](ReaderContext& s) { SetSameCard(s, 10); }, "A00N0010");
     row(
-        "input polarity", [](ReaderSession& s) { SetInputNoNc(s, false); }, "A00M0");
+        "input polarity", [](ReaderContext& s) { SetInputNoNc(s, false); }, "A00M0");
     row(
-        "reader mode", [](ReaderSession& s) { SetReaderMode(s, 3, 2); }, "A00L32");
+        "reader mode", [](ReaderContext& s) { SetReaderMode(s, 3, 2); }, "A00L32");
     row(
-        "radio address", [](ReaderSession& s) { SetRadioAddress(s, 49); }, "A00W060131");
+        "radio address", [](ReaderContext& s) { SetRadioAddress(s, 49); }, "A00W060131");
     row(
-        "radio frequency", [](ReaderSession& s) { SetRadioFrequency(s, 59); }, "A00W0F013B");
+        "radio frequency", [](ReaderContext& s) { SetRadioFrequency(s, 59); }, "A00W0F013B");
     row(
-        "radio channel", [](ReaderSession& s) { SetRadioChannel(s, 0); }, "A00W0B0100");
+        "radio channel", [](ReaderContext& s) { SetRadioChannel(s, 0); }, "A00W0B0100");
     row(
-        "RSSI level", [](ReaderSession& s) { SetRssiLevel(s, 250); }, "A00OFA");
+        "RSSI level", [](ReaderContext& s) { SetRssiLevel(s, 250); }, "A00OFA");
     row("factory default", SetFactoryDefault, "A00X5A");
     row("reader reset", ResetReader, "A00HR", 50, false);
     row(
-        "scan: the version", [](ReaderSession& s) { ScanReader(s, true); }, "A00V");
+        "scan: the version", [](ReaderContext& s) { ScanReader(s, true); }, "A00V");
 }
 
 // Measured between the frames on the line: from the end of the reply before (or the open) to
@@ -71,7 +71,7 @@ void ReaderCoreTest::pausesBeforeTheFrames() {
     ReaderRig rig;
     rig.FoundAt();
 
-    run(rig.session);
+    run(rig.context);
 
     const QList<quint64> checks = rig.PausesBefore("A00B");
     QCOMPARE(checks.isEmpty(), !presence);
@@ -89,13 +89,13 @@ void ReaderCoreTest::lockedScanUsesTheSavedLineSetting() {
     ReaderRig rig(options);
     rig.line.AddSilentDevice(PortNames::DefaultDevice(1));
     rig.line.AddSilentDevice(PortNames::DefaultDevice(2));
-    rig.session.ScanBaudRateNo = 7;
-    rig.session.ScanBaudRate = "38400,e,8,1";
+    rig.context.ScanBaudRateNo = 7;
+    rig.context.ScanBaudRate = "38400,e,8,1";
 
-    ScanReader(rig.session, true);
+    ScanReader(rig.context, true);
 
-    QVERIFY(rig.session.ReaderFound);
-    QCOMPARE(rig.session.ScanCommNo, 3);
+    QVERIFY(rig.context.ReaderFound);
+    QCOMPARE(rig.context.ScanCommNo, 3);
     const LineParameters saved = *ParseLineSetting("38400,e,8,1");
     QCOMPARE(rig.line.opens().size(), 4);  // COM1 to COM3 once each, then the version
     for (const SimulatedLine::OpenRecord& open : rig.line.opens()) QCOMPARE(open.line, saved);
@@ -105,13 +105,13 @@ void ReaderCoreTest::lockedScanUsesTheSavedLineSetting() {
 
 void ReaderCoreTest::failedScanAfterASuccessfulOneLeavesNoReader() {
     ReaderRig rig;
-    ScanReader(rig.session, true);
-    QVERIFY(rig.session.ReaderFound);
+    ScanReader(rig.context, true);
+    QVERIFY(rig.context.ReaderFound);
 
     rig.line.Unplug();
-    ScanReader(rig.session, true);
+    ScanReader(rig.context, true);
 
-    QVERIFY(!rig.session.ReaderFound);
+    QVERIFY(!rig.context.ReaderFound);
     QCOMPARE(rig.view.texts[Panel::Msg], QString("Reader Not Find"));
     QCOMPARE(rig.view.colours[Indicator::Comm], Colour::Red);
     QVERIFY(!rig.view.busy && !rig.view.hourglass);
@@ -121,11 +121,11 @@ void ReaderCoreTest::savedLineSettingIsSelectedBeforeTheSavedPortTry() {
     ReaderOptions options;
     options.lineIndex = 7;
     ReaderRig rig(options);
-    rig.session.ScanCommNo = 3;
-    rig.session.ScanBaudRateNo = 7;
-    rig.session.ScanBaudRate = "38400,e,8,1";
+    rig.context.ScanCommNo = 3;
+    rig.context.ScanBaudRateNo = 7;
+    rig.context.ScanBaudRate = "38400,e,8,1";
 
-    ScanReader(rig.session, true);
+    ScanReader(rig.context, true);
 
     const QStringList what = rig.log.What();
     const qsizetype open = what.indexOf("open " + PortNames::DefaultDevice(3));
@@ -143,9 +143,9 @@ void ReaderCoreTest::cardTimerIsNotRestartedWhileItRuns() {
     options.tags = {0x0000BC61};
     ReaderRig rig(options);
     rig.FoundAt();
-    rig.clock.AfterMs(3500, [&rig] { ReadTags(rig.session); });  // the cancel click
+    rig.clock.AfterMs(3500, [&rig] { ReadTags(rig.context); });  // the cancel click
 
-    ReadTags(rig.session);
+    ReadTags(rig.context);
 
     const QList<quint64> starts = rig.log.Times("card timer");
     const QList<quint64> whites =
@@ -170,10 +170,10 @@ void ReaderCoreTest::passTurnsRunFromOneDeadline() {
     QFETCH(quint64, overshootUs);
     ReaderRig rig;  // no tag in the field: every pass is the turns and one short exchange
     rig.FoundAt();
-    rig.sessionClock.SetOvershootUs(overshootUs);
-    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.session); });
+    rig.contextClock.SetOvershootUs(overshootUs);
+    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.context); });
 
-    ReadTags(rig.session);
+    ReadTags(rig.context);
 
     const QList<quint64> turns = rig.PausesBefore("A00F");
     QVERIFY(turns.size() >= 4);
@@ -199,8 +199,8 @@ void ReaderCoreTest::settingOutcome() {
     if (found) rig.FoundAt();
     if (unplugged) rig.line.Unplug();
 
-    QCOMPARE(SetSameCard(rig.session, 10), outcome);
-    QCOMPARE(ResetReader(rig.session), outcome);
+    QCOMPARE(SetSameCard(rig.context, 10), outcome);
+    QCOMPARE(ResetReader(rig.context), outcome);
     const Colour shown = outcome == Outcome::Success ? Colour::Yellow : Colour::Red;
     QCOMPARE(rig.view.colours[Indicator::Comm], shown);
 }

@@ -23,13 +23,13 @@ inline TfrmModule& ReaderAsFound(FormHarness& h, int lineIndex = 5,
     h.StoreSettings(
         {ReaderCom, QString::fromLatin1(LineSettingTable[lineIndex]), lineIndex, language});
     TfrmModule& form = h.form();
-    form.session().ScanCommNo = ReaderCom;
-    form.session().ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
-    form.session().ScanBaudRateNo = lineIndex;
+    form.context().ScanCommNo = ReaderCom;
+    form.context().ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
+    form.context().ScanBaudRateNo = lineIndex;
     const int number = h.reader.options().readerNumber;
     Ui(form).sbID->setValue(number);
     Ui(form).pnID->setCaption(QString::asprintf("%02d", number));
-    form.session().ReaderFound = true;
+    form.context().ReaderFound = true;
     return form;
 }
 

@@ -54,9 +54,9 @@ void LineAndFactoryTest::lineSpeedChangeIsFollowed() {
     form.btnBaudRateClick();
 
     VerifySuccess(h, "Set Reader BaudRate Ok");
-    QCOMPARE(form.session().ScanBaudRateNo, 7);
-    QCOMPARE(form.session().ScanBaudRate, QString("38400,e,8,1"));
-    QCOMPARE(form.session().ScanCommNo, ReaderCom);
+    QCOMPARE(form.context().ScanBaudRateNo, 7);
+    QCOMPARE(form.context().ScanBaudRate, QString("38400,e,8,1"));
+    QCOMPARE(form.context().ScanCommNo, ReaderCom);
     // The change itself went out at the old line setting.
     QCOMPARE(h.observed.uses.last().line, ParseLineSetting("19200,e,8,1"));
 
@@ -72,8 +72,8 @@ void LineAndFactoryTest::lineSpeedChangeIsFollowed() {
     QCOMPARE(stored.ScanBaudRateNo, 5);
     QCOMPARE(stored.ScanBaudRate, QString("19200,e,8,1"));
     TfrmModule restarted(h.services());
-    QCOMPARE(restarted.session().ScanBaudRateNo, 5);
-    QCOMPARE(restarted.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(restarted.context().ScanBaudRateNo, 5);
+    QCOMPARE(restarted.context().ScanBaudRate, QString("19200,e,8,1"));
     QCOMPARE(Ui(restarted).cmbBaudRate->currentIndex(), 5);
 }
 
@@ -91,8 +91,8 @@ void LineAndFactoryTest::failedLineSpeedChangeKeepsLine() {
     // The reader took the change but its confirmation was lost: from then on it listens at
     // the new line setting and the tries at the old one go unheard.
     QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B", "A00EB", "A00B", "A00B"}));
-    QCOMPARE(form.session().ScanBaudRateNo, 5);
-    QCOMPARE(form.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(form.context().ScanBaudRateNo, 5);
+    QCOMPARE(form.context().ScanBaudRate, QString("19200,e,8,1"));
     QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 11);
 }
 
@@ -114,8 +114,8 @@ void LineAndFactoryTest::lineSpeedWithoutSelection() {
     QVERIFY(waitModeAtTone);
     QCOMPARE(h.tones.tones.size(), 2);
     QVERIFY(h.observed.uses.isEmpty());
-    QCOMPARE(form.session().ScanBaudRateNo, 5);
-    QCOMPARE(form.session().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(form.context().ScanBaudRateNo, 5);
+    QCOMPARE(form.context().ScanBaudRate, QString("19200,e,8,1"));
 
     // The other operations still work with the kept line setting.
     form.btnSameCardClick();
@@ -200,8 +200,8 @@ void LineAndFactoryTest::factoryDefaultKeepsLineSetting() {
     form.btnFactoryClick();
     VerifySuccess(h, "Set Default Ok");
     QCOMPARE(Ui(form).cmbBaudRate->currentIndex(), 5);
-    QCOMPARE(form.session().ScanBaudRate, QString("9600,n,8,1"));
-    QCOMPARE(form.session().ScanBaudRateNo, 2);
+    QCOMPARE(form.context().ScanBaudRate, QString("9600,n,8,1"));
+    QCOMPARE(form.context().ScanBaudRateNo, 2);
 
     form.btnRSSIClick();
     QCOMPARE(h.observed.uses.size(), 2);
@@ -229,7 +229,7 @@ void LineAndFactoryTest::resetSendsOneFrame() {
     QVERIFY(sentAtUs - startUs >= 50'000);
     QVERIFY(sentAtUs - startUs < 100'000);
     VerifySuccess(h, "Reader Reset Ok");
-    QVERIFY(form.session().ReaderFound);
+    QVERIFY(form.context().ReaderFound);
 }
 
 void LineAndFactoryTest::resetWithoutAnswer() {

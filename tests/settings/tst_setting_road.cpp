@@ -210,7 +210,7 @@ void SettingRoadTest::portCannotBeOpened() {
     QVERIFY(waitModeAtTone);
     QCOMPARE(h.tones.tones.size(), 1);
     VerifyFailure(h, SettingOperations[operation].failureText);
-    QVERIFY(form.session().ReaderFound);
+    QVERIFY(form.context().ReaderFound);
 }
 
 void SettingRoadTest::outcomeInCurrentLanguage() {

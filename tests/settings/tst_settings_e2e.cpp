@@ -24,8 +24,8 @@ void SettingsEndToEndTest::newNumberAndLineSpeedThenFactoryDefault() {
     TfrmModule& form = h.form();
 
     form.btnScanClick();
-    QVERIFY(form.session().ReaderFound);
-    QCOMPARE(form.session().ScanCommNo, 3);
+    QVERIFY(form.context().ReaderFound);
+    QCOMPARE(form.context().ScanCommNo, 3);
     QCOMPARE(Ui(form).pnID->caption(), QString("05"));
 
     Ui(form).sbID->setValue(42);
@@ -34,12 +34,12 @@ void SettingsEndToEndTest::newNumberAndLineSpeedThenFactoryDefault() {
     Ui(form).cmbBaudRate->setCurrentIndex(8);  // "57600,n,8,1"
     form.btnBaudRateClick();
     QCOMPARE(Ui(form).pnMsg->caption(), QString("Set Reader BaudRate Ok"));
-    QCOMPARE(form.session().ScanBaudRate, QString("57600,n,8,1"));
+    QCOMPARE(form.context().ScanBaudRate, QString("57600,n,8,1"));
 
     // The scan finds the reader where the tool now expects it, under its new number.
     form.btnScanClick();
-    QVERIFY(form.session().ReaderFound);
-    QCOMPARE(form.session().ScanBaudRate, QString("57600,n,8,1"));
+    QVERIFY(form.context().ReaderFound);
+    QCOMPARE(form.context().ScanBaudRate, QString("57600,n,8,1"));
     QCOMPARE(Ui(form).pnID->caption(), QString("42"));
     QCOMPARE(Ui(form).pnSerial->caption(), QString("S/N : 40002718"));
 
@@ -48,16 +48,16 @@ void SettingsEndToEndTest::newNumberAndLineSpeedThenFactoryDefault() {
     QCOMPARE(Ui(form).pnMsg->caption(), QString("Set Default Ok"));
     QCOMPARE(Ui(form).shComm->brushColor(), ColorYellow);
     QCOMPARE(Ui(form).pnSameCard->caption(), QString("0010"));
-    QCOMPARE(form.session().ScanBaudRate, QString("57600,n,8,1"));
+    QCOMPARE(form.context().ScanBaudRate, QString("57600,n,8,1"));
 
     // Back at its default the reader answers at 19200 baud (a pseudo-terminal carries no
     // parity, so the port scan meets it at the first 19200 setting) under number 01.
     Ui(form).chkLock->setChecked(false);
     form.btnScanClick();
-    QVERIFY(form.session().ReaderFound);
-    QCOMPARE(form.session().ScanCommNo, 3);
-    QVERIFY2(form.session().ScanBaudRate.startsWith("19200,"),
-             qPrintable(form.session().ScanBaudRate));
+    QVERIFY(form.context().ReaderFound);
+    QCOMPARE(form.context().ScanCommNo, 3);
+    QVERIFY2(form.context().ScanBaudRate.startsWith("19200,"),
+             qPrintable(form.context().ScanBaudRate));
     QCOMPARE(Ui(form).pnID->caption(), QString("01"));
 
     form.btnResetClick();

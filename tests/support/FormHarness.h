@@ -222,7 +222,7 @@ class FormHarness {
     // A scan as a click on btnScan would run it; true when the reader was found.
     bool FindReader() {
         form().btnScanClick();
-        return form_->session().ReaderFound;
+        return form_->context().ReaderFound;
     }
 
     // Starts a reading run, cancels it after `ms` of virtual time, returns once it has ended.

@@ -1,11 +1,11 @@
 #pragma once
 
-// The reader operations without the window: a session on an in-memory reader and a virtual
+// The reader operations without the window: a context on an in-memory reader and a virtual
 // clock, reporting to a view that records what it is shown, with the time of each step, in one
 // timeline with the opens, frames and replies on the line.
 //
 //   ReaderRig rig;                       // reader on COM3 at "19200,e,8,1"
-//   ScanReader(rig.session, true);
+//   ScanReader(rig.context, true);
 //   rig.log.Times("frame A00B")          // when each presence check went out
 
 #include <QByteArray>
@@ -18,9 +18,9 @@
 #include "FormHarness.h"
 #include "OvershootClock.h"
 #include "PortNames.h"
+#include "ReaderContext.h"
 #include "ReaderModel.h"
 #include "ReaderOperations.h"
-#include "ReaderSession.h"
 #include "SimulatedLine.h"
 #include "VirtualClock.h"
 
@@ -179,7 +179,7 @@ class MemoryStore final : public KeptSettingsStore {
     int scanSaves = 0;
 };
 
-// A session on an in-memory reader behind COM3, with every piece recording.
+// A context on an in-memory reader behind COM3, with every piece recording.
 struct ReaderRig {
     explicit ReaderRig(ReaderOptions options = {})
         : reader(std::move(options)),
@@ -187,13 +187,13 @@ struct ReaderRig {
           timed(line, log),
           tones(clock),
           view(clock, log),
-          session(view, Services()) {}
-    // As a scan leaves the session that found the reader.
+          context(view, Services()) {}
+    // As a scan leaves the context that found the reader.
     void FoundAt(int lineIndex = FactoryLineIndex) {
-        session.ScanCommNo = 3;
-        session.ScanBaudRateNo = lineIndex;
-        session.ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
-        session.ReaderFound = true;
+        context.ScanCommNo = 3;
+        context.ScanBaudRateNo = lineIndex;
+        context.ScanBaudRate = QString::fromLatin1(LineSettingTable[lineIndex]);
+        context.ReaderFound = true;
     }
     // The time from the end of the last reply (or the open) before each frame of `text` to
     // that frame, in microseconds.
@@ -212,8 +212,8 @@ struct ReaderRig {
 
   public:
     VirtualClock clock;
-    // The session's clock: the virtual one, with an overshoot of every sleep when asked.
-    OvershootClock sessionClock{clock, 0};
+    // The context's clock: the virtual one, with an overshoot of every sleep when asked.
+    OvershootClock contextClock{clock, 0};
     Timeline log{clock};
     ReaderModel reader;
     SimulatedLine line;
@@ -221,13 +221,13 @@ struct ReaderRig {
     ToneRecorder tones;
     MemoryStore store;
     RecordingView view;
-    ReaderSession session;
+    ReaderContext context;
 
   private:
-    SessionServices Services() {
-        SessionServices s;
+    ContextServices Services() {
+        ContextServices s;
         s.line = &timed;
-        s.clock = &sessionClock;
+        s.clock = &contextClock;
         s.store = &store;
         s.tone = &tones;
         s.machineFolder = folder.path();

@@ -62,11 +62,11 @@ void LanguagesTest::switchWritesCaptionsAndKeepsFlag() {
     FormHarness h;
     h.StoreSettings({0, "19200,e,8,1", 5, start});
     TfrmModule& f = h.form();
-    QCOMPARE(f.session().LanguageFlag, start);
+    QCOMPARE(f.context().LanguageFlag, start);
 
     f.findChild<QPushButton*>(button)->click();
-    QCOMPARE(f.session().LanguageIndex, index);
-    QCOMPARE(f.session().LanguageFlag, flag);
+    QCOMPARE(f.context().LanguageIndex, index);
+    QCOMPARE(f.context().LanguageFlag, flag);
     QCOMPARE(h.StoredSettings().LanguageFlag, flag);
     QCOMPARE(Ui(f).lblID->text(), idLabel);
     QCOMPARE(Ui(f).btnScan->text(), scanCaption);
@@ -104,7 +104,7 @@ void LanguagesTest::switchResetsPanelsButNotTheReaderNumber() {
     FormHarness h;
     TfrmModule& f = h.form();
     // As a successful discovery leaves the window.
-    f.session().ReaderFound = true;
+    f.context().ReaderFound = true;
     Ui(f).sbID->setValue(12);
     Ui(f).pnMsg->setCaption("Get Reader Info Ok. (COM3)");
     Ui(f).pnSerial->setCaption("S/N : 00001234");
@@ -119,8 +119,8 @@ void LanguagesTest::switchResetsPanelsButNotTheReaderNumber() {
     QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID"));
     QCOMPARE(Ui(f).pnID->caption(), QString("12"));
     QCOMPARE(Ui(f).sbID->value(), 12);
-    QVERIFY(f.session().ReaderFound);
-    QVERIFY(!f.session().TagReading);
+    QVERIFY(f.context().ReaderFound);
+    QVERIFY(!f.context().TagReading);
     QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     QVERIFY(h.observed.uses.isEmpty());  // nothing is sent
 }
@@ -162,8 +162,8 @@ void LanguagesTest::storedFlag() {
     FormHarness h;
     h.StoreSettings({0, "19200,e,8,1", 5, stored});
     TfrmModule& f = h.form();
-    QCOMPARE(f.session().LanguageIndex, index);
-    QCOMPARE(f.session().LanguageFlag, stored);  // kept as read until a language button replaces it
+    QCOMPARE(f.context().LanguageIndex, index);
+    QCOMPARE(f.context().LanguageFlag, stored);  // kept as read until a language button replaces it
     QCOMPARE(Ui(f).btnExit->text(), caption);
     QCOMPARE(h.StoredSettings().LanguageFlag, stored);
 }
@@ -229,13 +229,13 @@ void LanguagesTest::aFifoInPlaceOfTheSettings() {
 
     TfrmModule* f = nullptr;
     QVERIFY(ReturnsPromptly(folder, [&] { f = &h.form(); }));
-    QCOMPARE(f->session().LanguageFlag, QString("English"));
-    QCOMPARE(f->session().ScanCommNo, 0);
+    QCOMPARE(f->context().LanguageFlag, QString("English"));
+    QCOMPARE(f->context().ScanCommNo, 0);
     QCOMPARE(Ui(*f).cmbBaudRate->currentIndex(), 5);
     if (!beforeTheWindow) QVERIFY(plant());
 
     QVERIFY(ReturnsPromptly(folder, [&] { Ui(*f).btnBIG5->click(); }));
-    QCOMPARE(f->session().LanguageIndex, 2);
+    QCOMPARE(f->context().LanguageIndex, 2);
     QVERIFY(QFileInfo(file).isFile());
     QCOMPARE(h.StoredSettings().LanguageFlag, QString("ChineseBIG5"));
     QVERIFY(!QFileInfo::exists(file + ".lock"));

@@ -110,13 +110,13 @@ void MainWindowTest::firstStartWithoutStoredSettings() {
     QVERIFY(!Ui(f).tmrCard->isActive());
     QCOMPARE(Ui(f).tmrCard->interval(), 1000);
 
-    QCOMPARE(f.session().ScanCommNo, 0);
-    QCOMPARE(f.session().ScanBaudRate, QString("19200,e,8,1"));
-    QCOMPARE(f.session().ScanBaudRateNo, 5);
-    QCOMPARE(f.session().LanguageFlag, QString("English"));
-    QCOMPARE(f.session().LanguageIndex, 0);
-    QVERIFY(!f.session().ReaderFound);
-    QVERIFY(!f.session().TagReading);
+    QCOMPARE(f.context().ScanCommNo, 0);
+    QCOMPARE(f.context().ScanBaudRate, QString("19200,e,8,1"));
+    QCOMPARE(f.context().ScanBaudRateNo, 5);
+    QCOMPARE(f.context().LanguageFlag, QString("English"));
+    QCOMPARE(f.context().LanguageIndex, 0);
+    QVERIFY(!f.context().ReaderFound);
+    QVERIFY(!f.context().TagReading);
     QVERIFY(f.isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());
     // Starting writes nothing.
@@ -127,14 +127,14 @@ void MainWindowTest::storedSettingsAreShown() {
     FormHarness h;
     h.StoreSettings({7, "9600,n,8,1", 2, "ChineseBIG5"});
     TfrmModule& f = h.form();
-    QCOMPARE(f.session().ScanCommNo, 7);
-    QCOMPARE(f.session().ScanBaudRate, QString("9600,n,8,1"));
-    QCOMPARE(f.session().ScanBaudRateNo, 2);
+    QCOMPARE(f.context().ScanCommNo, 7);
+    QCOMPARE(f.context().ScanBaudRate, QString("9600,n,8,1"));
+    QCOMPARE(f.context().ScanBaudRateNo, 2);
     QCOMPARE(Ui(f).cmbBaudRate->currentText(), QString("9600,n,8,1"));
-    QCOMPARE(f.session().LanguageFlag, QString("ChineseBIG5"));
-    QCOMPARE(f.session().LanguageIndex, 2);
+    QCOMPARE(f.context().LanguageFlag, QString("ChineseBIG5"));
+    QCOMPARE(f.context().LanguageIndex, 2);
     QCOMPARE(Ui(f).btnScan->text(), QString("掃描讀卡機"));
-    QVERIFY(!f.session().ReaderFound);
+    QVERIFY(!f.context().ReaderFound);
 }
 
 // The layout at 96 dpi: every control under its name, with its kind, parent and rectangle.

@@ -11,10 +11,10 @@
 #include "SerialLine.h"
 #include "ToneSink.h"
 
-// What a session runs on: the serial line, the clock of the pauses and the reply window, the
+// What a context runs on: the serial line, the clock of the pauses and the reply window, the
 // kept-settings store, the speaker, and the machine folder with the port assignments. All of
-// them outlive the session.
-struct SessionServices {
+// them outlive the context.
+struct ContextServices {
     SerialLine* line = nullptr;
     Clock* clock = nullptr;
     KeptSettingsStore* store = nullptr;
@@ -25,11 +25,11 @@ struct SessionServices {
 // The state that the reader operations share, one instance for the whole run of a front end:
 // the link to the reader, the kept place of the last reader found, the language of the texts,
 // and the two flags of the operations. The operations report through the view.
-class ReaderSession {
+class ReaderContext {
   public:
-    ReaderSession(ReaderView& view, const SessionServices& services);
-    ReaderSession(const ReaderSession&) = delete;
-    ReaderSession& operator=(const ReaderSession&) = delete;
+    ReaderContext(ReaderView& view, const ContextServices& services);
+    ReaderContext(const ReaderContext&) = delete;
+    ReaderContext& operator=(const ReaderContext&) = delete;
 
     // Kept between runs (LoadSettings, SaveScanSettings, SaveLanguageFlag).
     int ScanCommNo = 0;

@@ -1,8 +1,8 @@
-#include "ReaderSession.h"
+#include "ReaderContext.h"
 
 #include "TextTable.h"
 
-ReaderSession::ReaderSession(ReaderView& view, const SessionServices& services)
+ReaderContext::ReaderContext(ReaderView& view, const ContextServices& services)
     : view_(view),
       clock_(*services.clock),
       store_(*services.store),
@@ -10,7 +10,7 @@ ReaderSession::ReaderSession(ReaderView& view, const SessionServices& services)
       portNames_(services.machineFolder),
       link_(*services.line, *services.clock, portNames_, [this] { view_.ProcessMessages(); }) {}
 
-void ReaderSession::LoadSettings() {
+void ReaderContext::LoadSettings() {
     KeptSettings settings;
     store_.Load(settings);
     ScanCommNo = settings.ScanCommNo;
@@ -20,31 +20,31 @@ void ReaderSession::LoadSettings() {
     LanguageIndex = LanguageIndexFromFlag(LanguageFlag);
 }
 
-void ReaderSession::SaveScanSettings() {
+void ReaderContext::SaveScanSettings() {
     store_.SaveScan(ScanCommNo, ScanBaudRateNo, ScanBaudRate);
 }
 
-void ReaderSession::SetLanguage(const QString& flag) {
+void ReaderContext::SetLanguage(const QString& flag) {
     LanguageFlag = flag;
     LanguageIndex = LanguageIndexFromFlag(flag);
     SaveLanguageFlag();
 }
 
-void ReaderSession::SaveLanguageFlag() {
+void ReaderContext::SaveLanguageFlag() {
     store_.SaveLanguage(LanguageFlag);
 }
 
-QString ReaderSession::Text(int row) const {
+QString ReaderContext::Text(int row) const {
     if (row < 0 || row >= TextRowCount || LanguageIndex < 0 || LanguageIndex >= LanguageCount)
         return QString();
     return QString::fromUtf8(TextTable[row][LanguageIndex]);
 }
 
-void ReaderSession::Beep(Tone tone) {
+void ReaderContext::Beep(Tone tone) {
     tone_.Beep(tone.frequencyHz, tone.durationMs);
 }
 
-void ReaderSession::EndInterruptedOperation() {
+void ReaderContext::EndInterruptedOperation() {
     if (link_.IsOpen()) link_.ClosePort();
     TagReading = false;
     ReadingRunActive = false;

@@ -1,4 +1,4 @@
-#include "ConsoleSession.h"
+#include "ConsoleContext.h"
 
 #include <QFileInfo>
 
@@ -6,32 +6,32 @@
 #include "ReaderOperations.h"
 #include "TextTable.h"
 
-ConsoleSession::ConsoleSession(const Request& request)
+ConsoleContext::ConsoleContext(const Request& request)
     : request_(request),
       out_(request.json),
       program_(request.machineFolder,
                request.beep ? ProgramServices::Sound::Speaker : ProgramServices::Sound::Silent) {
-    SessionServices services = program_.services();
+    ContextServices services = program_.services();
     line_ = std::make_unique<OnePortLine>(*services.line, request.machineFolder);
     services.line = line_.get();
-    session_ = std::make_unique<ReaderSession>(view_, services);
-    session_->LoadSettings();
+    context_ = std::make_unique<ReaderContext>(view_, services);
+    context_->LoadSettings();
     // The language of this run only: the kept one stays as it is.
     if (!request.languageFlag.isEmpty()) {
-        session_->LanguageFlag = request.languageFlag;
-        session_->LanguageIndex = LanguageIndexFromFlag(request.languageFlag);
+        context_->LanguageFlag = request.languageFlag;
+        context_->LanguageIndex = LanguageIndexFromFlag(request.languageFlag);
     }
-    view_.SetProgressPrefix(session_->Text(RowScanCom) + QStringLiteral(" : #"));
+    view_.SetProgressPrefix(context_->Text(RowScanCom) + QStringLiteral(" : #"));
 }
 
-int ConsoleSession::FindReader() {
+int ConsoleContext::FindReader() {
     const int status = SearchReader();
     if (status != ExitSuccess) ReportSearchFailure(status);
     return status;
 }
 
-int ConsoleSession::SearchReader() {
-    ReaderSession& s = *session_;
+int ConsoleContext::SearchReader() {
+    ReaderContext& s = *context_;
     const int keptPort = s.ScanCommNo;
     if (request_.port != 0) {
         // --port: the scan's first road, the kept port, is taken with the asked port at the
@@ -50,8 +50,8 @@ int ConsoleSession::SearchReader() {
     return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
 }
 
-int ConsoleSession::FindReaderAgain() {
-    ReaderSession& s = *session_;
+int ConsoleContext::FindReaderAgain() {
+    ReaderContext& s = *context_;
     const int port = s.ScanCommNo;
     const int heldBefore = line_->heldPort();
     line_->HoldToPort(port);
@@ -64,7 +64,7 @@ int ConsoleSession::FindReaderAgain() {
     return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
 }
 
-void ConsoleSession::ReportSearchFailure(int status) {
+void ConsoleContext::ReportSearchFailure(int status) {
     const QString message = view_.Text(Panel::Msg);
     out_.Lines({message});
     QJsonObject object{{"command", request_.commandName},
@@ -72,7 +72,7 @@ void ConsoleSession::ReportSearchFailure(int status) {
                        {"message", message}};
     // A port that is there but does not open is most likely held by the window or another
     // program: say so, it is not the same as no reader.
-    const int asked = request_.port != 0 ? request_.port : session_->ScanCommNo;
+    const int asked = request_.port != 0 ? request_.port : context_->ScanCommNo;
     const QString device = PortNames(request_.machineFolder).DevicePath(asked);
     if (asked > 0 && line_->WasRefused(device)) {
         const QString note = QStringLiteral(
@@ -89,8 +89,8 @@ void ConsoleSession::ReportSearchFailure(int status) {
     out_.Object(object);
 }
 
-QStringList ConsoleSession::ReaderLines() {
-    const ReaderSession& s = *session_;
+QStringList ConsoleContext::ReaderLines() {
+    const ReaderContext& s = *context_;
     return {view_.Text(Panel::Msg), view_.Text(Panel::Serial), view_.Text(Panel::Version),
             s.Text(RowId) + QStringLiteral(": ") + view_.Text(Panel::Id),
             s.Text(RowBaudRate) + QStringLiteral(": ") + s.ScanBaudRate};
@@ -104,8 +104,8 @@ QString Field(const QString& panelText) {
 }
 }  // namespace
 
-QJsonObject ConsoleSession::ReaderObject() {
-    const ReaderSession& s = *session_;
+QJsonObject ConsoleContext::ReaderObject() {
+    const ReaderContext& s = *context_;
     return {{"port", PortNames::PortName(s.ScanCommNo)},
             {"line", s.ScanBaudRate},
             {"serial", Field(view_.Text(Panel::Serial))},
@@ -113,7 +113,7 @@ QJsonObject ConsoleSession::ReaderObject() {
             {"version", Field(view_.Text(Panel::Version))}};
 }
 
-int ConsoleSession::ExitStatus(Outcome outcome) {
+int ConsoleContext::ExitStatus(Outcome outcome) {
     switch (outcome) {
         case Outcome::Success:
             return ExitSuccess;

@@ -9,19 +9,19 @@
 #include "OnePortLine.h"
 #include "Output.h"
 #include "PlatformServices.h"
+#include "ReaderContext.h"
 #include "ReaderOperations.h"
-#include "ReaderSession.h"
 
 // One run of the command line: the platform's services on the machine folder, the console view
-// and the session of the reader operations, as the window has them.
-class ConsoleSession {
+// and the context of the reader operations, as the window has them.
+class ConsoleContext {
   public:
-    explicit ConsoleSession(const Request& request);
-    ConsoleSession(const ConsoleSession&) = delete;
-    ConsoleSession& operator=(const ConsoleSession&) = delete;
+    explicit ConsoleContext(const Request& request);
+    ConsoleContext(const ConsoleContext&) = delete;
+    ConsoleContext& operator=(const ConsoleContext&) = delete;
 
     const Request& request() const { return request_; }
-    ReaderSession& session() { return *session_; }
+    ReaderContext& context() { return *context_; }
     ConsoleView& view() { return view_; }
     OnePortLine& line() { return *line_; }
     const Output& out() const { return out_; }
@@ -51,5 +51,5 @@ class ConsoleSession {
     ProgramServices program_;
     std::unique_ptr<OnePortLine> line_;
     ConsoleView view_;
-    std::unique_ptr<ReaderSession> session_;
+    std::unique_ptr<ReaderContext> context_;
 };
