@@ -145,21 +145,21 @@ int main(int argc, char** argv) {
 
         struct Case {
             const char* name;
-            void (TfrmModule::*run)();
+            void (*run)(TfrmModule&);
             double floorMs;
         };
         const Case cases[] = {
-            {"reader number", &TfrmModule::btnIDClick, settingFloor},
-            {"line speed", &TfrmModule::btnBaudRateClick, settingFloor},
-            {"same-card time", &TfrmModule::btnSameCardClick, settingFloor},
-            {"input NO/NC", &TfrmModule::btnNoNcClick, settingFloor},
-            {"reader mode", &TfrmModule::btnModeClick, settingFloor},
-            {"radio address", &TfrmModule::btnAddrClick, settingFloor},
-            {"radio frequency", &TfrmModule::btnFreqClick, settingFloor},
-            {"radio channel", &TfrmModule::btnChannelClick, settingFloor},
-            {"RSSI level", &TfrmModule::btnRSSIClick, settingFloor},
-            {"factory default", &TfrmModule::btnFactoryClick, settingFloor},
-            {"reader reset", &TfrmModule::btnResetClick, resetFloor},
+            {"reader number", ClickID, settingFloor},
+            {"line speed", ClickBaudRate, settingFloor},
+            {"same-card time", ClickSameCard, settingFloor},
+            {"input NO/NC", ClickNoNc, settingFloor},
+            {"reader mode", ClickMode, settingFloor},
+            {"radio address", ClickAddr, settingFloor},
+            {"radio frequency", ClickFreq, settingFloor},
+            {"radio channel", ClickChannel, settingFloor},
+            {"RSSI level", ClickRSSI, settingFloor},
+            {"factory default", ClickFactory, settingFloor},
+            {"reader reset", ClickReset, resetFloor},
         };
         const QString okSuffix = " Ok";
         Overhead overhead;
@@ -184,15 +184,15 @@ int main(int argc, char** argv) {
                 Ui(form).cmbBaudRate->setCurrentIndex(lineIndex);  // the same line again
                 line.steps.clear();
                 const double start = NowMs();
-                (form.*cases[i].run)();
+                cases[i].run(form);
                 const double end = NowMs();
                 const double took = end - start;
-                if (cases[i].run != &TfrmModule::btnResetClick) account(start, end);
+                if (cases[i].run != ClickReset) account(start, end);
                 if (Ui(form).pnMsg->caption().endsWith(okSuffix))
                     results[i].ms.push_back(took);
                 else
                     ++results[i].failures;
-                if (cases[i].run == &TfrmModule::btnFactoryClick && lineIndex != 5) {
+                if (cases[i].run == ClickFactory && lineIndex != 5) {
                     // The reader is back at its own default line: bring it to this one again.
                     form.context().ScanBaudRate = "19200,e,8,1";
                     Ui(form).cmbBaudRate->setCurrentIndex(lineIndex);

@@ -67,22 +67,22 @@ inline QByteArray PresenceReply(int length) {
 }
 
 // The setting operations by name, for tables over all of them.
-using Operation = void (TfrmModule::*)();  // a click handler
+using Operation = void (*)(TfrmModule&);  // a click on the window
 struct NamedOperation {
     const char* name;
     Operation run;
     const char* failureText;
 };
 inline const NamedOperation SettingOperations[] = {
-    {"reader number", &TfrmModule::btnIDClick, "Set Reader ID Error"},
-    {"line speed", &TfrmModule::btnBaudRateClick, "Set Reader BaudRate Error"},
-    {"same-card time", &TfrmModule::btnSameCardClick, "Set Same Card Error"},
-    {"input polarity", &TfrmModule::btnNoNcClick, "Set DI NO/NC Error"},
-    {"reader mode", &TfrmModule::btnModeClick, "Set Reader Mode Error"},
-    {"radio address", &TfrmModule::btnAddrClick, "Set Address Error"},
-    {"radio frequency", &TfrmModule::btnFreqClick, "Set Freq Error"},
-    {"radio channel", &TfrmModule::btnChannelClick, "Set Channel Error"},
-    {"RSSI level", &TfrmModule::btnRSSIClick, "Set RSSI Level Error"},
-    {"factory default", &TfrmModule::btnFactoryClick, "Set Default Error"},
-    {"reader reset", &TfrmModule::btnResetClick, "TReader Reset Error"},
+    {"reader number", ClickID, "Set Reader ID Error"},
+    {"line speed", ClickBaudRate, "Set Reader BaudRate Error"},
+    {"same-card time", ClickSameCard, "Set Same Card Error"},
+    {"input polarity", ClickNoNc, "Set DI NO/NC Error"},
+    {"reader mode", ClickMode, "Set Reader Mode Error"},
+    {"radio address", ClickAddr, "Set Address Error"},
+    {"radio frequency", ClickFreq, "Set Freq Error"},
+    {"radio channel", ClickChannel, "Set Channel Error"},
+    {"RSSI level", ClickRSSI, "Set RSSI Level Error"},
+    {"factory default", ClickFactory, "Set Default Error"},
+    {"reader reset", ClickReset, "TReader Reset Error"},
 };

@@ -40,7 +40,7 @@ QList<CommandCase> Cases() {
                               Ui(f).cmbRS485->setCurrentIndex(r);
                               Ui(f).cmbWiegand->setCurrentIndex(w);
                           },
-                          &TfrmModule::btnModeClick,
+                          ClickMode,
                           "A00L" + QByteArray::number(r) + QByteArray::number(w),
                           {},
                           "Set Reader Mode",
@@ -48,7 +48,7 @@ QList<CommandCase> Cases() {
                           {}});
     cases.append({"reader mode at start is RS485 32, Wiegand 26",
                   Nothing,
-                  &TfrmModule::btnModeClick,
+                  ClickMode,
                   "A00L10",
                   {},
                   "Set Reader Mode",
@@ -57,7 +57,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"same-card time 0 s",
                   [](TfrmModule& f) { Ui(f).sbSameCard->setValue(0); },
-                  &TfrmModule::btnSameCardClick,
+                  ClickSameCard,
                   "A00N0000",
                   {},
                   "Set Same Card",
@@ -65,7 +65,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"same-card time 9999 s",
                   [](TfrmModule& f) { Ui(f).sbSameCard->setValue(9999); },
-                  &TfrmModule::btnSameCardClick,
+                  ClickSameCard,
                   "A00N9999",
                   {},
                   "Set Same Card",
@@ -73,7 +73,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"same-card time untouched is 10 s",
                   Nothing,
-                  &TfrmModule::btnSameCardClick,
+                  ClickSameCard,
                   "A00N0010",
                   "07",
                   "Set Same Card",
@@ -82,7 +82,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"input normally closed",
                   [](TfrmModule& f) { Ui(f).rbNC->setChecked(true); },
-                  &TfrmModule::btnNoNcClick,
+                  ClickNoNc,
                   "A00M0",
                   "35",
                   "Set DI NO/NC",
@@ -90,7 +90,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"input normally open",
                   [](TfrmModule& f) { Ui(f).rbNO->setChecked(true); },
-                  &TfrmModule::btnNoNcClick,
+                  ClickNoNc,
                   "A00M1",
                   "34",
                   "Set DI NO/NC",
@@ -99,7 +99,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"reader number 07 with the serial number just reported",
                   [](TfrmModule& f) { Ui(f).sbID->setValue(7); },
-                  &TfrmModule::btnIDClick,
+                  ClickID,
                   "A00C0000123407",
                   "08",
                   "Set Reader ID = 07",
@@ -107,7 +107,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"reader number 99 of another reader",
                   [](TfrmModule& f) { Ui(f).sbID->setValue(99); },
-                  &TfrmModule::btnIDClick,
+                  ClickID,
                   "A00CABCD567899",
                   {},
                   "Set Reader ID = 99",
@@ -115,7 +115,7 @@ QList<CommandCase> Cases() {
                   ReaderWith("ABCD5678", 12)});
     cases.append({"reader number is the panel's caption as it stands",
                   [](TfrmModule& f) { Ui(f).pnID->setCaption("5"); },
-                  &TfrmModule::btnIDClick,
+                  ClickID,
                   "A00C000012345",
                   {},
                   "Set Reader ID = 5",
@@ -125,7 +125,7 @@ QList<CommandCase> Cases() {
     for (int i = 0; i < 12; ++i)
         cases.append({QByteArray("line setting ") + LineSettingTable[i],
                       [i](TfrmModule& f) { Ui(f).cmbBaudRate->setCurrentIndex(i); },
-                      &TfrmModule::btnBaudRateClick,
+                      ClickBaudRate,
                       "A00E" + QByteArray::number(i, 16).toUpper(),
                       i == 11  ? "4F"
                       : i == 0 ? "3D"
@@ -136,7 +136,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"radio address 255",
                   [](TfrmModule& f) { Ui(f).sbAddr->setValue(255); },
-                  &TfrmModule::btnAddrClick,
+                  ClickAddr,
                   "A00W0601FF",
                   {},
                   "Set Address",
@@ -144,7 +144,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio address 0",
                   [](TfrmModule& f) { Ui(f).sbAddr->setValue(0); },
-                  &TfrmModule::btnAddrClick,
+                  ClickAddr,
                   "A00W060100",
                   {},
                   "Set Address",
@@ -152,7 +152,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio address at start is 49",
                   Nothing,
-                  &TfrmModule::btnAddrClick,
+                  ClickAddr,
                   "A00W060131",
                   "1A",
                   "Set Address",
@@ -160,7 +160,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio frequency at start is 59",
                   Nothing,
-                  &TfrmModule::btnFreqClick,
+                  ClickFreq,
                   "A00W0F013B",
                   {},
                   "Set Freq",
@@ -168,7 +168,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio frequency 10 has a leading zero",
                   [](TfrmModule& f) { Ui(f).sbFreq->setValue(10); },
-                  &TfrmModule::btnFreqClick,
+                  ClickFreq,
                   "A00W0F010A",
                   {},
                   "Set Freq",
@@ -176,7 +176,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio channel at start is 0",
                   Nothing,
-                  &TfrmModule::btnChannelClick,
+                  ClickChannel,
                   "A00W0B0100",
                   {},
                   "Set Channel",
@@ -184,7 +184,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"radio channel 171",
                   [](TfrmModule& f) { Ui(f).sbChannel->setValue(171); },
-                  &TfrmModule::btnChannelClick,
+                  ClickChannel,
                   "A00W0B01AB",
                   {},
                   "Set Channel",
@@ -193,7 +193,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"RSSI level 250",
                   [](TfrmModule& f) { Ui(f).sbRSSI->setValue(250); },
-                  &TfrmModule::btnRSSIClick,
+                  ClickRSSI,
                   "A00OFA",
                   "00",
                   "Set RSSI Level",
@@ -201,7 +201,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"RSSI level 15",
                   [](TfrmModule& f) { Ui(f).sbRSSI->setValue(15); },
-                  &TfrmModule::btnRSSIClick,
+                  ClickRSSI,
                   "A00O0F",
                   {},
                   "Set RSSI Level",
@@ -209,7 +209,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"RSSI level at start is 0",
                   Nothing,
-                  &TfrmModule::btnRSSIClick,
+                  ClickRSSI,
                   "A00O00",
                   {},
                   "Set RSSI Level",
@@ -218,7 +218,7 @@ QList<CommandCase> Cases() {
 
     cases.append({"factory default",
                   Nothing,
-                  &TfrmModule::btnFactoryClick,
+                  ClickFactory,
                   "A00X5A",
                   "64",
                   "Set Default",
@@ -226,7 +226,7 @@ QList<CommandCase> Cases() {
                   {}});
     cases.append({"reader reset",
                   Nothing,
-                  &TfrmModule::btnResetClick,
+                  ClickReset,
                   "A00HR",
                   "52",
                   "Reader Reset",
@@ -265,12 +265,11 @@ void SettingCommandsTest::commandReachesTheReader() {
         waitModeThroughout = waitModeThroughout && InWaitMode(form);
     };
 
-    (form.*c.run)();
+    c.run(form);
 
     // The presence check goes first, except before the restart.
-    const QList<QByteArray> expected = c.run == &TfrmModule::btnResetClick
-                                           ? QList<QByteArray>{c.command}
-                                           : QList<QByteArray>{"A00B", c.command};
+    const QList<QByteArray> expected =
+        c.run == ClickReset ? QList<QByteArray>{c.command} : QList<QByteArray>{"A00B", c.command};
     QCOMPARE(h.reader.commandsReceived(), expected);
     if (!c.check.isEmpty()) QVERIFY(h.line.written().endsWith("\t" + c.command + c.check + "\r"));
     QCOMPARE(h.observed.uses.size(), 1);

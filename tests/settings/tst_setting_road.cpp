@@ -72,7 +72,7 @@ void SettingRoadTest::settingConfirmedInLaterTry() {
         return ++sent == confirmedInTry ? std::nullopt : Silence;
     };
 
-    (form.*SettingOperations[operation].run)();
+    SettingOperations[operation].run(form);
 
     const QList<QByteArray> received = h.reader.commandsReceived();
     QCOMPARE(Only(received, command).size(), timesSent);
@@ -181,7 +181,7 @@ void SettingRoadTest::noReaderKnown() {
     bool waitModeAtTone = false;
     h.tones.onBeep = [&](int, int) { waitModeAtTone = InWaitMode(form); };
 
-    (form.*SettingOperations[operation].run)();
+    SettingOperations[operation].run(form);
 
     QVERIFY(h.observed.uses.isEmpty());
     QVERIFY(h.line.written().isEmpty());
@@ -202,7 +202,7 @@ void SettingRoadTest::portCannotBeOpened() {
     bool waitModeAtTone = false;
     h.tones.onBeep = [&](int, int) { waitModeAtTone = InWaitMode(form); };
 
-    (form.*SettingOperations[operation].run)();
+    SettingOperations[operation].run(form);
 
     QCOMPARE(h.observed.uses.size(), 1);
     QVERIFY(!h.observed.uses[0].opened);

@@ -87,3 +87,44 @@ inline WindowControls Ui(TfrmModule& window) {
 inline WindowControls Ui(const TfrmModule& window) {
     return WindowControls(const_cast<TfrmModule&>(window));
 }
+
+// The click handlers as plain functions, for tables over the operations.
+inline void ClickScan(TfrmModule& window) {
+    window.btnScanClick();
+}
+inline void ClickReadCard(TfrmModule& window) {
+    window.btnReadCardClick();
+}
+inline void ClickID(TfrmModule& window) {
+    window.btnIDClick();
+}
+inline void ClickBaudRate(TfrmModule& window) {
+    window.btnBaudRateClick();
+}
+inline void ClickSameCard(TfrmModule& window) {
+    window.btnSameCardClick();
+}
+inline void ClickNoNc(TfrmModule& window) {
+    window.btnNoNcClick();
+}
+inline void ClickMode(TfrmModule& window) {
+    window.btnModeClick();
+}
+inline void ClickAddr(TfrmModule& window) {
+    window.btnAddrClick();
+}
+inline void ClickFreq(TfrmModule& window) {
+    window.btnFreqClick();
+}
+inline void ClickChannel(TfrmModule& window) {
+    window.btnChannelClick();
+}
+inline void ClickRSSI(TfrmModule& window) {
+    window.btnRSSIClick();
+}
+inline void ClickFactory(TfrmModule& window) {
+    window.btnFactoryClick();
+}
+inline void ClickReset(TfrmModule& window) {
+    window.btnResetClick();
+}
