@@ -49,9 +49,6 @@ const std::array<CommandInfo, 11>& Commands() {
 const QStringList CommandOptions = {"count",      "seconds",   "rs485", "wiegand", "first-id",
                                     "line-speed", "same-card", "input", "rssi"};
 
-const int Rs485Bits[Rs485FormatCount] = {24, 32, 40, 64};
-const int WiegandBits[WiegandFormatCount] = {26, 34, 42};
-
 // A failed check: the one line that names the problem.
 struct Mistake {
     QString text;
@@ -153,10 +150,11 @@ void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
     if (parser.isSet("input"))
         v.inputNormallyOpen = InputNormallyOpen(parser.value("input"), "--input");
     if (parser.isSet("rs485"))
-        v.rs485Index = FormatIndex(parser.value("rs485"), "--rs485", Rs485Bits, Rs485FormatCount);
+        v.rs485Index =
+            FormatIndex(parser.value("rs485"), "--rs485", Rs485FormatBits, Rs485FormatCount);
     if (parser.isSet("wiegand"))
-        v.wiegandIndex =
-            FormatIndex(parser.value("wiegand"), "--wiegand", WiegandBits, WiegandFormatCount);
+        v.wiegandIndex = FormatIndex(parser.value("wiegand"), "--wiegand", WiegandFormatBits,
+                                     WiegandFormatCount);
     if (parser.isSet("rssi"))
         v.rssiLevel = Integer(parser.value("rssi"), "--rssi", 0, RssiLevelMax);
     if (v.rs485Index.has_value() != v.wiegandIndex.has_value())

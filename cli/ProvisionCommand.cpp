@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ConsoleContext.h"
 #include "LineSetting.h"
+#include "ReaderProtocol.h"
 #include "StopSignals.h"
 
 #ifdef _WIN32
@@ -111,52 +112,31 @@ ReaderReport Provision(ConsoleContext& console, int number) {
     report.number = QString::asprintf("%02d", number);
     report.serial = SerialOf(console);
 
+    // Each setting operation takes its own value out of these.
+    SettingValues values = asked;
+    values.readerNumber = number;
     struct Step {
         Command command;
         QString name;
         QJsonValue value;
-        SettingValues values;
     };
-    std::vector<Step> steps;
-    SettingValues id;
-    id.readerNumber = number;
-    steps.push_back({Command::SetId, "id", report.number, id});
-    if (asked.sameCardSeconds) {
-        SettingValues v;
-        v.sameCardSeconds = asked.sameCardSeconds;
-        steps.push_back({Command::SetSameCard, "same-card", *asked.sameCardSeconds, v});
-    }
-    if (asked.inputNormallyOpen) {
-        SettingValues v;
-        v.inputNormallyOpen = asked.inputNormallyOpen;
-        steps.push_back({Command::SetInput, "input", *asked.inputNormallyOpen ? "no" : "nc", v});
-    }
-    if (asked.rs485Index) {
-        static const int rs485[] = {24, 32, 40, 64};
-        static const int wiegand[] = {26, 34, 42};
-        SettingValues v;
-        v.rs485Index = asked.rs485Index;
-        v.wiegandIndex = asked.wiegandIndex;
+    std::vector<Step> steps{{Command::SetId, "id", report.number}};
+    if (asked.sameCardSeconds)
+        steps.push_back({Command::SetSameCard, "same-card", *asked.sameCardSeconds});
+    if (asked.inputNormallyOpen)
+        steps.push_back({Command::SetInput, "input", *asked.inputNormallyOpen ? "no" : "nc"});
+    if (asked.rs485Index)
         steps.push_back({Command::SetMode, "mode",
                          QStringLiteral("rs485-%1,wiegand-%2")
-                             .arg(rs485[*asked.rs485Index])
-                             .arg(wiegand[*asked.wiegandIndex]),
-                         v});
-    }
-    if (asked.rssiLevel) {
-        SettingValues v;
-        v.rssiLevel = asked.rssiLevel;
-        steps.push_back({Command::SetRssi, "rssi", *asked.rssiLevel, v});
-    }
-    if (asked.lineSettingIndex) {
-        SettingValues v;
-        v.lineSettingIndex = asked.lineSettingIndex;
+                             .arg(Rs485FormatBits[*asked.rs485Index])
+                             .arg(WiegandFormatBits[*asked.wiegandIndex])});
+    if (asked.rssiLevel) steps.push_back({Command::SetRssi, "rssi", *asked.rssiLevel});
+    if (asked.lineSettingIndex)
         steps.push_back({Command::SetLineSpeed, "line-speed",
-                         QString::fromLatin1(LineSettingTable[*asked.lineSettingIndex]), v});
-    }
+                         QString::fromLatin1(LineSettingTable[*asked.lineSettingIndex])});
 
     for (const Step& step : steps) {
-        const bool ok = WriteSetting(console, step.command, step.values) == Outcome::Success;
+        const bool ok = WriteSetting(console, step.command, values) == Outcome::Success;
         const QString value =
             step.value.isString() ? step.value.toString() : QString::number(step.value.toInt());
         report.written << step.name + QLatin1Char('=') + value +

@@ -53,8 +53,11 @@ constexpr int ReaderNumberMin = 1, ReaderNumberMax = 99;
 constexpr int SameCardMax = 9999;
 constexpr int RadioValueMax = 255;
 constexpr int RssiLevelMax = 250;
-constexpr int Rs485FormatCount = 4;    // 24, 32, 40, 64 bits
-constexpr int WiegandFormatCount = 3;  // 26, 34, 42 bits
+constexpr int Rs485FormatCount = 4;
+constexpr int WiegandFormatCount = 3;
+// The output formats' bits by their index in the reader-mode command.
+constexpr int Rs485FormatBits[Rs485FormatCount] = {24, 32, 40, 64};
+constexpr int WiegandFormatBits[WiegandFormatCount] = {26, 34, 42};
 
 // The tool's pauses before its commands, in milliseconds.
 constexpr unsigned PauseBeforeCommandMs = 100;  // before each presence check and setting
