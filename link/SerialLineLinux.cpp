@@ -93,14 +93,14 @@ qint64 LinuxSerialLine::Write(const char* data, qint64 count) {
 int LinuxSerialLine::ReadByte(char* byte) {
     const int waitMs =
         int(timeouts_.ReadTotalTimeoutConstant + timeouts_.ReadTotalTimeoutMultiplier);
-    // waitForReadyRead does not report bytes already buffered, so look first.
+    // Bytes that the port's read notifier took while messages were dispatched are in its
+    // buffer, ahead of what the device still holds: they go first.
     if (port_.isOpen() && port_.bytesAvailable() > 0) return port_.read(byte, 1) == 1 ? 1 : 0;
 
     QElapsedTimer waited;
     waited.start();
     // The wait itself is a poll on the device: QSerialPort's own wait composes an error text on
-    // every timeout, which is most of the processor time of an idle reply window. Bytes that
-    // the port's read notifier took meanwhile are in its buffer and are read first, above.
+    // every timeout, which is most of the processor time of an idle reply window.
     if (port_.isOpen()) {
         pollfd device{int(port_.handle()), POLLIN, 0};
         const timespec timeout{waitMs / 1000, long(waitMs % 1000) * 1000000};
