@@ -93,7 +93,8 @@ class TimedLine final : public SerialLine {
 };
 
 // The view of the operations as a recording: each call on the timeline, the last text of each
-// panel, the indicators' colours, the modes, and tmrCard run on the virtual clock.
+// panel, the indicators' colours, busy mode and the hourglass, and tmrCard run on the virtual
+// clock.
 class RecordingView final : public ReaderView {
   public:
     RecordingView(VirtualClock& clock, Timeline& log) : clock_(clock), log_(log) {}
@@ -110,10 +111,7 @@ class RecordingView final : public ReaderView {
         busy = on;
         log_.Note(on ? "busy on" : "busy off");
     }
-    void SetWaitMode(bool on) override {
-        waiting = on;
-        log_.Note(on ? "wait on" : "wait off");
-    }
+    void SetWaitMode(bool on) override { log_.Note(on ? "wait on" : "wait off"); }
     void SetHourglass(bool on) override {
         hourglass = on;
         log_.Note(on ? "hourglass on" : "hourglass off");
@@ -124,17 +122,10 @@ class RecordingView final : public ReaderView {
         log_.Note(QString("select %1").arg(index));
     }
     void MoveTo(ValueControl control, int position) override {
-        positions[control] = position;
         log_.Note(QString("move %1 %2").arg(int(control)).arg(position));
     }
-    void LockForReading(const QString& caption) override {
-        locked = true;
-        log_.Note("lock " + caption);
-    }
-    void UnlockAfterReading() override {
-        locked = false;
-        log_.Note("unlock");
-    }
+    void LockForReading(const QString& caption) override { log_.Note("lock " + caption); }
+    void UnlockAfterReading() override { log_.Note("unlock"); }
     bool CardTimerRunning() const override {
         return cardTimerDueUs_ && clock_.NowUs() < *cardTimerDueUs_;
     }
@@ -148,15 +139,12 @@ class RecordingView final : public ReaderView {
             cardTimerDueUs_.reset();
             ShowColour(Indicator::Card, Colour::White);
         }
-        if (onProcessMessages) onProcessMessages();
     }
 
     QMap<Panel, QString> texts;
     QMap<Indicator, Colour> colours;
-    QMap<ValueControl, int> positions;
     int selectedLine = -1;
-    bool busy = false, waiting = false, hourglass = false, locked = false;
-    std::function<void()> onProcessMessages;
+    bool busy = false, hourglass = false;
 
   private:
     VirtualClock& clock_;
