@@ -5,49 +5,20 @@
 #include <QDir>
 #include <QHash>
 #include <QRegularExpression>
-#include <array>
 
 #include "LineSetting.h"
 #include "ReaderProtocol.h"
 
 namespace {
 
-struct CommandInfo {
-    const char* name;
-    Command command;
-    const char* arguments;  // as the help shows them
-    int positionalCount;
-    QStringList options;  // the command's own options
-};
-
-const std::array<CommandInfo, 11>& Commands() {
-    static const std::array<CommandInfo, 11> commands = {{
-        {"scan", Command::Scan, "", 0, {}},
-        {"tags", Command::Tags, "[--count N] [--seconds S]", 0, {"count", "seconds"}},
-        {"set-id", Command::SetId, "N", 1, {}},
-        {"set-line-speed", Command::SetLineSpeed, "SETTING", 1, {}},
-        {"set-same-card", Command::SetSameCard, "SECONDS", 1, {}},
-        {"set-input", Command::SetInput, "no|nc", 1, {}},
-        {"set-mode",
-         Command::SetMode,
-         "--rs485 24|32|40|64 --wiegand 26|34|42",
-         0,
-         {"rs485", "wiegand"}},
-        {"set-rssi", Command::SetRssi, "LEVEL", 1, {}},
-        {"factory-default", Command::FactoryDefault, "", 0, {}},
-        {"reset", Command::Reset, "", 0, {}},
-        {"provision",
-         Command::Provision,
-         "--first-id N [--line-speed S] [--same-card S] [--input no|nc] [--rs485 B --wiegand B] "
-         "[--rssi L] [--count K]",
-         0,
-         {"first-id", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi", "count"}},
-    }};
-    return commands;
+// All the options that belong to a command, each once.
+QStringList CommandOptions() {
+    QStringList all;
+    for (const CommandInfo& info : CommandTable())
+        for (const QString& option : info.options)
+            if (!all.contains(option)) all << option;
+    return all;
 }
-
-const QStringList CommandOptions = {"count",      "seconds",   "rs485", "wiegand", "first-id",
-                                    "line-speed", "same-card", "input", "rssi"};
 
 // A failed check: the one line that names the problem.
 struct Mistake {
@@ -121,7 +92,7 @@ QString LanguageFlag(const QString& text) {
 QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text += QStringLiteral("\nCommands:\n");
-    for (const CommandInfo& info : Commands())
+    for (const CommandInfo& info : CommandTable())
         text += QStringLiteral("  %1 %2")
                     .arg(QLatin1String(info.name), QLatin1String(info.arguments))
                     .trimmed() +
@@ -191,12 +162,12 @@ Request Check(const QCommandLineParser& parser) {
     if (positional.isEmpty()) throw Mistake{QStringLiteral("No command given.")};
     request.commandName = positional.takeFirst();
     const CommandInfo* info = nullptr;
-    for (const CommandInfo& candidate : Commands())
+    for (const CommandInfo& candidate : CommandTable())
         if (request.commandName == QLatin1String(candidate.name)) info = &candidate;
     if (!info) throw Mistake{QStringLiteral("Unknown command \"%1\".").arg(request.commandName)};
     request.command = info->command;
 
-    for (const QString& option : CommandOptions)
+    for (const QString& option : CommandOptions())
         if (parser.isSet(option) && !info->options.contains(option))
             throw Mistake{
                 QStringLiteral("--%1 is not an option of %2.").arg(option, request.commandName)};
@@ -227,14 +198,44 @@ Request Check(const QCommandLineParser& parser) {
     if (parser.isSet("seconds"))
         request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
 
-    if (request.command == Command::SetMode && !request.values.rs485Index)
-        throw Mistake{QStringLiteral("set-mode needs --rs485 and --wiegand.")};
-    if (request.command == Command::Provision && !request.values.readerNumber)
-        throw Mistake{QStringLiteral("provision needs --first-id.")};
+    QStringList missing;
+    for (const QString& option : info->requiredOptions)
+        if (!parser.isSet(option)) missing << QStringLiteral("--") + option;
+    if (!missing.isEmpty())
+        throw Mistake{QStringLiteral("%1 needs %2.")
+                          .arg(request.commandName, missing.join(QStringLiteral(" and ")))};
     return request;
 }
 
 }  // namespace
+
+const std::vector<CommandInfo>& CommandTable() {
+    static const std::vector<CommandInfo> commands = {
+        {"scan", Command::Scan, "", 0, {}, {}},
+        {"tags", Command::Tags, "[--count N] [--seconds S]", 0, {"count", "seconds"}, {}},
+        {"set-id", Command::SetId, "N", 1, {}, {}},
+        {"set-line-speed", Command::SetLineSpeed, "SETTING", 1, {}, {}},
+        {"set-same-card", Command::SetSameCard, "SECONDS", 1, {}, {}},
+        {"set-input", Command::SetInput, "no|nc", 1, {}, {}},
+        {"set-mode",
+         Command::SetMode,
+         "--rs485 24|32|40|64 --wiegand 26|34|42",
+         0,
+         {"rs485", "wiegand"},
+         {"rs485", "wiegand"}},
+        {"set-rssi", Command::SetRssi, "LEVEL", 1, {}, {}},
+        {"factory-default", Command::FactoryDefault, "", 0, {}, {}},
+        {"reset", Command::Reset, "", 0, {}, {}},
+        {"provision",
+         Command::Provision,
+         "--first-id N [--line-speed S] [--same-card S] [--input no|nc] [--rs485 B --wiegand B] "
+         "[--rssi L] [--count K]",
+         0,
+         {"first-id", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi", "count"},
+         {"first-id"}},
+    };
+    return commands;
+}
 
 QString UsageLine() {
     return QStringLiteral("Usage: vq880 [options] <command> [arguments]; vq880 --help lists them.");

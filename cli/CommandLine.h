@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 // What the command line asks for, checked against the ranges the reader takes before any port
 // is touched.
@@ -55,6 +56,20 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const QStringList& arguments);
+
+// One command as the command line knows it: the values that follow its name, the options that
+// belong to it and those it cannot do without.
+struct CommandInfo {
+    const char* name;
+    Command command;
+    const char* arguments;  // as the help shows them
+    int positionalCount;
+    QStringList options;          // the command's own options, without "--"
+    QStringList requiredOptions;  // of those, the ones it needs
+};
+
+// Every command, in the order of the help.
+const std::vector<CommandInfo>& CommandTable();
 
 // The short usage line printed below a usage error.
 QString UsageLine();
