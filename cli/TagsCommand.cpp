@@ -32,7 +32,8 @@ int RunTags(ConsoleContext& console, StopSignals& stop) {
         console.out().Lines({text});
         console.out().Object({{"tag", QString::fromLatin1(tag)}, {"decimal", HexToInt(tag)}});
         // The last tag asked for ends the run here, inside its own pass: no exchange follows.
-        if (request.count && ++tagsRead >= *request.count) endRun();
+        ++tagsRead;
+        if (request.count && tagsRead >= *request.count) endRun();
     };
     view.afterMessages = [&] {
         if (stop.requested() || deadline.hasExpired()) endRun();
