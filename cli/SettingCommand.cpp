@@ -51,14 +51,41 @@ Outcome WriteSetting(ConsoleContext& console, Command command, const SettingValu
     return Outcome::Failure;
 }
 
+namespace {
+// What a confirmed command changed, under keys of its own: "reader" and "line" keep the values
+// the reader was found with.
+void InsertValuesAfter(QJsonObject& object, const Request& request) {
+    const SettingValues& v = request.values;
+    switch (request.command) {
+        case Command::SetId:
+            object.insert("reader-after", QString::asprintf("%02d", v.readerNumber.value_or(0)));
+            break;
+        case Command::SetLineSpeed:
+            object.insert("line-after", LineSettingTable[v.lineSettingIndex.value_or(0)]);
+            break;
+        case Command::FactoryDefault:
+            object.insert("reader-after", QString::asprintf("%02d", FactoryReaderNumber));
+            object.insert("line-after", LineSettingTable[FactoryLineIndex]);
+            break;
+        default:
+            break;
+    }
+}
+}  // namespace
+
 int RunSetting(ConsoleContext& console) {
     const int found = console.FindReader();
     if (found != ExitSuccess) return found;
     const Request& request = console.request();
+    // Taken before the write: a search after a new line setting that does not find the reader
+    // leaves only placeholders in the panels.
+    QJsonObject object = console.ReaderObject();
     const Outcome outcome = WriteSetting(console, request.command, request.values);
     const QString message = console.view().Text(Panel::Msg);
     console.out().Lines({message});
-    QJsonObject object = console.ReaderObject();
+    // Where the reader is reached now: after a new line setting, that one.
+    object.insert("line", console.context().ScanBaudRate);
+    if (outcome == Outcome::Success) InsertValuesAfter(object, request);
     object.insert("command", request.commandName);
     object.insert("result", OutcomeName(outcome));
     object.insert("message", message);
