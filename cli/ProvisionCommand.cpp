@@ -31,6 +31,7 @@ struct ReaderReport {
     QStringList written;  // "id=05", "same-card=10", ...; a failed one ends in "(Error)"
     QJsonObject writtenObject;
     bool ok = true;
+    QString failed;  // the key in writtenObject of the setting not confirmed
 
     QString Line() const {
         return QStringLiteral("%1 %2 %3 %4")
@@ -38,10 +39,12 @@ struct ReaderReport {
                  ok ? QStringLiteral("Ok") : QStringLiteral("Error"));
     }
     QJsonObject Object() const {
-        return {{"reader", number},
-                {"serial", serial},
-                {"written", writtenObject},
-                {"result", ok ? "ok" : "error"}};
+        QJsonObject object{{"reader", number},
+                           {"serial", serial},
+                           {"written", writtenObject},
+                           {"result", ok ? "ok" : "error"}};
+        if (!ok) object.insert("failed", failed);
+        return object;
     }
 };
 
@@ -144,6 +147,7 @@ ReaderReport Provision(ConsoleContext& console, int number) {
         report.writtenObject.insert(step.name, step.value);
         if (!ok) {
             report.ok = false;
+            report.failed = step.name;
             break;
         }
     }
@@ -198,10 +202,13 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
         all.append(report.Object());
     }
     console.out().Lines(lines);
+    const Outcome outcome = reports.empty() ? Outcome::NoReader
+                            : failed == 0   ? Outcome::Success
+                                            : Outcome::Failure;
     console.out().Object({{"event", "summary"},
                           {"readers", all},
                           {"ok", int(reports.size()) - failed},
-                          {"error", failed}});
-    if (reports.empty()) return ExitNoReader;
-    return failed == 0 ? ExitSuccess : ExitNotConfirmed;
+                          {"error", failed},
+                          {"result", OutcomeName(outcome)}});
+    return ConsoleContext::ExitStatus(outcome);
 }
