@@ -71,17 +71,24 @@ class CliHarness {
     }
     CliResult Run(const QStringList& arguments) { return Finish(Start(arguments)); }
 
+    QByteArray Log(int n = 0) const {
+        QFile log(LogPath(n));
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
     // The command texts the simulator received, check characters left out, in order.
     QStringList Frames(int n = 0) const {
-        QFile log(LogPath(n));
-        if (!log.open(QIODevice::ReadOnly)) return {};
         static const QRegularExpression received(QStringLiteral("<- <TAB>([^<]*)..<CR>"));
         QStringList frames;
-        for (const QByteArray& line : log.readAll().split('\n')) {
+        for (const QByteArray& line : Log(n).split('\n')) {
             const auto match = received.match(QString::fromLatin1(line));
             if (match.hasMatch()) frames << match.captured(1);
         }
         return frames;
+    }
+    // Kept settings as a copy of the tool left them, such as "\"ScanBaudRate\"=\"57600,n,8,1\"\n".
+    void Keep(const QByteArray& values) {
+        QFile file(QDir(folder.path()).filePath("settings.reg"));
+        if (file.open(QIODevice::WriteOnly)) file.write(values);
     }
     QByteArray KeptSettings() const {
         QFile file(QDir(folder.path()).filePath("settings.reg"));

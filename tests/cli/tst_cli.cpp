@@ -5,8 +5,12 @@
 #include <QJsonObject>
 #include <QtTest>
 #include <csignal>
+#include <memory>
 
 #include "CliHarness.h"
+#include "CommandLine.h"
+#include "ManualPage.h"
+#include "ReaderProtocol.h"
 #include "SerialLineLinux.h"
 #include "TextTable.h"
 
@@ -15,6 +19,118 @@ const QStringList Reader{"--serial", "40002718", "--reader-number", "5"};
 // The scan on the kept port, or on the first port at the kept line setting: the presence
 // check and the version.
 const QStringList ScanFrames{"A00B", "A00V"};
+
+// A kept line setting that is not the factory one; the JSON rows' reader listens at it and
+// tells a version of its own, so that every value it reports is its own.
+const QByteArray KeptAt57600 =
+    "\"ScanBaudRate\"=\"57600,n,8,1\"\n\"ScanBaudRateNo\"=dword:00000008\n";
+const QStringList ReaderAt57600 = Reader + QStringList{"--version", "02.05-11"};
+const QJsonObject Found{{"port", "COM14"},
+                        {"line", "57600,n,8,1"},
+                        {"serial", "40002718"},
+                        {"reader", "05"},
+                        {"version", "02.05-11"}};
+
+const ManualPage& Manual() {
+    static const ManualPage page(QStringLiteral(VQ880_MANUAL_PATH));
+    return page;
+}
+
+QJsonObject With(QJsonObject object, const QJsonObject& more) {
+    for (auto it = more.begin(); it != more.end(); ++it) object.insert(it.key(), it.value());
+    return object;
+}
+
+QString TypeName(const QJsonValue& value) {
+    switch (value.type()) {
+        case QJsonValue::String:
+            return "string";
+        case QJsonValue::Double:
+            return "number";
+        case QJsonValue::Object:
+            return "object";
+        case QJsonValue::Array:
+            return "array";
+        case QJsonValue::Bool:
+            return "boolean";
+        default:
+            return "null";
+    }
+}
+
+// What the manual's list of an object's keys finds wrong with it; empty when nothing. An
+// object inside is checked against the manual's object of its key's name.
+QString KeysDiffer(const QJsonObject& object, const ManualObject& listed) {
+    for (const ManualKey& key : listed.keys) {
+        if (!object.contains(key.name)) {
+            if (key.always) return QStringLiteral("%1: no key %2").arg(listed.name, key.name);
+            continue;
+        }
+        const QJsonValue value = object.value(key.name);
+        if (TypeName(value) != key.type)
+            return QStringLiteral("%1: %2 is a %3").arg(listed.name, key.name, TypeName(value));
+        if (key.type == QLatin1String("object")) {
+            const ManualObject* inner = Manual().Object(key.name);
+            if (!inner) return QStringLiteral("the manual has no object %1").arg(key.name);
+            const QString wrong = KeysDiffer(value.toObject(), *inner);
+            if (!wrong.isEmpty()) return wrong;
+        }
+    }
+    for (const QString& name : object.keys())
+        if (!listed.Key(name))
+            return QStringLiteral("%1: key %2 is not in the manual").arg(listed.name, name);
+    return {};
+}
+
+QString Compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// The places of a command's values: the command, its value when it has one, and options; a
+// value that begins with "-" follows "--", as a command line must give it.
+QStringList CommandLineOf(const QString& command, const QString& value,
+                          const QStringList& options) {
+    QStringList line{command};
+    if (!value.isEmpty() && !value.startsWith('-')) line << value;
+    line << options;
+    if (value.startsWith('-')) line << "--" << value;
+    return line;
+}
+
+// A value of the command line: the words its mistake names it by, a value in range, and the
+// values one past each end of its range (for a choice, one that is none of them). Keyed by the
+// option, or by the command for the value that follows it.
+struct ValueRule {
+    QString named;
+    QString good;
+    QStringList outside;
+};
+
+QHash<QString, ValueRule> ValueRules() {
+    const auto past = [](int low, int high) {
+        return QStringList{QString::number(low - 1), QString::number(high + 1)};
+    };
+    const QStringList lines{"2400,n,8,1", "230400,n,8,1"};
+    const QStringList rs485 = past(Rs485FormatBits[0], Rs485FormatBits[Rs485FormatCount - 1]);
+    const QStringList wiegand =
+        past(WiegandFormatBits[0], WiegandFormatBits[WiegandFormatCount - 1]);
+    return {
+        {"set-id", {"reader number", "5", past(ReaderNumberMin, ReaderNumberMax)}},
+        {"set-line-speed", {"line setting", "38400,n,8,1", lines}},
+        {"set-same-card", {"same-card time", "10", past(0, SameCardMax)}},
+        {"set-input", {"input", "nc", {"nx"}}},
+        {"set-rssi", {"RSSI level", "200", past(0, RssiLevelMax)}},
+        {"--count", {"--count", "2", past(1, 1000000)}},
+        {"--seconds", {"--seconds", "1", past(1, 86400 * 365)}},
+        {"--rs485", {"--rs485", "32", rs485}},
+        {"--wiegand", {"--wiegand", "26", wiegand}},
+        {"--first-id", {"--first-id", "5", past(ReaderNumberMin, ReaderNumberMax)}},
+        {"--line-speed", {"--line-speed", "38400,n,8,1", lines}},
+        {"--same-card", {"--same-card", "10", past(0, SameCardMax)}},
+        {"--input", {"--input", "nc", {"nx"}}},
+        {"--rssi", {"--rssi", "200", past(0, RssiLevelMax)}},
+    };
+}
 }  // namespace
 
 class CliTest : public QObject {
@@ -37,9 +153,10 @@ class CliTest : public QObject {
     void tagsEndOnSigint();
     void tagsEndAfterTheSeconds();
     void provisionEndsOnSigintWithASummary();
-    void jsonLinesParse_data();
-    void jsonLinesParse();
-    void provisionThreeReadersInTurn();
+    void jsonLinesAndExitStatusAreTheManuals_data();
+    void jsonLinesAndExitStatusAreTheManuals();
+    void provisionReadersInTurn_data();
+    void provisionReadersInTurn();
     void usageErrorsTouchNoPort_data();
     void usageErrorsTouchNoPort();
 };
@@ -288,101 +405,376 @@ void CliTest::provisionEndsOnSigintWithASummary() {
     QCOMPARE(reader.value("serial").toString(), QString("SERD0004"));
 }
 
-void CliTest::jsonLinesParse_data() {
+namespace {
+enum Situation { ReaderThere, NoReader, PortHeld };
+// When the test sends SIGTERM: never, once a line was printed, or once a frame was sent.
+enum Stop { Never, AfterALine, AfterAFrame };
+}  // namespace
+
+void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<QStringList>("simulator");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("scan") << QStringList{"--json", "scan"} << "serial"
-                          << "40002718";
-    QTest::newRow("setting") << QStringList{"--json", "set-rssi", "9"} << "result"
-                             << "ok";
-    QTest::newRow("tags") << QStringList{"--json", "tags", "--count", "2"} << "tag"
-                          << "0000BC61";
-}
+    QTest::addColumn<int>("stop");
+    QTest::addColumn<int>("status");
+    // The manual's objects, one a line in order; "Tag+" stands for one or more.
+    QTest::addColumn<QStringList>("objects");
+    // For each object, values that its keys must have.
+    QTest::addColumn<QJsonArray>("values");
+    QStringList commands;
+    QList<int> statuses;
+    const auto row = [&](const char* name, Situation situation, const QStringList& simulator,
+                         const QStringList& arguments, Stop stop, int status,
+                         const QStringList& objects, const QJsonArray& values) {
+        commands << arguments.value(0);
+        statuses << status;
+        QTest::newRow(name) << int(situation) << simulator << arguments << int(stop) << status
+                            << objects << values;
+    };
+    const QJsonObject written{{"id", "09"},
+                              {"same-card", 20},
+                              {"input", "nc"},
+                              {"rssi", 200},
+                              {"mode", "rs485-40,wiegand-34"},
+                              {"line-speed", "38400,n,8,1"}};
+    const QJsonObject provisioned{
+        {"reader", "09"}, {"serial", "40002718"}, {"written", written}, {"result", "ok"}};
 
-void CliTest::jsonLinesParse() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    CliHarness h;
-    SimulatorProcess sim(h.SimArguments(Reader));
-    QVERIFY(sim.started());
+    row("scan: the reader as it was found", ReaderThere, {}, {"scan"}, Never, 0, {"Reader"},
+        {With(Found, {{"command", "scan"}, {"result", "ok"}})});
+    row("tags --count: each tag as it was read, then how many", ReaderThere,
+        {"--tags", "00000001,80000000"}, {"tags", "--count", "2"}, Never, 0,
+        {"Tag", "Tag", "End of reading"},
+        {QJsonObject{{"tag", "00000001"}, {"decimal", 1}},
+         QJsonObject{{"tag", "80000000"}, {"decimal", -2147483647 - 1}},
+         QJsonObject{{"command", "tags"}, {"result", "ok"}, {"tags", 2}}});
+    row("tags ended by a stop signal: done, and how many without a count", ReaderThere, {},
+        {"tags"}, AfterALine, 0, {"Tag+", "End of reading"},
+        {QJsonObject{{"tag", "0000BC61"}, {"decimal", 48225}},
+         QJsonObject{{"command", "tags"}, {"result", "ok"}}});
+    row("set-id: the number before and after", ReaderThere, {}, {"set-id", "7"}, Never, 0,
+        {"Reader"},
+        {With(Found, {{"command", "set-id"}, {"result", "ok"}, {"reader-after", "07"}})});
+    row("set-line-speed: the new line setting", ReaderThere, {}, {"set-line-speed", "38400,n,8,1"},
+        Never, 0, {"Reader"},
+        {With(Found, {{"result", "ok"}, {"line", "38400,n,8,1"}, {"line-after", "38400,n,8,1"}})});
+    row("set-same-card", ReaderThere, {}, {"set-same-card", "10"}, Never, 0, {"Reader"},
+        {With(Found, {{"command", "set-same-card"}, {"result", "ok"}})});
+    row("set-input", ReaderThere, {}, {"set-input", "nc"}, Never, 0, {"Reader"},
+        {With(Found, {{"result", "ok"}})});
+    row("set-mode", ReaderThere, {}, {"set-mode", "--rs485", "40", "--wiegand", "34"}, Never, 0,
+        {"Reader"}, {With(Found, {{"result", "ok"}})});
+    row("set-rssi", ReaderThere, {}, {"set-rssi", "200"}, Never, 0, {"Reader"},
+        {With(Found, {{"result", "ok"}})});
+    row("factory-default: the number and line setting it brings back", ReaderThere, {},
+        {"factory-default"}, Never, 0, {"Reader"},
+        {With(Found, {{"result", "ok"}, {"reader-after", "01"}, {"line-after", "19200,e,8,1"}})});
+    row("reset", ReaderThere, {}, {"reset"}, Never, 0, {"Reader"},
+        {With(Found, {{"result", "ok"}})});
+    row("provision: each reader with what it was given, then the summary", ReaderThere, {},
+        {"provision", "--first-id", "9", "--same-card", "20", "--input", "nc", "--rs485", "40",
+         "--wiegand", "34", "--rssi", "200", "--line-speed", "38400,n,8,1", "--count", "1"},
+        Never, 0, {"Provisioned reader", "Summary"},
+        {With(provisioned, {{"event", "reader"}}), QJsonObject{{"event", "summary"},
+                                                               {"readers", QJsonArray{provisioned}},
+                                                               {"ok", 1},
+                                                               {"error", 0},
+                                                               {"result", "ok"}}});
+    row("the reader does not confirm: exit 1, the reader as found", ReaderThere,
+        {"--fault", "silent", "--fault-after", "2"}, {"set-same-card", "10"}, Never, 1, {"Reader"},
+        {With(Found, {{"result", "error"}})});
+    row("not found again at the new line setting: exit 1, the reader as found", ReaderThere,
+        {"--fault", "silent", "--fault-after", "4"}, {"set-line-speed", "38400,n,8,1"}, Never, 1,
+        {"Reader"}, {With(Found, {{"result", "error"}, {"line", "38400,n,8,1"}})});
+    row("the version not told: exit 1", ReaderThere, {"--fault", "silent", "--fault-after", "1"},
+        {"scan"}, Never, 1, {"Not found"}, {QJsonObject{{"command", "scan"}, {"result", "error"}}});
+    row("provision, a setting not confirmed: exit 1, that setting named", ReaderThere,
+        {"--fault", "silent", "--fault-after", "4"},
+        {"provision", "--first-id", "9", "--same-card", "20", "--count", "1"}, Never, 1,
+        {"Provisioned reader", "Summary"},
+        {QJsonObject{{"result", "error"},
+                     {"failed", "same-card"},
+                     {"written", QJsonObject{{"id", "09"}, {"same-card", 20}}}},
+         QJsonObject{{"ok", 0}, {"error", 1}, {"result", "error"}}});
+    row("no reader: exit 2", NoReader, {}, {"set-rssi", "9"}, Never, 2, {"Not found"},
+        {QJsonObject{{"command", "set-rssi"}, {"result", "no-reader"}}});
+    row("the port held by another program: exit 2, the port named", PortHeld, {},
+        {"scan", "--port", "COM14"}, Never, 2, {"Not found"},
+        {QJsonObject{{"result", "no-reader"}, {"port", "COM14"}}});
+    row("provision stopped before a reader came: exit 2", ReaderThere, {"--line", "9600,n,8,1"},
+        {"provision", "--first-id", "9"}, AfterAFrame, 2, {"Summary"},
+        {QJsonObject{{"readers", QJsonArray()}, {"ok", 0}, {"error", 0}, {"result", "no-reader"}}});
+    row("a usage error: exit 64, no object", ReaderThere, {}, {"set-id", "0"}, Never, 64, {}, {});
 
-    const CliResult result = h.Run(arguments);
-
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY(!result.out.isEmpty());
-    QStringList values;
-    for (const QString& line : result.out) {
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8(), &error);
-        QVERIFY2(document.isObject(), qPrintable(line));
-        values << document.object().value(key).toString();
+    // A command of the command table without its row, or missing from the manual, fails here,
+    // and so does a command of the manual that the table lacks, or an exit status of the manual
+    // that no row produces.
+    QStringList table;
+    for (const CommandInfo& info : CommandTable()) {
+        table << info.name;
+        QVERIFY2(commands.contains(info.name), info.name);
+        bool listed = false;
+        for (const ManualObject& object : Manual().objects)
+            listed = listed || object.commands.contains(info.name);
+        QVERIFY2(listed, info.name);
     }
-    QCOMPARE(values.first(), value);
+    for (const ManualObject& object : Manual().objects)
+        for (const QString& command : object.commands)
+            QVERIFY2(table.contains(command), qPrintable(object.name + ": " + command));
+    QVERIFY(!Manual().exitStatuses.isEmpty());
+    for (int status : Manual().exitStatuses)
+        QVERIFY2(statuses.contains(status), qPrintable(QString::number(status)));
 }
 
-void CliTest::provisionThreeReadersInTurn() {
+void CliTest::jsonLinesAndExitStatusAreTheManuals() {
+    QFETCH(int, situation);
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, stop);
+    QFETCH(int, status);
+    QFETCH(QStringList, objects);
+    QFETCH(QJsonArray, values);
     CliHarness h;
-    QProcess* provision = h.Start({"--port", "COM14", "provision", "--first-id", "5", "--same-card",
-                                   "20", "--input", "nc", "--count", "3"});
+    h.Keep(KeptAt57600);
+    std::unique_ptr<SimulatorProcess> sim;
+    if (situation != NoReader) {
+        // At the kept line, unless the row puts it elsewhere.
+        const QStringList line =
+            simulator.contains("--line") ? QStringList{} : QStringList{"--line", "57600,n,8,1"};
+        sim = std::make_unique<SimulatorProcess>(h.SimArguments(ReaderAt57600 + line + simulator));
+        QVERIFY(sim->started());
+    }
+    LinuxSerialLine holder;  // as the window holds it: through the same port name
+    if (situation == PortHeld)
+        QVERIFY(holder.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)) !=
+                InvalidPortHandle);
+
+    QProcess* process = h.Start(QStringList{"--json"} + arguments);
+    QVERIFY(process->waitForStarted());
+    if (stop == AfterALine) QTRY_VERIFY_WITH_TIMEOUT(process->canReadLine(), 15000);
+    if (stop == AfterAFrame) QTRY_VERIFY_WITH_TIMEOUT(!h.Frames().isEmpty(), 15000);
+    if (stop != Never) ::kill(pid_t(process->processId()), SIGTERM);
+    const CliResult result = CliHarness::Finish(process);
+    if (situation == PortHeld) holder.Close();
+
+    QCOMPARE(result.exitCode, status);
+    QVERIFY(Manual().exitStatuses.contains(status));
+    int line = 0;
+    int tagLines = 0;
+    QJsonObject last;
+    for (int i = 0; i < objects.size(); ++i) {
+        QString name = objects[i];
+        const bool repeated = name.endsWith('+');
+        if (repeated) name.chop(1);
+        const ManualObject* listed = Manual().Object(name);
+        QVERIFY2(listed, qPrintable(name));
+        QVERIFY2(listed->commands.contains(arguments.first()), qPrintable(name));
+        do {
+            QVERIFY2(line < result.out.size(), qPrintable(name + " is not printed"));
+            const QJsonDocument document = QJsonDocument::fromJson(result.out[line++].toUtf8());
+            QVERIFY2(document.isObject(), qPrintable(result.out[line - 1]));
+            last = document.object();
+            const QString wrong = KeysDiffer(last, *listed);
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong + " in " + Compact(last)));
+            const QJsonObject expected = values[i].toObject();
+            for (auto it = expected.begin(); it != expected.end(); ++it)
+                QVERIFY2(last.value(it.key()) == it.value(),
+                         qPrintable(it.key() + " in " + Compact(last)));
+            if (name == QLatin1String("Tag")) ++tagLines;
+        } while (repeated && result.out.size() - line > objects.size() - i - 1);
+    }
+    QCOMPARE(result.out.size(), line);
+    // The count of a reading is of the lines it printed; the last object's result is the one
+    // of the exit status.
+    if (last.contains("tags")) QCOMPARE(last.value("tags").toInt(), tagLines);
+    if (!objects.isEmpty())
+        QCOMPARE(Manual().resultStatus.value(last.value("result").toString(), -1), status);
+}
+
+void CliTest::provisionReadersInTurn_data() {
+    QTest::addColumn<QByteArray>("kept");
+    QTest::addColumn<QStringList>("arrival");  // the simulator's line, where readers arrive
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("reports");
+    // The commands each reader receives besides the presence checks, a command sent again at
+    // once counted once; "A00C*" stands for its serial number and its number.
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("movedTo");  // the baud rate of the line speed written
+    QTest::newRow("three readers, each numbered in turn")
+        << QByteArray() << QStringList{}
+        << QStringList{"--port", "COM14",   "provision", "--first-id", "5", "--same-card",
+                       "20",     "--input", "nc",        "--count",    "3"}
+        << QStringList{"05 SERA0001 id=05 same-card=20 input=nc Ok",
+                       "06 SERB0002 id=06 same-card=20 input=nc Ok",
+                       "07 SERC0003 id=07 same-card=20 input=nc Ok"}
+        << QStringList{"A00V", "A00C*", "A00N0020", "A00M0"} << QString();
+    QTest::newRow("every setting at the factory line, the line speed last")
+        << QByteArray() << QStringList{}
+        << QStringList{"provision", "--first-id", "5", "--same-card", "20", "--input", "nc",
+                       "--rs485", "40", "--wiegand", "34", "--rssi", "200", "--line-speed",
+                       "57600,n,8,1", "--count", "2"}
+        << QStringList{
+               "05 SERA0001 id=05 same-card=20 input=nc mode=rs485-40,wiegand-34 rssi=200 "
+               "line-speed=57600,n,8,1 Ok",
+               "06 SERB0002 id=06 same-card=20 input=nc mode=rs485-40,wiegand-34 rssi=200 "
+               "line-speed=57600,n,8,1 Ok"}
+        << QStringList{"A00V", "A00C*", "A00N0020", "A00M0", "A00L21", "A00OC8", "A00E8", "A00V"}
+        << "57600";
+    QTest::newRow("every setting at a kept line, zeros too, the line speed last")
+        << KeptAt57600 << QStringList{"--line", "57600,n,8,1"}
+        << QStringList{"provision", "--first-id", "98", "--same-card", "0", "--input", "no",
+                       "--rs485", "24", "--wiegand", "42", "--rssi", "0", "--line-speed",
+                       "115200,n,8,1", "--count", "2"}
+        << QStringList{
+               "98 SERA0001 id=98 same-card=0 input=no mode=rs485-24,wiegand-42 rssi=0 "
+               "line-speed=115200,n,8,1 Ok",
+               "99 SERB0002 id=99 same-card=0 input=no mode=rs485-24,wiegand-42 rssi=0 "
+               "line-speed=115200,n,8,1 Ok"}
+        << QStringList{"A00V", "A00C*", "A00N0000", "A00M1", "A00L02", "A00O00", "A00EA", "A00V"}
+        << "115200";
+}
+
+void CliTest::provisionReadersInTurn() {
+    QFETCH(QByteArray, kept);
+    QFETCH(QStringList, arrival);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, reports);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, movedTo);
+    CliHarness h;
+    h.Keep(kept);
+    QProcess* provision = h.Start(arguments);
     QVERIFY(provision->waitForStarted());
     const QStringList serials{"SERA0001", "SERB0002", "SERC0003"};
-    QStringList reports;
-    for (int i = 0; i < serials.size(); ++i) {
+    QStringList printed;
+    for (int i = 0; i < reports.size(); ++i) {
+        // The tool takes a reader for gone after two checks without an answer, 100 ms apart.
+        // The next one comes after that, so that what it receives at the line setting the last
+        // one was moved to can only be the search for it.
+        if (i > 0 && !movedTo.isEmpty()) QTest::qWait(1000);
         // Each reader comes with the factory number 1, and goes when it has been reported.
-        SimulatorProcess sim(h.SimArguments({"--serial", serials[i]}, i));
+        SimulatorProcess sim(h.SimArguments(QStringList{"--serial", serials[i]} + arrival, i));
         QVERIFY(sim.started());
         QTRY_VERIFY_WITH_TIMEOUT(provision->canReadLine(), 15000);
-        reports << QString::fromUtf8(provision->readLine()).trimmed();
+        printed << QString::fromUtf8(provision->readLine()).trimmed();
     }
     const CliResult result = CliHarness::Finish(provision);
 
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(reports, (QStringList{"05 SERA0001 id=05 same-card=20 input=nc Ok",
-                                   "06 SERB0002 id=06 same-card=20 input=nc Ok",
-                                   "07 SERC0003 id=07 same-card=20 input=nc Ok"}));
-    QCOMPARE(result.out, QStringList{"Summary: 3 readers"} + reports);
-    for (int i = 0; i < serials.size(); ++i)
-        QCOMPARE(h.Frames(i).filter(QRegularExpression("^A00[CNM]")),
-                 (QStringList{"A00C" + serials[i] + QString::asprintf("%02d", 5 + i), "A00N0020",
-                              "A00M0"}));
+    QCOMPARE(printed, reports);
+    QCOMPARE(result.out,
+             QStringList{QStringLiteral("Summary: %1 readers").arg(reports.size())} + reports);
+    for (int i = 0; i < reports.size(); ++i) {
+        QStringList received;
+        for (const QString& frame : h.Frames(i))
+            if (frame != "A00B" && (received.isEmpty() || received.last() != frame))
+                received << frame;
+        QStringList expected = commands;
+        expected.replaceInStrings("A00C*", "A00C" + serials[i] + reports[i].left(2));
+        QCOMPARE(received, expected);
+        if (i > 0 && !movedTo.isEmpty())
+            QVERIFY(!h.Log(i).contains("the line is at " + movedTo.toLatin1() + " baud"));
+    }
 }
 
 void CliTest::usageErrorsTouchNoPort_data() {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("no command") << QStringList{} << "No command";
-    QTest::newRow("unknown command") << QStringList{"scna"} << "scna";
-    QTest::newRow("unknown option") << QStringList{"--quick", "scan"} << "quick";
-    QTest::newRow("reader number 0") << QStringList{"set-id", "0"} << "reader number";
-    QTest::newRow("reader number 100") << QStringList{"set-id", "100"} << "reader number";
-    QTest::newRow("reader number not a number") << QStringList{"set-id", "7a"} << "7a";
-    QTest::newRow("missing argument") << QStringList{"set-id"} << "needs an argument";
-    QTest::newRow("extra argument") << QStringList{"scan", "now"} << "now";
-    QTest::newRow("line setting not in the table")
-        << QStringList{"set-line-speed", "38400,o,8,1"} << "38400,o,8,1";
-    QTest::newRow("same card 10000") << QStringList{"set-same-card", "10000"} << "same-card";
-    QTest::newRow("input neither no nor nc") << QStringList{"set-input", "open"} << "open";
-    QTest::newRow("rs485 bits") << QStringList{"set-mode", "--rs485", "30", "--wiegand", "26"}
-                                << "--rs485";
-    QTest::newRow("rs485 without wiegand")
-        << QStringList{"set-mode", "--rs485", "32"} << "--wiegand";
-    QTest::newRow("rssi 251") << QStringList{"set-rssi", "251"} << "RSSI";
-    QTest::newRow("port COM17") << QStringList{"--port", "COM17", "scan"} << "COM17";
-    QTest::newRow("port not a COM name")
-        << QStringList{"--port", "/dev/ttyS0", "scan"} << "/dev/ttyS0";
-    QTest::newRow("count 0") << QStringList{"tags", "--count", "0"} << "--count";
-    QTest::newRow("seconds -1") << QStringList{"tags", "--seconds", "-1"} << "--seconds";
-    QTest::newRow("option of another command")
-        << QStringList{"set-id", "5", "--count", "2"} << "--count";
-    QTest::newRow("provision without first id") << QStringList{"provision"} << "--first-id";
-    QTest::newRow("language") << QStringList{"--language", "french", "scan"} << "french";
+    QTest::addColumn<QStringList>("named");  // words the line of the mistake holds
+    QList<QStringList> given;
+    const auto row = [&given](const QString& name, const QStringList& arguments,
+                              const QStringList& named) {
+        if (given.contains(arguments)) return;
+        given << arguments;
+        QTest::newRow(qPrintable(name)) << arguments << named;
+    };
+    row("no command", QStringList{}, {"No command"});
+    row("unknown command", QStringList{"scna"}, {"scna"});
+    row("unknown option", QStringList{"--quick", "scan"}, {"quick"});
+    row("reader number 0", QStringList{"set-id", "0"}, {"reader number"});
+    row("reader number 100", QStringList{"set-id", "100"}, {"reader number"});
+    row("reader number not a number", QStringList{"set-id", "7a"}, {"7a"});
+    row("missing argument", QStringList{"set-id"}, {"needs an argument"});
+    row("extra argument", QStringList{"scan", "now"}, {"now"});
+    row("line setting not in the table", QStringList{"set-line-speed", "38400,o,8,1"},
+        {"38400,o,8,1"});
+    row("same card 10000", QStringList{"set-same-card", "10000"}, {"same-card"});
+    row("input neither no nor nc", QStringList{"set-input", "open"}, {"open"});
+    row("rs485 bits", QStringList{"set-mode", "--rs485", "30", "--wiegand", "26"}, {"--rs485"});
+    row("rs485 without wiegand", QStringList{"set-mode", "--rs485", "32"}, {"--wiegand"});
+    row("rssi 251", QStringList{"set-rssi", "251"}, {"RSSI"});
+    row("port COM17", QStringList{"--port", "COM17", "scan"}, {"COM17"});
+    row("port not a COM name", QStringList{"--port", "/dev/ttyS0", "scan"}, {"/dev/ttyS0"});
+    row("count 0", QStringList{"tags", "--count", "0"}, {"--count"});
+    row("seconds -1", QStringList{"tags", "--seconds", "-1"}, {"--seconds"});
+    row("option of another command", QStringList{"set-id", "5", "--count", "2"}, {"--count"});
+    row("provision without first id", QStringList{"provision"}, {"--first-id"});
+    row("language", QStringList{"--language", "french", "scan"}, {"french"});
+
+    // For every command of the command table: none of its values, one of a pair alone, each
+    // value one past its range, an option of another command. A command without rules for its
+    // values fails here.
+    const QHash<QString, ValueRule> rules = ValueRules();
+    const QStringList pair{"rs485", "wiegand"};
+    QStringList allOptions;
+    for (const CommandInfo& info : CommandTable())
+        for (const QString& option : info.options)
+            if (!allOptions.contains(option)) allOptions << option;
+    for (const CommandInfo& info : CommandTable()) {
+        const QString command = info.name;
+        const ValueRule value = rules.value(command);
+        QVERIFY2(info.positionalCount == 0 || !value.good.isEmpty(), info.name);
+        for (const QString& option : info.options)
+            QVERIFY2(rules.contains("--" + option), qPrintable(command + " --" + option));
+        // The options the command needs, with good values, but those left out.
+        const auto needed = [&](const QStringList& leftOut) {
+            QStringList options;
+            for (const QString& option : info.requiredOptions)
+                if (!leftOut.contains(option))
+                    options << "--" + option << rules["--" + option].good;
+            return options;
+        };
+        // One of the pair given alone, or the other one given beside it.
+        const auto partner = [&](const QString& option) {
+            const QString other = pair.value(1 - pair.indexOf(option));
+            return QStringList{"--" + other, rules["--" + other].good};
+        };
+
+        if (info.positionalCount > 0 || !info.requiredOptions.isEmpty())
+            row(command + ": none of its values", {command},
+                QStringList{command} + needed({}).mid(0, 1));
+        if (info.options.contains(pair[0]) && info.options.contains(pair[1]))
+            for (const QString& alone : pair)
+                row(QStringLiteral("%1: --%2 alone").arg(command, alone),
+                    CommandLineOf(
+                        command, value.good,
+                        needed(pair) + QStringList{"--" + alone, rules["--" + alone].good}),
+                    {"--rs485", "--wiegand"});
+        for (const QString& bad : value.outside)
+            row(QStringLiteral("%1 %2: one past its range").arg(command, bad),
+                CommandLineOf(command, bad, needed({})), {value.named, bad});
+        for (const QString& option : info.options) {
+            const bool paired = pair.contains(option);
+            const QStringList others = needed(paired ? pair : QStringList{option}) +
+                                       (paired ? partner(option) : QStringList{});
+            for (const QString& bad : rules["--" + option].outside)
+                row(QStringLiteral("%1 --%2 %3: one past its range").arg(command, option, bad),
+                    CommandLineOf(command, value.good, others + QStringList{"--" + option, bad}),
+                    {"--" + option, bad});
+        }
+        for (const QString& option : allOptions) {
+            if (info.options.contains(option)) continue;
+            row(QStringLiteral("%1 --%2: an option of another command").arg(command, option),
+                CommandLineOf(command, value.good,
+                              needed({}) + QStringList{"--" + option, rules["--" + option].good}),
+                {"--" + option, command});
+            break;
+        }
+    }
 }
 
 void CliTest::usageErrorsTouchNoPort() {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, named);
+    QFETCH(QStringList, named);
     CliHarness h;
     SimulatorProcess sim(h.SimArguments(Reader));
     QVERIFY(sim.started());
@@ -392,7 +784,8 @@ void CliTest::usageErrorsTouchNoPort() {
     QCOMPARE(result.exitCode, 64);
     QVERIFY(result.out.isEmpty());
     QCOMPARE(result.err.size(), 2);
-    QVERIFY2(result.err[0].contains(named), qPrintable(result.err[0]));
+    for (const QString& word : named)
+        QVERIFY2(result.err[0].contains(word), qPrintable(result.err[0]));
     QVERIFY(result.err[1].startsWith("Usage: vq880"));
     QVERIFY(h.Frames().isEmpty());
     QVERIFY(h.KeptSettings().isEmpty());
