@@ -4,7 +4,8 @@
 
 // What the tool and a reader agree on: the command texts, the replies' lengths, the values a
 // reader leaves the factory with, and the tool's pauses and tones around the exchanges. The
-// tool and the simulator both take them from here.
+// simulator takes the factory values from here, but keeps its own checks of the values it is
+// sent: a model of the reader written apart from the tool tells a wrong range in either.
 
 // Commands without a variable part.
 inline const QByteArray ReaderInfoCommand = "A00B";  // also the presence check before a setting

@@ -60,6 +60,14 @@ QComboBox* MakeList(QWidget* parent, const char* name, int x, int y, int w, int 
     return list;
 }
 
+// The output formats' list items in the order of their indexes: "RS485 24 bits", ...
+QStringList FormatCaptions(const char* output, const int* bits, int count) {
+    QStringList captions;
+    for (int i = 0; i < count; ++i)
+        captions << QStringLiteral("%1 %2 bits").arg(QLatin1String(output)).arg(bits[i]);
+    return captions;
+}
+
 }  // namespace
 
 void TfrmModule::CreateControls() {
@@ -113,12 +121,12 @@ void TfrmModule::CreateControls() {
     btnSameCard = MakeButton(this, "btnSameCard", 8, 318, 185, 43, "Set Same Card");
     btnNoNc = MakeButton(this, "btnNoNc", 200, 318, 153, 43, "Set DI NO/NC");
 
-    cmbWiegand =
-        MakeList(this, "cmbWiegand", 8, 368, 169, 28,
-                 {"Wiegand 26 bits", "Wiegand 34 bits", "Wiegand 42 bits"}, FactoryWiegandIndex);
-    cmbRS485 = MakeList(this, "cmbRS485", 184, 368, 169, 28,
-                        {"RS485 24 bits", "RS485 32 bits", "RS485 40 bits", "RS485 64 bits"},
-                        FactoryRs485Index);
+    cmbWiegand = MakeList(this, "cmbWiegand", 8, 368, 169, 28,
+                          FormatCaptions("Wiegand", WiegandFormatBits, WiegandFormatCount),
+                          FactoryWiegandIndex);
+    cmbRS485 =
+        MakeList(this, "cmbRS485", 184, 368, 169, 28,
+                 FormatCaptions("RS485", Rs485FormatBits, Rs485FormatCount), FactoryRs485Index);
     btnMode = MakeButton(this, "btnMode", 8, 398, 345, 43, "Set Reader Mode");
 
     shCard =
