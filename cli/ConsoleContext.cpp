@@ -1,7 +1,5 @@
 #include "ConsoleContext.h"
 
-#include <QFileInfo>
-
 #include "PortNames.h"
 #include "ReaderOperations.h"
 #include "TextTable.h"
@@ -11,10 +9,7 @@ ConsoleContext::ConsoleContext(const Request& request)
       out_(request.json),
       program_(request.machineFolder,
                request.beep ? ProgramServices::Sound::Speaker : ProgramServices::Sound::Silent) {
-    ContextServices services = program_.services();
-    line_ = std::make_unique<OnePortLine>(*services.line, request.machineFolder);
-    services.line = line_.get();
-    context_ = std::make_unique<ReaderContext>(view_, services);
+    context_ = std::make_unique<ReaderContext>(view_, program_.services());
     context_->LoadSettings();
     // The language of this run only: the kept one stays as it is.
     if (!request.languageFlag.isEmpty()) {
@@ -24,6 +19,19 @@ ConsoleContext::ConsoleContext(const Request& request)
     view_.SetProgressPrefix(context_->Text(RowScanCom) + QStringLiteral(" : #"));
 }
 
+int ConsoleContext::ExitStatus(const ScanResult& result) {
+    if (result.found()) return ExitSuccess;
+    // A reader that answered but did not tell its version: "Get Reader Info Error".
+    return result.answered ? ExitNotConfirmed : ExitNoReader;
+}
+
+int ConsoleContext::Search(const ScanOptions& options) {
+    view_.Clear();
+    lastScan_ = ScanReader(*context_, options);
+    if (lastScan_.found()) reader_ = lastScan_.reader;
+    return ExitStatus(lastScan_);
+}
+
 int ConsoleContext::FindReader() {
     const int status = SearchReader();
     if (status != ExitSuccess) ReportSearchFailure(status);
@@ -31,37 +39,19 @@ int ConsoleContext::FindReader() {
 }
 
 int ConsoleContext::SearchReader() {
-    ReaderContext& s = *context_;
-    const int keptPort = s.ScanCommNo;
-    if (request_.port != 0) {
-        // --port: the scan's first road, the kept port, is taken with the asked port at the
-        // kept line setting; the line refuses every other device, so the port scan that
-        // follows (all line settings with --all-line-settings) reaches the asked port alone.
-        s.ScanCommNo = request_.port;
-        line_->HoldToPort(request_.port);
-    }
-    line_->ForgetRefused();
-    view_.Clear();
-    const bool found = ScanReader(s, !request_.allLineSettings);
-    // The scan keeps the place only when its port scan found the reader; found at once on an
-    // asked port that is not the kept one, the place is kept here in the same way.
-    if (found && request_.port != 0 && keptPort != request_.port) s.SaveScanSettings();
-    if (found) return ExitSuccess;
-    return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
+    // --port: the asked port stands in for the kept one, and the port scan that follows (all
+    // line settings with --all-line-settings) reaches it alone.
+    ScanOptions options;
+    options.locked = !request_.allLineSettings;
+    options.onlyPort = request_.port;
+    return Search(options);
 }
 
 int ConsoleContext::FindReaderAgain() {
-    ReaderContext& s = *context_;
-    const int port = s.ScanCommNo;
-    const int heldBefore = line_->heldPort();
-    line_->HoldToPort(port);
-    s.ScanCommNo = 0;  // no kept port: the port scan, at the new line setting (locked)
-    view_.Clear();
-    const bool found = ScanReader(s, true);
-    line_->HoldToPort(heldBefore);
-    if (found) return ExitSuccess;
-    s.ScanCommNo = port;
-    return view_.Text(Panel::Msg) == s.Text(RowReaderNotFind) ? ExitNoReader : ExitNotConfirmed;
+    ScanOptions options;
+    options.onlyPort = context_->ScanCommNo;
+    options.tryKeptPlace = false;
+    return Search(options);
 }
 
 void ConsoleContext::ReportSearchFailure(int status) {
@@ -73,18 +63,26 @@ void ConsoleContext::ReportSearchFailure(int status) {
     // A port that is there but does not open is most likely held by the window or another
     // program: say so, it is not the same as no reader.
     const int asked = request_.port != 0 ? request_.port : context_->ScanCommNo;
-    const QString device = PortNames(request_.machineFolder).DevicePath(asked);
-    if (asked > 0 && line_->WasRefused(device)) {
+    const PortTry* refused = nullptr;
+    const PortTry* missing = nullptr;
+    for (const PortTry& port : lastScan_.ports) {
+        if (port.comNumber != asked || port.open.opened()) continue;
+        if (port.open.failure == OpenFailure::NoDevice)
+            missing = &port;
+        else
+            refused = &port;
+    }
+    if (refused) {
         const QString note = QStringLiteral(
                                  "%1 (%2) exists but does not open: it is in use by "
                                  "another program, or not permitted.")
-                                 .arg(PortNames::PortName(asked), device);
+                                 .arg(PortNames::PortName(asked), refused->open.device);
         Output::Note(note);
         object.insert("port", PortNames::PortName(asked));
         object.insert("note", note);
-    } else if (request_.port != 0 && !QFileInfo::exists(device)) {
-        Output::Note(
-            QStringLiteral("%1 has no device (%2).").arg(PortNames::PortName(asked), device));
+    } else if (request_.port != 0 && missing) {
+        Output::Note(QStringLiteral("%1 has no device (%2).")
+                         .arg(PortNames::PortName(asked), missing->open.device));
     }
     out_.Object(object);
 }
@@ -96,21 +94,13 @@ QStringList ConsoleContext::ReaderLines() {
             s.Text(RowBaudRate) + QStringLiteral(": ") + s.ScanBaudRate};
 }
 
-namespace {
-// What follows the " : " of a panel text such as "S/N : 40002718".
-QString Field(const QString& panelText) {
-    const int colon = panelText.indexOf(QStringLiteral(" : "));
-    return colon < 0 ? panelText : panelText.mid(colon + 3);
-}
-}  // namespace
-
 QJsonObject ConsoleContext::ReaderObject() {
     const ReaderContext& s = *context_;
     return {{"port", PortNames::PortName(s.ScanCommNo)},
             {"line", s.ScanBaudRate},
-            {"serial", Field(view_.Text(Panel::Serial))},
-            {"reader", view_.Text(Panel::Id)},
-            {"version", Field(view_.Text(Panel::Version))}};
+            {"serial", QString::fromLatin1(reader_.serialNumber)},
+            {"reader", QString::fromLatin1(reader_.readerNumber)},
+            {"version", QString::fromLatin1(reader_.version)}};
 }
 
 int ConsoleContext::ExitStatus(Outcome outcome) {

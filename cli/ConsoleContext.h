@@ -6,7 +6,6 @@
 
 #include "CommandLine.h"
 #include "ConsoleView.h"
-#include "OnePortLine.h"
 #include "Output.h"
 #include "PlatformServices.h"
 #include "ReaderContext.h"
@@ -23,8 +22,11 @@ class ConsoleContext {
     const Request& request() const { return request_; }
     ReaderContext& context() { return *context_; }
     ConsoleView& view() { return view_; }
-    OnePortLine& line() { return *line_; }
     const Output& out() const { return out_; }
+    // What the last search found, and what happened at every port it tried.
+    const ScanResult& lastScan() const { return lastScan_; }
+    // The reader as the last successful search found it.
+    const ReaderIdentity& reader() const { return reader_; }
 
     // Finds the reader as the scan does and reports a failure; the exit status: 0 found and
     // told its version, 1 found but it did not tell its version, 2 no reader.
@@ -35,6 +37,8 @@ class ConsoleContext {
     // the line setting it listens at now, by the scan's port road, which keeps the new place.
     // Reports nothing: the scan's texts stay in the view.
     int FindReaderAgain();
+    // The exit status of a search's result.
+    static int ExitStatus(const ScanResult& result);
 
     // The scan's texts as the window's panels show them, and as a JSON object.
     QStringList ReaderLines();
@@ -45,11 +49,13 @@ class ConsoleContext {
 
   private:
     void ReportSearchFailure(int status);
+    int Search(const ScanOptions& options);
 
     Request request_;
     Output out_;
     ProgramServices program_;
-    std::unique_ptr<OnePortLine> line_;
     ConsoleView view_;
     std::unique_ptr<ReaderContext> context_;
+    ScanResult lastScan_;
+    ReaderIdentity reader_;
 };

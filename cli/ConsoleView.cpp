@@ -30,7 +30,6 @@ void ConsoleView::ShowText(Panel panel, const QString& text) {
         }
         std::fflush(stderr);
     }
-    if (onText) onText(panel, text);
 }
 
 void ConsoleView::ProcessMessages() {

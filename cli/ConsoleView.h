@@ -19,8 +19,6 @@ class ConsoleView final : public ReaderView {
     // The beginning of the scan's progress texts in the context's language.
     void SetProgressPrefix(const QString& prefix) { progressPrefix_ = prefix; }
 
-    // Called with every text an operation shows, after it is kept.
-    std::function<void(Panel, const QString&)> onText;
     // Called after the pending events of each ProcessMessages were dispatched.
     std::function<void()> afterMessages;
 

@@ -31,7 +31,8 @@ struct ReaderReport {
     QStringList written;  // "id=05", "same-card=10", ...; a failed one ends in "(Error)"
     QJsonObject writtenObject;
     bool ok = true;
-    QString failed;  // the key in writtenObject of the setting not confirmed
+    QString failed;            // the key in writtenObject of the setting not confirmed
+    bool numberTaken = false;  // the reader confirmed its new number
 
     QString Line() const {
         return QStringLiteral("%1 %2 %3 %4")
@@ -64,28 +65,14 @@ bool PauseUnlessStopped(StopSignals& stop, int ms) {
     return !stop.requested();
 }
 
-// One presence check at the place of the found reader, and the serial number it gave.
-bool Answers(ReaderContext& s, QString& serial) {
-    ReaderLink& link = s.link();
-    if (!link.OpenPort(s.ScanCommNo, s.ScanBaudRate)) return false;
-    link.Sleep(PauseBeforeCommandMs);
-    const bool answered = link.SendCommand(ReaderInfoCommand) &&
-                          link.LastReply().ReplyLength == ReaderInfoReplyLength;
-    if (answered)
-        serial = QString::fromLatin1(
-            link.LastReply().ReplyText.mid(SerialNumberPosition - 1, SerialNumberLength));
-    link.ClosePort();
-    return answered;
-}
-
 // Until the reader of this serial number no longer answers, or another answers in its place.
 bool WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
     int misses = 0;
     while (misses < MissesForGone) {
-        QString answered;
-        if (!Answers(console.context(), answered))
+        const Presence presence = CheckPresence(console.context());
+        if (!presence.answered)
             ++misses;
-        else if (answered != serial)
+        else if (QString::fromLatin1(presence.serialNumber) != serial)
             return true;
         else
             misses = 0;
@@ -101,19 +88,13 @@ bool WaitForReader(ConsoleContext& console, StopSignals& stop) {
     return !stop.requested();
 }
 
-QString SerialOf(ConsoleContext& console) {
-    const QString text = console.view().Text(Panel::Serial);
-    const int colon = text.indexOf(QStringLiteral(" : "));
-    return colon < 0 ? text : text.mid(colon + 3);
-}
-
 // Writes the number and every setting asked for, the line setting last (the reader listens at
 // it from then on); stops at the first that is not confirmed.
 ReaderReport Provision(ConsoleContext& console, int number) {
     const SettingValues& asked = console.request().values;
     ReaderReport report;
     report.number = QString::asprintf("%02d", number);
-    report.serial = SerialOf(console);
+    report.serial = QString::fromLatin1(console.reader().serialNumber);
 
     // Each setting operation takes its own value out of these.
     SettingValues values = asked;
@@ -145,6 +126,7 @@ ReaderReport Provision(ConsoleContext& console, int number) {
         report.written << step.name + QLatin1Char('=') + value +
                               (ok ? QString() : QStringLiteral("(Error)"));
         report.writtenObject.insert(step.name, step.value);
+        if (step.command == Command::SetId) report.numberTaken = ok;
         if (!ok) {
             report.ok = false;
             report.failed = step.name;
@@ -183,8 +165,7 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
         console.out().Object(object);
         reports.push_back(report);
         // A number the reader did not take goes to the next one.
-        if (!report.written.isEmpty() && !report.written.first().endsWith(QLatin1String("(Error)")))
-            ++number;
+        if (report.numberTaken) ++number;
         if (request.count && int(reports.size()) >= *request.count) break;
 
         Progress(QStringLiteral("Unplug reader %1 (S/N %2) ...").arg(report.number, report.serial));

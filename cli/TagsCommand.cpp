@@ -3,53 +3,70 @@
 
 #include "Commands.h"
 #include "ConsoleContext.h"
-#include "FrameCodec.h"
 #include "StopSignals.h"
-#include "TextTable.h"
+
+namespace {
+
+// Prints each tag as it is read and ends the run when enough were read, the time is up or a
+// stop signal came. The end is the window's cancel click: ReadTags called again while it runs;
+// the run then finishes its pass and closes the port.
+class TagPrinter final : public ReadingRunObserver {
+  public:
+    TagPrinter(ConsoleContext& console, StopSignals& stop)
+        : console_(console),
+          stop_(stop),
+          deadline_(console.request().seconds
+                        ? QDeadlineTimer(qint64(*console.request().seconds) * 1000)
+                        : QDeadlineTimer(QDeadlineTimer::Forever)) {
+        console_.view().afterMessages = [this] {
+            if (stop_.requested() || deadline_.hasExpired()) EndRun();
+        };
+    }
+    ~TagPrinter() override { console_.view().afterMessages = nullptr; }
+    TagPrinter(const TagPrinter&) = delete;
+    TagPrinter& operator=(const TagPrinter&) = delete;
+
+    void PassEnded(const ReadingPass& pass) override {
+        if (pass.outcome != PassOutcome::TagRead) return;
+        console_.out().Lines({console_.view().Text(Panel::CardId)});
+        console_.out().Object(
+            {{"tag", QString::fromLatin1(pass.tag.hex)}, {"decimal", pass.tag.number}});
+        // The last tag asked for ends the run here, inside its own pass: no exchange follows.
+        const auto& count = console_.request().count;
+        if (count && ++tagsRead_ >= *count) EndRun();
+    }
+
+  private:
+    void EndRun() {
+        ReaderContext& s = console_.context();
+        if (s.TagReading) ReadTags(s);
+    }
+
+    ConsoleContext& console_;
+    StopSignals& stop_;
+    QDeadlineTimer deadline_;
+    int tagsRead_ = 0;
+};
+
+}  // namespace
 
 int RunTags(ConsoleContext& console, StopSignals& stop) {
     const int found = console.FindReader();
     if (found != ExitSuccess) return found;
     if (stop.requested()) return ExitSuccess;
 
-    ReaderContext& s = console.context();
-    ConsoleView& view = console.view();
-    const Request& request = console.request();
-    const QString idleCaption = s.Text(RowTagId);
-    const QDeadlineTimer deadline = request.seconds
-                                        ? QDeadlineTimer(qint64(*request.seconds) * 1000)
-                                        : QDeadlineTimer(QDeadlineTimer::Forever);
-    int tagsRead = 0;
-
-    // The end of the run is the window's cancel click: ReadTags called again while it runs.
-    // The run then finishes its pass and closes the port.
-    auto endRun = [&s] {
-        if (s.TagReading) ReadTags(s);
-    };
-    view.onText = [&](Panel panel, const QString& text) {
-        if (panel != Panel::CardId || text == idleCaption) return;
-        const QByteArray tag = s.link().LastReply().ReplyText.mid(TagPosition - 1, TagLength);
-        console.out().Lines({text});
-        console.out().Object({{"tag", QString::fromLatin1(tag)}, {"decimal", HexToInt(tag)}});
-        // The last tag asked for ends the run here, inside its own pass: no exchange follows.
-        ++tagsRead;
-        if (request.count && tagsRead >= *request.count) endRun();
-    };
-    view.afterMessages = [&] {
-        if (stop.requested() || deadline.hasExpired()) endRun();
-    };
-
-    ReadTags(s);
-    view.onText = nullptr;
-    view.afterMessages = nullptr;
-
-    // A port that did not open: "Open COM : n Error".
-    const QString message = view.Text(Panel::Msg);
-    if (message.startsWith(s.Text(RowOpenCom))) {
+    ReadingRunResult run;
+    {
+        TagPrinter printer(console, stop);
+        run = ReadTags(console.context(), &printer);
+    }
+    if (run.end == ReadingRunEnd::PortNotOpened) {
+        // "Open COM : n Error"
+        const QString message = console.view().Text(Panel::Msg);
         console.out().Lines({message});
         console.out().Object({{"command", "tags"}, {"result", "error"}, {"message", message}});
         return ExitNotConfirmed;
     }
-    console.out().Object({{"command", "tags"}, {"result", "ok"}, {"tags", tagsRead}});
+    console.out().Object({{"command", "tags"}, {"result", "ok"}, {"tags", run.tags}});
     return ExitSuccess;
 }

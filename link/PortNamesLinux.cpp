@@ -1,13 +1,6 @@
-#include <QDir>
 #include <QFileInfo>
 
 #include "PortNames.h"
-
-PortNames::PortNames(QString machineFolder) : portsFolder_(QDir(machineFolder).filePath("ports")) {}
-
-QString PortNames::PortName(int comNumber) {
-    return QStringLiteral("COM%1").arg(comNumber);
-}
 
 QString PortNames::DefaultDevice(int comNumber) {
     if (comNumber >= 1 && comNumber <= 4) return QStringLiteral("/dev/ttyS%1").arg(comNumber - 1);
@@ -16,10 +9,6 @@ QString PortNames::DefaultDevice(int comNumber) {
     if (comNumber >= 13 && comNumber <= 16)
         return QStringLiteral("/dev/ttyACM%1").arg(comNumber - 13);
     return {};
-}
-
-QString PortNames::LinkPath(int comNumber) const {
-    return QDir(portsFolder_).filePath(PortName(comNumber));
 }
 
 QString PortNames::DevicePath(int comNumber) const {

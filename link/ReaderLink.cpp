@@ -1,22 +1,27 @@
 #include "ReaderLink.h"
 
+#include <algorithm>
+
 #include "FrameCodec.h"
 
 ReaderLink::ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
                        ProcessMessages processMessages)
     : line_(line), clock_(clock), names_(names), processMessages_(std::move(processMessages)) {}
 
-bool ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
+OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
     const QString device = names_.DevicePath(comNumber);
-    PortHandle = device.isEmpty() ? InvalidPortHandle : line_.Open(device);
-    if (PortHandle == InvalidPortHandle) return false;
+    OpenResult result =
+        device.isEmpty() ? OpenResult::Failed(OpenFailure::NoDevice) : line_.Open(device);
+    result.device = device;
+    PortHandle = result.handle;
+    if (!result.opened()) return result;
     open_ = true;
 
     // What follows is not examined: the port counts as open once it is open.
     line_.GetTimeouts(SavedTimeouts);
     line_.SetTimeouts(LinkTimeouts);
     if (const auto parameters = ParseLineSetting(lineSetting)) line_.SetLine(*parameters);
-    return true;
+    return result;
 }
 
 void ReaderLink::ClosePort() {
@@ -48,10 +53,28 @@ bool ReaderLink::CheckReply() const {
     return ::CheckReply(ReplyBuffer.data(), reply_.ReplyLength);
 }
 
+ReplyVerdict ReaderLink::Verdict(int expectedLength) const {
+    if (frameComplete_) {
+        if (!CheckReply()) return ReplyVerdict::WrongCheck;
+        return reply_.ReplyLength == expectedLength ? ReplyVerdict::Accepted
+                                                    : ReplyVerdict::WrongLength;
+    }
+    if (bytesRead_ == 0) return ReplyVerdict::Nothing;
+    // Judged only here, once the window is over: the reading itself stays as lean as it was.
+    const QByteArray frame = CommandFrame(command_);
+    const bool echo = bytesRead_ >= frame.size() && bytesRead_ <= ReplyBufferSize &&
+                      std::equal(frame.begin(), frame.end(), ReplyBuffer.begin(),
+                                 [](char a, quint8 b) { return quint8(a) == b; });
+    return echo ? ReplyVerdict::Echo : ReplyVerdict::Noise;
+}
+
 bool ReaderLink::SendCommand(const QByteArray& commandText) {
     ReplyBuffer.fill(0);
     int& ReplyLength = reply_.ReplyLength;
     ReplyLength = 0;
+    command_ = commandText;
+    bytesRead_ = 0;
+    frameComplete_ = false;
 
     const int n = commandText.size() % 256;
     const QByteArray check = ByteToHex(CommandCheck(commandText));
@@ -73,7 +96,9 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
         if (line_.ReadByte(&byte) == 1) {
             ReplyBuffer[ReplyLength] = quint8(byte);
             ReplyLength = (ReplyLength + 1) % ReplyBufferSize;
+            ++bytesRead_;
             if (byte == FrameCr && ReplyBuffer[0] == quint8(FrameLf)) {
+                frameComplete_ = true;
                 // ReplyLength < 1024 here, so the terminator always lands inside the buffer.
                 ReplyBuffer[ReplyLength] = 0;
                 const char* text = reinterpret_cast<const char*>(ReplyBuffer.data());

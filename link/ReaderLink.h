@@ -9,6 +9,17 @@
 #include "PortNames.h"
 #include "SerialLine.h"
 
+// What came back in one exchange, as a reply is judged: the reader's frame, or why it was not
+// taken.
+enum class ReplyVerdict {
+    Accepted,     // a whole frame with valid check characters, of the expected length
+    WrongLength,  // a whole, checked frame of another length
+    WrongCheck,   // a whole frame whose check characters do not match
+    Echo,         // the command itself came back, as a half-duplex adapter returns it
+    Noise,        // bytes, but no whole frame
+    Nothing,      // no byte within the reply window
+};
+
 // The one serial port through which the tool talks to the reader, and the reply state that all
 // exchanges share.
 class ReaderLink {
@@ -19,8 +30,8 @@ class ReaderLink {
                ProcessMessages processMessages);
 
     // Opens "COMn" exclusively, saves its timeouts, puts the link's own on it and applies the
-    // line setting. True as soon as the port itself is open.
-    bool OpenPort(int comNumber, const QString& lineSetting);
+    // line setting. Opened as soon as the port itself is open; else why not, with the device.
+    OpenResult OpenPort(int comNumber, const QString& lineSetting);
     // Puts the saved timeouts back and closes. Only after an OpenPort that returned true.
     void ClosePort();
     // Each write is followed by its pause; within a frame the pauses run from the frame's
@@ -33,7 +44,6 @@ class ReaderLink {
     bool CheckReply() const;
 
     void Sleep(quint32 ms) { clock_.SleepMs(ms); }
-    Clock& clock() { return clock_; }
 
     // The reply of the last exchange, as the callers read its fields.
     struct Reply {
@@ -44,6 +54,8 @@ class ReaderLink {
         QByteArray ReplyText;
     };
     const Reply& LastReply() const { return reply_; }
+    // The last exchange judged against the reply length its command expects.
+    ReplyVerdict Verdict(int expectedLength) const;
     // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
     bool IsOpen() const { return open_; }
 
@@ -56,6 +68,11 @@ class ReaderLink {
 
     PortHandleType PortHandle = InvalidPortHandle;
     bool framing_ = false;
+    // The last exchange, for its verdict: the command, every byte read within its window
+    // (also past the buffer's wrap), and whether a whole frame came.
+    QByteArray command_;
+    int bytesRead_ = 0;
+    bool frameComplete_ = false;
     quint64 pauseMarkUs_ = 0;
     bool open_ = false;
     CommTimeouts SavedTimeouts;

@@ -24,13 +24,46 @@ struct CommTimeouts {
 using PortHandleType = qintptr;
 constexpr PortHandleType InvalidPortHandle = -1;
 
+// Why a device did not open.
+enum class OpenFailure {
+    None,             // it opened
+    NoDevice,         // nothing is there: no such device, or no device for the COM number
+    NoPermission,     // the user may not open it
+    InUse,            // another program holds it
+    NotSerialDevice,  // it is there, but it is no serial device
+    OtherError,       // the system refused it for another reason
+};
+
+// What an open gave: the handle of the open device, or why there is none. The system's own
+// error number (errno, or GetLastError on Windows) and the process that holds the port come
+// with it where the system tells them.
+struct OpenResult {
+    PortHandleType handle = InvalidPortHandle;
+    OpenFailure failure = OpenFailure::NoDevice;
+    int systemError = 0;
+    qint64 holderPid = 0;
+    QString holderName;
+    // The device that was asked for; the reader link fills it in.
+    QString device;
+
+    bool opened() const { return handle != InvalidPortHandle; }
+    explicit operator bool() const { return opened(); }
+
+    static OpenResult Opened(PortHandleType handle) {
+        return {handle, OpenFailure::None, 0, 0, {}, {}};
+    }
+    static OpenResult Failed(OpenFailure failure, int systemError = 0) {
+        return {InvalidPortHandle, failure, systemError, 0, {}, {}};
+    }
+};
+
 // The byte port under the reader link: one device at a time, opened exclusively.
 class SerialLine {
   public:
     virtual ~SerialLine() = default;
-    // Opens the device for reading and writing, held exclusively. Returns the handle of the
-    // open device, or InvalidPortHandle when it does not exist, is in use or is refused.
-    virtual PortHandleType Open(const QString& devicePath) = 0;
+    // Opens the device for reading and writing, held exclusively: the handle of the open
+    // device, or why it did not open.
+    virtual OpenResult Open(const QString& devicePath) = 0;
     virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;
     virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;
     // Applies baud rate, parity, data bits and stop bits one by one, without flow control;

@@ -1,11 +1,15 @@
 #include "SerialLineLinux.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QThread>
+
+#include "PortHolder.h"
 
 namespace {
 
@@ -40,22 +44,54 @@ QSerialPort::StopBits ToQt(StopBits stopBits) {
 // A device has no read time limit of its own here; a fresh port waits for nothing.
 constexpr CommTimeouts DeviceTimeouts{0, 0, 0, 0, 0};
 
+// Whether a character device that QSerialPort could not set up is a terminal at all.
+bool IsTerminal(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return true;  // not to be told: count it as a serial device
+    const bool terminal = ::isatty(fd) != 0;
+    ::close(fd);
+    return terminal;
+}
+
+// Why QSerialPort did not open a character device that is there.
+OpenResult Refusal(const QByteArray& path, QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::DeviceNotFoundError)
+        return OpenResult::Failed(OpenFailure::NoDevice, ENOENT);
+    if (error == QSerialPort::PermissionError) {
+        // Its own lock file, another program's, or the device's exclusive mode give the same
+        // error as the device's permissions: the permissions are asked for themselves.
+        if (::access(path.constData(), R_OK | W_OK) != 0)
+            return OpenResult::Failed(OpenFailure::NoPermission, errno);
+        OpenResult result = OpenResult::Failed(OpenFailure::InUse, EBUSY);
+        const PortHolder holder = FindPortHolder(QFile::decodeName(path));
+        result.holderPid = holder.pid;
+        result.holderName = holder.name;
+        return result;
+    }
+    if (!IsTerminal(path)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
+    return OpenResult::Failed(OpenFailure::OtherError);
+}
+
 }  // namespace
 
 LinuxSerialLine::LinuxSerialLine() : timeouts_(DeviceTimeouts) {}
 
-PortHandleType LinuxSerialLine::Open(const QString& devicePath) {
+OpenResult LinuxSerialLine::Open(const QString& devicePath) {
     if (port_.isOpen()) port_.close();
     // A device that is not there fails at once: a scan passes over a dozen of them, and the
     // port's lock file would otherwise be written and flushed for each.
-    if (!QFileInfo::exists(devicePath)) return InvalidPortHandle;
+    const QByteArray path = QFile::encodeName(devicePath);
+    struct stat info {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0)
+        return OpenResult::Failed(OpenFailure::NoDevice, path.isEmpty() ? ENOENT : errno);
+    if (!S_ISCHR(info.st_mode)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
     // must not fail the open. The line is applied parameter by parameter afterwards.
-    if (!port_.open(QIODevice::ReadWrite)) return InvalidPortHandle;
+    if (!port_.open(QIODevice::ReadWrite)) return Refusal(path, port_.error());
     port_.setFlowControl(QSerialPort::NoFlowControl);
     timeouts_ = DeviceTimeouts;
-    return port_.handle();
+    return OpenResult::Opened(port_.handle());
 }
 
 bool LinuxSerialLine::GetTimeouts(CommTimeouts& timeouts) {

@@ -10,7 +10,7 @@ class LinuxSerialLine final : public SerialLine {
   public:
     LinuxSerialLine();
 
-    PortHandleType Open(const QString& devicePath) override;
+    OpenResult Open(const QString& devicePath) override;
     bool GetTimeouts(CommTimeouts& timeouts) override;
     bool SetTimeouts(const CommTimeouts& timeouts) override;
     bool SetLine(const LineParameters& line) override;

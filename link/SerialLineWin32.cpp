@@ -50,16 +50,39 @@ QByteArray Win32SerialLine::ModeString(const LineParameters& line) {
            " stop=" + StopBitsText(line.stopBits) + " xon=off odsr=off octs=off";
 }
 
-PortHandleType Win32SerialLine::Open(const QString& devicePath) {
+namespace {
+
+// Why CreateFileA did not open a port, from its GetLastError.
+OpenResult Refusal(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+            return OpenResult::Failed(OpenFailure::NoDevice, int(error));
+        // A port that another program holds answers "access denied", not a sharing violation.
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return OpenResult::Failed(OpenFailure::InUse, int(error));
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+            return OpenResult::Failed(OpenFailure::NotSerialDevice, int(error));
+        default:
+            return OpenResult::Failed(OpenFailure::OtherError, int(error));
+    }
+}
+
+}  // namespace
+
+OpenResult Win32SerialLine::Open(const QString& devicePath) {
     Close();
-    if (devicePath.isEmpty()) return InvalidPortHandle;
+    if (devicePath.isEmpty()) return OpenResult::Failed(OpenFailure::NoDevice);
     // Read and write, not shared, synchronous: another program holding the port is refused.
     const HANDLE handle =
         CreateFileA(devicePath.toLocal8Bit().constData(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                     OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return InvalidPortHandle;
+    if (handle == INVALID_HANDLE_VALUE) return Refusal(GetLastError());
     handle_ = reinterpret_cast<PortHandleType>(handle);
-    return handle_;
+    return OpenResult::Opened(handle_);
 }
 
 bool Win32SerialLine::GetTimeouts(CommTimeouts& timeouts) {

@@ -12,7 +12,7 @@ class Win32SerialLine final : public SerialLine {
     Win32SerialLine(const Win32SerialLine&) = delete;
     Win32SerialLine& operator=(const Win32SerialLine&) = delete;
 
-    PortHandleType Open(const QString& devicePath) override;
+    OpenResult Open(const QString& devicePath) override;
     bool GetTimeouts(CommTimeouts& timeouts) override;
     bool SetTimeouts(const CommTimeouts& timeouts) override;
     bool SetLine(const LineParameters& line) override;

@@ -1,20 +1,61 @@
-#include "OperationScopes.h"
-#include "ReaderOperations.h"
+#include "TextTable.h"
+#include "internal/PresenceCheck.h"
+#include "internal/SettingRoad.h"
 
 namespace {
+
+// Wait mode for the whole of a setting operation: hourglass and disabled window from the
+// constructor, window and cursor back on every way out.
+class WaitModeScope {
+  public:
+    explicit WaitModeScope(ReaderView& view) : view_(view) { view_.SetWaitMode(true); }
+    ~WaitModeScope() { view_.SetWaitMode(false); }
+    WaitModeScope(const WaitModeScope&) = delete;
+    WaitModeScope& operator=(const WaitModeScope&) = delete;
+
+  private:
+    ReaderView& view_;
+};
+
+// The port of one operation: opened with the found reader's port and line setting, closed
+// when the scope ends if the open succeeded.
+class PortScope {
+  public:
+    explicit PortScope(ReaderContext& context)
+        : link_(context.link()),
+          open_(link_.OpenPort(context.ScanCommNo, context.ScanBaudRate).opened()) {}
+    ~PortScope() {
+        if (open_) link_.ClosePort();
+    }
+    PortScope(const PortScope&) = delete;
+    PortScope& operator=(const PortScope&) = delete;
+    bool isOpen() const { return open_; }
+
+  private:
+    ReaderLink& link_;
+    bool open_;
+};
+
+void ShowOutcome(ReaderContext& context, Colour colour, const QString& text, Tone tone) {
+    context.view().ShowColour(Indicator::Comm, colour);
+    context.view().ShowText(Panel::Msg, text);
+    context.Beep(tone);
+}
+
+void ShowFailure(ReaderContext& context, const QString& text) {
+    ShowOutcome(context, Colour::Red, text, FailureTone);
+}
 
 // The tries of one operation on the open port. True once the reader has confirmed the
 // setting command; the success action has then run.
 bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
     for (int attempt = 0; attempt < setting.tries; ++attempt) {
-        link.Sleep(PauseBeforeCommandMs);
-        if (!link.SendCommand(ReaderInfoCommand) ||
-            link.LastReply().ReplyLength != ReaderInfoReplyLength)
-            continue;
-        link.Sleep(PauseBeforeCommandMs);
-        // Formed after this try's presence check: the rule may read its reply.
-        const QByteArray command = setting.commandRule ? setting.commandRule() : QByteArray();
-        if (command.isEmpty()) return false;
+        if (setting.presenceCheck && !AskPresence(link, 1)) continue;
+        link.Sleep(setting.pauseBeforeCommandMs);
+        // Formed after this try's presence check: the rule may read its reply. A reply cut
+        // short gives no command; the next try asks again rather than send a cut one.
+        const QByteArray command = setting.commandRule(link.LastReply().ReplyText);
+        if (command.isEmpty()) continue;
         if (link.SendCommand(command)) {
             if (setting.successAction) setting.successAction();
             return true;
@@ -25,14 +66,28 @@ bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
 
 }  // namespace
 
+ReaderSetting TableRowSetting(const ReaderContext& context, int startRow, int successRow,
+                              int failureRow) {
+    ReaderSetting setting;
+    setting.startText = context.Text(startRow);
+    setting.successText = context.Text(successRow);
+    setting.failureText = context.Text(failureRow);
+    return setting;
+}
+
 Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting) {
     const WaitModeScope waitMode(context.view());
     if (!context.ReaderFound) {
-        RefuseWithoutReader(context);
+        // No scan has found a reader yet: nothing is sent.
+        ShowFailure(context, context.Text(RowStartScanReader));
         return Outcome::NoReader;
     }
+    if (!setting.commandRule) {
+        ShowFailure(context, setting.failureText);
+        return Outcome::Failure;
+    }
     if (setting.preparation) setting.preparation();
-    context.view().ShowText(Panel::Msg, setting.startText ? setting.startText() : QString());
+    context.view().ShowText(Panel::Msg, setting.startText);
 
     bool confirmed = false;
     {
@@ -43,6 +98,6 @@ Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting)
         ShowFailure(context, setting.failureText);
         return Outcome::Failure;
     }
-    ShowSuccess(context, setting.successText);
+    ShowOutcome(context, Colour::Yellow, setting.successText, SuccessTone);
     return Outcome::Success;
 }

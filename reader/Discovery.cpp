@@ -3,6 +3,7 @@
 #include "LineSetting.h"
 #include "ReaderOperations.h"
 #include "TextTable.h"
+#include "internal/PresenceCheck.h"
 
 namespace {
 
@@ -13,13 +14,13 @@ constexpr int ComNumberMax = 16;
 
 // A field of a reply by its 1-based position, as the reply layouts count; shorter when the
 // reply ends early.
-QString ReplyField(const QByteArray& replyText, int position, int count) {
-    return QString::fromLatin1(replyText.mid(position - 1, count));
+QByteArray ReplyField(const QByteArray& replyText, int position, int count) {
+    return replyText.mid(position - 1, count);
 }
 
 // The decimal value of the two reader-number characters, when both are decimal digits.
-std::optional<int> ReaderNumber(const QString& characters) {
-    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+std::optional<int> ReaderNumber(const QByteArray& characters) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (characters.size() != 2 || !digit(characters[0]) || !digit(characters[1]))
         return std::nullopt;
     return characters.toInt();
@@ -47,45 +48,68 @@ void ShowReaderInfoOutcome(ReaderContext& context, int row) {
                             context.Text(row) + " : #" + QString::number(context.ScanCommNo) + ")");
 }
 
-// Up to `tries` presence checks on the open port; true at the first valid 16-byte answer.
-bool AskPresence(ReaderLink& link, int tries) {
-    for (int attempt = 0; attempt < tries; ++attempt) {
-        link.Sleep(PauseBeforeCommandMs);
-        if (link.SendCommand(ReaderInfoCommand) &&
-            link.LastReply().ReplyLength == ReaderInfoReplyLength)
-            return true;
-    }
-    return false;
+// The place where the reader answered, from the port's record and the presence reply.
+void NoteIdentity(ScanResult& result, const PortTry& port, const QByteArray& presenceReply) {
+    ReaderIdentity& reader = result.reader;
+    result.answered = true;
+    reader.comNumber = port.comNumber;
+    reader.device = port.open.device;
+    reader.lineSetting = port.lines.back().lineSetting;
+    reader.lineIndex = port.lines.back().lineIndex;
+    reader.serialNumber = ReplyField(presenceReply, SerialNumberPosition, SerialNumberLength);
+    reader.readerNumber = ReplyField(presenceReply, ReaderNumberPosition, 2);
 }
 
-// The port and line setting where the last scan found the reader, taken as they are saved.
-bool TrySavedPort(ReaderContext& context) {
-    if (context.ScanCommNo <= 0) return false;
+// The place where the last scan found the reader, taken as it is saved; an asked port stands
+// in for the kept one.
+bool TryKeptPlace(ReaderContext& context, const ScanOptions& options, ScanResult& result) {
+    const int comNumber = options.onlyPort > 0 ? options.onlyPort : context.ScanCommNo;
+    if (!options.tryKeptPlace || comNumber <= 0) return false;
     context.view().SelectLineSetting(context.ScanBaudRateNo);
     ReaderLink& link = context.link();
-    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return false;
-    ShowScanCom(context, context.ScanCommNo);
-    const bool found = AskPresence(link, SavedPortTries);
+    PortTry port;
+    port.comNumber = comNumber;
+    port.keptPlace = true;
+    port.open = link.OpenPort(comNumber, context.ScanBaudRate);
+    if (!port.open) {
+        result.ports.push_back(port);
+        return false;
+    }
+    ShowScanCom(context, comNumber);
+    const int index = LineSettingIndex(context.ScanBaudRate);
+    port.lines.push_back({index, context.ScanBaudRate, {}});
+    const bool found = AskPresence(link, SavedPortTries, &port.lines.back().replies);
     link.ClosePort();
-    return found;
+    result.ports.push_back(port);
+    if (!found) return false;
+    NoteIdentity(result, port, link.LastReply().ReplyText);
+    context.ScanCommNo = comNumber;
+    return true;
 }
 
-// COM1 to COM16, each at every line setting of the table or, locked, at the saved one only.
-// The place of the reader is kept the moment it answers.
-bool ScanPorts(ReaderContext& context, bool locked) {
+// COM1 to COM16 (or the asked port alone), each at every line setting of the table or,
+// locked, at the saved one only. The place of the reader is kept the moment it answers.
+bool ScanPorts(ReaderContext& context, const ScanOptions& options, ScanResult& result) {
     ReaderLink& link = context.link();
-    for (int comNumber = 1; comNumber <= ComNumberMax; ++comNumber) {
+    const int first = options.onlyPort > 0 ? options.onlyPort : 1;
+    const int last = options.onlyPort > 0 ? options.onlyPort : ComNumberMax;
+    for (int comNumber = first; comNumber <= last; ++comNumber) {
+        PortTry port;
+        port.comNumber = comNumber;
+        bool found = false;
         for (int i = 0; i < int(LineSettingTable.size()); ++i) {
             int index = i;
-            if (locked)  // an index from an edited store must not reach outside the table
+            if (options.locked)  // an index from an edited store must not reach outside the table
                 index =
                     IsLineIndex(context.ScanBaudRateNo) ? context.ScanBaudRateNo : FactoryLineIndex;
             context.view().SelectLineSetting(index);
             const QString lineSetting = QString::fromLatin1(LineSettingTable[index]);
+            port.open = link.OpenPort(comNumber, lineSetting);
             // A port that does not open has no other line setting worth trying.
-            if (!link.OpenPort(comNumber, lineSetting)) break;
+            if (!port.open) break;
             ShowScanCom(context, comNumber);
-            const bool found = AskPresence(link, ScanTries);
+            port.lines.push_back({index, lineSetting, {}});
+            found = AskPresence(link, ScanTries, &port.lines.back().replies);
             if (found) {
                 context.ScanCommNo = comNumber;
                 context.ScanBaudRate = lineSetting;
@@ -93,52 +117,53 @@ bool ScanPorts(ReaderContext& context, bool locked) {
                 context.SaveScanSettings();
             }
             link.ClosePort();
-            if (found) return true;
-            if (locked) break;
+            if (found || options.locked) break;
+        }
+        result.ports.push_back(port);
+        if (found) {
+            NoteIdentity(result, port, link.LastReply().ReplyText);
+            return true;
         }
     }
     return false;
 }
 
 // Serial number and reader number from the presence reply that found the reader.
-void ShowReaderIdentity(ReaderContext& context, const QByteArray& presenceReply) {
+void ShowReaderIdentity(ReaderContext& context, const ReaderIdentity& reader) {
     ReaderView& view = context.view();
     view.ShowText(Panel::Serial,
-                  context.Text(RowSerial) + " : " +
-                      ReplyField(presenceReply, SerialNumberPosition, SerialNumberLength));
-    const QString numberCharacters = ReplyField(presenceReply, ReaderNumberPosition, 2);
-    view.ShowText(Panel::Id, numberCharacters);
+                  context.Text(RowSerial) + " : " + QString::fromLatin1(reader.serialNumber));
+    view.ShowText(Panel::Id, QString::fromLatin1(reader.readerNumber));
     // The scroll bar keeps its position within 1 to 99 ("00" puts it at 1). Characters that
     // are no decimal number stay in the panel as they came, and the scroll bar where it was.
-    if (const auto number = ReaderNumber(numberCharacters))
+    if (const auto number = ReaderNumber(reader.readerNumber))
         view.MoveTo(ValueControl::ReaderNumber, *number);
 }
 
-// Asks the found reader for its firmware version; true when it told it.
-bool ReadVersion(ReaderContext& context) {
+// Asks the found reader for its firmware version; the version when it told it.
+std::optional<QByteArray> ReadVersion(ReaderContext& context) {
     ReaderLink& link = context.link();
-    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return false;
-    bool versionRead = false;
-    for (int attempt = 0; attempt < VersionTries && !versionRead; ++attempt) {
+    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return std::nullopt;
+    std::optional<QByteArray> version;
+    for (int attempt = 0; attempt < VersionTries && !version; ++attempt) {
         link.Sleep(PauseBeforeCommandMs);
         if (!link.SendCommand(VersionCommand)) continue;
         link.Sleep(PauseBeforeCommandMs);
-        context.view().ShowText(Panel::Version, context.Text(RowVersion) + " : " +
-                                                    ReplyField(link.LastReply().ReplyText,
-                                                               VersionPosition, VersionLength));
+        version = ReplyField(link.LastReply().ReplyText, VersionPosition, VersionLength);
+        context.view().ShowText(Panel::Version,
+                                context.Text(RowVersion) + " : " + QString::fromLatin1(*version));
         ShowReaderInfoOutcome(context, RowGetReaderInfoOk);
         context.ReaderFound = true;
         context.view().SetBusy(false);
         context.view().ShowColour(Indicator::Comm, Colour::Yellow);
-        versionRead = true;
     }
     link.ClosePort();
-    return versionRead;
+    return version;
 }
 
 }  // namespace
 
-bool ScanReader(ReaderContext& context, bool locked) {
+ScanResult ScanReader(ReaderContext& context, const ScanOptions& options) {
     ReaderView& view = context.view();
     view.SetHourglass(true);
     view.SetBusy(true);
@@ -146,14 +171,17 @@ bool ScanReader(ReaderContext& context, bool locked) {
     view.ProcessMessages();
 
     context.ReaderFound = false;
-    bool found = TrySavedPort(context);
-    if (!found) found = ScanPorts(context, locked);
+    const int keptPort = context.ScanCommNo;
+    ScanResult result;
+    const bool atKeptPlace = TryKeptPlace(context, options, result);
+    if (!atKeptPlace) ScanPorts(context, options, result);
 
-    if (found) {
-        const QByteArray presenceReply = context.link().LastReply().ReplyText;
+    if (result.answered) {
         view.SelectLineSetting(context.ScanBaudRateNo);
-        ShowReaderIdentity(context, presenceReply);
-        if (ReadVersion(context)) {
+        ShowReaderIdentity(context, result.reader);
+        if (const auto version = ReadVersion(context)) {
+            result.versionRead = true;
+            result.reader.version = *version;
             context.Beep(SuccessTone);
         } else {
             ShowReaderInfoOutcome(context, RowGetReaderInfoError);
@@ -170,5 +198,8 @@ bool ScanReader(ReaderContext& context, bool locked) {
     }
 
     view.SetHourglass(false);
-    return context.ReaderFound;
+    // The port scan keeps the place where it found the reader; found at once at an asked port
+    // that is not the kept one, the place is kept in the same way.
+    if (result.found() && atKeptPlace && context.ScanCommNo != keptPort) context.SaveScanSettings();
+    return result;
 }

@@ -1,7 +1,6 @@
 // The factory default and the restart of the reader.
-#include "OperationScopes.h"
-#include "ReaderOperations.h"
 #include "TextTable.h"
+#include "internal/SettingRoad.h"
 
 namespace {
 
@@ -22,8 +21,8 @@ void ShowFactoryValues(ReaderView& view) {
 
 Outcome SetFactoryDefault(ReaderContext& context) {
     ReaderSetting setting =
-        TableRowSetting(context, RowSetDefault, RowSetDefaultOk, RowSetDefaultError,
-                        [] { return FactoryDefaultCommand; });
+        TableRowSetting(context, RowSetDefault, RowSetDefaultOk, RowSetDefaultError);
+    setting.commandRule = [](const QByteArray&) { return FactoryDefaultCommand; };
     setting.tries = FactoryDefaultTries;
     // The controls keep the factory values also when the reader does not confirm.
     setting.preparation = [&context] { ShowFactoryValues(context.view()); };
@@ -31,26 +30,12 @@ Outcome SetFactoryDefault(ReaderContext& context) {
 }
 
 Outcome ResetReader(ReaderContext& context) {
-    const WaitModeScope waitMode(context.view());
-    if (!context.ReaderFound) {
-        RefuseWithoutReader(context);
-        return Outcome::NoReader;
-    }
-    context.view().ShowText(Panel::Msg, context.Text(RowReaderReset));
-
+    ReaderSetting setting =
+        TableRowSetting(context, RowReaderReset, RowReaderResetOk, RowReaderResetError);
     // No presence check and a single try: the reader restarts as it answers.
-    bool confirmed = false;
-    {
-        const PortScope port(context);
-        if (port.isOpen()) {
-            context.link().Sleep(PauseBeforeResetMs);
-            confirmed = context.link().SendCommand(ReaderResetCommand);
-        }
-    }
-    if (!confirmed) {
-        ShowFailure(context, context.Text(RowReaderResetError));
-        return Outcome::Failure;
-    }
-    ShowSuccess(context, context.Text(RowReaderResetOk));
-    return Outcome::Success;
+    setting.commandRule = [](const QByteArray&) { return ReaderResetCommand; };
+    setting.tries = 1;
+    setting.presenceCheck = false;
+    setting.pauseBeforeCommandMs = PauseBeforeResetMs;
+    return ApplyReaderSetting(context, setting);
 }

@@ -2,13 +2,14 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 #include "ReaderContext.h"
+#include "ReadingRun.h"
+#include "ScanResult.h"
 
 // The reader operations, one for each button of the window. Each takes what the window's
-// controls hold at the click as plain values, and reports through the context's view; the
-// setting operations also return their outcome, for front ends that act on it.
+// controls hold at the click as plain values, reports through the context's view, and returns
+// what happened as a value for front ends that act on it.
 
 enum class Outcome {
     Success,   // the reader confirmed: "... Ok"
@@ -16,11 +17,30 @@ enum class Outcome {
     NoReader,  // no scan has found a reader yet: "Start Scan Reader!"
 };
 
-// btnScan. With `locked` (chkLock) each port is tried at the kept line setting only.
-// True when the reader was found and told its version (ReaderFound).
-bool ScanReader(ReaderContext& context, bool locked);
-// btnReadCard: starts a reading run that lasts until the next call, or cancels the one running.
-void ReadTags(ReaderContext& context);
+// btnScan: the kept place first, then the port scan; ReaderFound when the reader answered and
+// told its version.
+ScanResult ScanReader(ReaderContext& context, const ScanOptions& options);
+// With `locked` (chkLock) each port is tried at the kept line setting only.
+inline ScanResult ScanReader(ReaderContext& context, bool locked) {
+    ScanOptions options;
+    options.locked = locked;
+    return ScanReader(context, options);
+}
+
+// One presence check at the found reader's place, as before every setting: whether a reader
+// answers there now, and which one. Shows nothing.
+struct Presence {
+    OpenResult open;
+    bool answered = false;
+    QByteArray serialNumber;
+    QByteArray readerNumber;
+};
+Presence CheckPresence(ReaderContext& context);
+
+// btnReadCard: starts a reading run that lasts until the next call, or cancels the one
+// running. The observer hears of every pass of the run.
+ReadingRunResult ReadTags(ReaderContext& context, ReadingRunObserver* observer = nullptr);
+
 // btnID: the reader number as pnID shows it (normally two decimal digits).
 Outcome SetReaderId(ReaderContext& context, const QString& readerNumber);
 // btnBaudRate: the selected index of the line-setting list, -1 for none.
@@ -39,17 +59,3 @@ Outcome SetRssiLevel(ReaderContext& context, int level);
 // btnFactory and btnReset.
 Outcome SetFactoryDefault(ReaderContext& context);
 Outcome ResetReader(ReaderContext& context);
-
-// The shared road of every setting operation.
-struct ReaderSetting {
-    std::function<QString()> startText;  // composed when it is shown
-    QString successText;
-    QString failureText;
-    // Forms the command after each try's presence check; may read the check's reply.
-    // An empty result ends the operation as a failure without sending a setting command.
-    std::function<QByteArray()> commandRule;
-    int tries = 3;
-    std::function<void()> preparation;    // once, after the reader check, before the start text
-    std::function<void()> successAction;  // once, when the command is confirmed, before closing
-};
-Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting);

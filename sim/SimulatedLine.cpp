@@ -9,17 +9,18 @@ bool SimulatedLine::Gone() const {
     return unplugged_ || clock_.NowUs() >= disconnectAtUs_;
 }
 
-PortHandleType SimulatedLine::Open(const QString& devicePath) {
-    if (open_ || busyDevices_.contains(devicePath)) return InvalidPortHandle;
+OpenResult SimulatedLine::Open(const QString& devicePath) {
+    if (open_ || busyDevices_.contains(devicePath)) return OpenResult::Failed(OpenFailure::InUse);
     const bool isReader = devicePath == readerDevice_ && !Gone();
-    if (!isReader && !silentDevices_.contains(devicePath)) return InvalidPortHandle;
+    if (!isReader && !silentDevices_.contains(devicePath))
+        return OpenResult::Failed(OpenFailure::NoDevice);
     open_ = true;
     device_ = devicePath;
     line_ = ownLine_;
     sendFreeUs_ = receiveFreeUs_ = clock_.NowUs();
     incoming_.clear();
     opens_.append({devicePath, line_, 0});
-    return PortHandleType(100 + opens_.size());
+    return OpenResult::Opened(PortHandleType(100 + opens_.size()));
 }
 
 bool SimulatedLine::GetTimeouts(CommTimeouts& timeouts) {

@@ -15,7 +15,7 @@ class SimulatedLine final : public SerialLine {
   public:
     SimulatedLine(ReaderModel& reader, VirtualClock& clock, QString readerDevice = "/dev/ttyS2");
 
-    PortHandleType Open(const QString& devicePath) override;
+    OpenResult Open(const QString& devicePath) override;
     bool GetTimeouts(CommTimeouts& timeouts) override;
     bool SetTimeouts(const CommTimeouts& timeouts) override;
     bool SetLine(const LineParameters& line) override;

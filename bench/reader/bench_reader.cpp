@@ -73,11 +73,11 @@ class TimedLine final : public SerialLine {
         double cpu = 0;
     };
 
-    PortHandleType Open(const QString& d) override {
+    OpenResult Open(const QString& d) override {
         const qint64 start = clock.nsecsElapsed();
-        const PortHandleType handle = inner_.Open(d);
-        (handle == InvalidPortHandle ? failedOpenNs : openNs) += clock.nsecsElapsed() - start;
-        return handle;
+        const OpenResult result = inner_.Open(d);
+        (result.opened() ? openNs : failedOpenNs) += clock.nsecsElapsed() - start;
+        return result;
     }
     bool GetTimeouts(CommTimeouts& t) override { return inner_.GetTimeouts(t); }
     bool SetTimeouts(const CommTimeouts& t) override { return inner_.SetTimeouts(t); }

@@ -55,7 +55,7 @@ class StepClockLine final : public SerialLine {
     enum Step { OpenCalled, Opened, ExchangeStarts, ReplyEnds, Closed };
     std::vector<std::pair<Step, double>> steps;
 
-    PortHandleType Open(const QString& devicePath) override {
+    OpenResult Open(const QString& devicePath) override {
         steps.push_back({OpenCalled, NowMs()});
         return inner_.Open(devicePath);
     }

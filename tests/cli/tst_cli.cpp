@@ -271,7 +271,7 @@ void CliTest::readerThatDoesNotConfirmIsAnError() {
     // (A simulator that played the pulled adapter has ended by itself.)
     if (!sim.process().waitForFinished(300)) {
         LinuxSerialLine other;
-        QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
+        QVERIFY(other.Open(sim.device()).opened());
         other.Close();
     }
 }
@@ -293,8 +293,7 @@ void CliTest::portHeldByAnotherProgramIsNamed() {
     QVERIFY(sim.started());
     // Held as the window holds it: through the same port name.
     LinuxSerialLine window;
-    QVERIFY(window.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)) !=
-            InvalidPortHandle);
+    QVERIFY(window.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)).opened());
 
     const CliResult result = h.Run({"--port", "COM14", "scan"});
     window.Close();
@@ -366,7 +365,7 @@ void CliTest::tagsEndOnSigint() {
         QCOMPARE(line, QString("TAG ID : 0000048225  0000BC61(H)"));
     // The port is free again.
     LinuxSerialLine other;
-    QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
+    QVERIFY(other.Open(sim.device()).opened());
     other.Close();
 }
 

@@ -81,7 +81,7 @@ class TestDiscoveryPty : public QObject {
         QVERIFY(!f.context().TagReading);
         // The port is free again: the simulator's device opens.
         LinuxSerialLine other;
-        QVERIFY(other.Open(sim.device()) != InvalidPortHandle);
+        QVERIFY(other.Open(sim.device()).opened());
         other.Close();
     }
 

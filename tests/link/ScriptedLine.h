@@ -22,11 +22,11 @@ class ScriptedLine final : public SerialLine {
         for (char c : bytes) incoming_.push_back({clock_.NowUs(), c});
     }
 
-    PortHandleType Open(const QString& devicePath) override {
+    OpenResult Open(const QString& devicePath) override {
         openedDevice = devicePath;
-        if (refuseOpen) return InvalidPortHandle;
+        if (refuseOpen) return OpenResult::Failed(OpenFailure::InUse);
         open = true;
-        return 7;
+        return OpenResult::Opened(7);
     }
     bool GetTimeouts(CommTimeouts& t) override {
         t = timeouts;

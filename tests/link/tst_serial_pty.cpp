@@ -17,7 +17,7 @@ namespace {
 // Counts the one-byte reads, to tell a paced wait from a busy loop.
 class CountingLine final : public SerialLine {
   public:
-    PortHandleType Open(const QString& d) override { return inner.Open(d); }
+    OpenResult Open(const QString& d) override { return inner.Open(d); }
     bool GetTimeouts(CommTimeouts& t) override { return inner.GetTimeouts(t); }
     bool SetTimeouts(const CommTimeouts& t) override { return inner.SetTimeouts(t); }
     bool SetLine(const LineParameters& l) override { return inner.SetLine(l); }

@@ -164,7 +164,7 @@ void FaultMatrixTest::initTestCase() {
     QVERIFY(sim.started());
     const QString path = PortNames(h.machineFolder.path()).LinkPath(ReaderCom);
     LinuxSerialLine line;
-    QVERIFY(line.Open(path) != InvalidPortHandle);
+    QVERIFY(line.Open(path).opened());
     QVERIFY(HoldsDevice(sim.device()));
     QVERIFY2(!SerialLockFiles(path).isEmpty(), qPrintable(path));
     line.Close();

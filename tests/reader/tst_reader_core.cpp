@@ -26,6 +26,10 @@ class ReaderCoreTest : public QObject {
     void passTurnsRunFromOneDeadline();
     void settingOutcome_data();
     void settingOutcome();
+    void scanRecordsEachPort_data();
+    void scanRecordsEachPort();
+    void readingRunReportsItsTags_data();
+    void readingRunReportsItsTags();
 };
 
 void ReaderCoreTest::pausesBeforeTheFrames_data() {
@@ -203,6 +207,87 @@ void ReaderCoreTest::settingOutcome() {
     QCOMPARE(ResetReader(rig.context), outcome);
     const Colour shown = outcome == Outcome::Success ? Colour::Yellow : Colour::Red;
     QCOMPARE(rig.view.colours[Indicator::Comm], shown);
+}
+
+void ReaderCoreTest::scanRecordsEachPort_data() {
+    QTest::addColumn<ReaderFault>("fault");
+    QTest::addColumn<ReplyVerdict>("verdict");  // of both presence checks at COM3
+    QTest::newRow("the reader answers") << ReaderFault::None << ReplyVerdict::Accepted;
+    QTest::newRow("silent") << ReaderFault::Silent << ReplyVerdict::Nothing;
+    QTest::newRow("wrong check") << ReaderFault::WrongCheck << ReplyVerdict::WrongCheck;
+    QTest::newRow("wrong length") << ReaderFault::WrongLength << ReplyVerdict::WrongLength;
+    QTest::newRow("the command echoed") << ReaderFault::Echo << ReplyVerdict::Echo;
+    QTest::newRow("bytes before the frame") << ReaderFault::Noise << ReplyVerdict::Noise;
+}
+
+// The port scan from COM1: COM1 held by another program, COM2 silent, the reader on COM3.
+void ReaderCoreTest::scanRecordsEachPort() {
+    QFETCH(ReaderFault, fault);
+    QFETCH(ReplyVerdict, verdict);
+    ReaderOptions options;
+    options.fault = fault;
+    ReaderRig rig(options);
+    rig.line.SetBusyDevice(PortNames::DefaultDevice(1));
+    rig.line.AddSilentDevice(PortNames::DefaultDevice(2));
+
+    const ScanResult result = ScanReader(rig.context, true);
+
+    const bool found = fault == ReaderFault::None;
+    QCOMPARE(result.found(), found);
+    QCOMPARE(int(result.ports.size()), found ? 3 : 16);
+    QCOMPARE(result.ports[0].open.failure, OpenFailure::InUse);
+    QCOMPARE(result.ports[1].lines.at(0).replies.nothing, 2);
+    const PortTry& com3 = result.ports[2];
+    QCOMPARE(com3.open.device, PortNames::DefaultDevice(3));
+    QCOMPARE(com3.lines.size(), size_t(1));
+    QCOMPARE(com3.lines[0].lineSetting, QString("19200,e,8,1"));
+    QCOMPARE(com3.lines[0].replies.Of(verdict), found ? 1 : 2);
+    QCOMPARE(com3.lines[0].replies.answered(),
+             verdict == ReplyVerdict::Nothing ? 0 : (found ? 1 : 2));
+    if (!found) {
+        QCOMPARE(result.ports[3].open.failure, OpenFailure::NoDevice);
+        return;
+    }
+    const ReaderIdentity& reader = result.reader;
+    QCOMPARE(reader.comNumber, 3);
+    QCOMPARE(reader.device, PortNames::DefaultDevice(3));
+    QCOMPARE(reader.lineIndex, FactoryLineIndex);
+    QCOMPARE(reader.serialNumber, QByteArray("00001234"));
+    QCOMPARE(reader.readerNumber, QByteArray("01"));
+    QCOMPARE(reader.version, QByteArray("01.70-01"));
+}
+
+void ReaderCoreTest::readingRunReportsItsTags_data() {
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("a tag in the field") << false;
+    QTest::newRow("the port does not open") << true;
+}
+
+void ReaderCoreTest::readingRunReportsItsTags() {
+    QFETCH(bool, unplugged);
+    struct Tags final : ReadingRunObserver {
+        QList<Tag> read;
+        void PassEnded(const ReadingPass& pass) override {
+            if (pass.outcome == PassOutcome::TagRead) read << pass.tag;
+        }
+    } observer;
+    ReaderOptions options;
+    options.tags = {0xF000BC61};
+    ReaderRig rig(options);
+    rig.FoundAt();
+    if (unplugged) rig.line.Unplug();
+    rig.clock.AfterMs(500, [&rig] { ReadTags(rig.context); });
+
+    const ReadingRunResult run = ReadTags(rig.context, &observer);
+
+    QCOMPARE(run.end, unplugged ? ReadingRunEnd::PortNotOpened : ReadingRunEnd::Cancelled);
+    QCOMPARE(run.tags, int(observer.read.size()));
+    QCOMPARE(run.tags, rig.tones.Count(1000, 30));
+    QCOMPARE(run.tags > 0, !unplugged);
+    for (const Tag& tag : observer.read) {
+        QCOMPARE(tag.hex, QByteArray("F000BC61"));
+        QCOMPARE(tag.number, qint32(0xF000BC61));  // negative, as the panel shows it
+    }
 }
 
 QTEST_GUILESS_MAIN(ReaderCoreTest)

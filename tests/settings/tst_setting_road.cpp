@@ -148,7 +148,7 @@ void SettingRoadTest::readerNumberCarriesSerialOfItsOwnTry() {
 
 void SettingRoadTest::readerNumberNeedsWholeSerial() {
     // A zero byte in the serial number cuts the reply text short: no command with a partial
-    // serial number goes out.
+    // serial number goes out, and each of the three tries asks again.
     FormHarness h;
     TfrmModule& form = ReaderAsFound(h);
     h.observed.replyFor = [](const QByteArray& c) -> std::optional<QByteArray> {
@@ -162,7 +162,7 @@ void SettingRoadTest::readerNumberNeedsWholeSerial() {
 
     form.btnIDClick();
 
-    QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B"}));
+    QCOMPARE(h.observed.AllCommands(), QList<QByteArray>({"A00B", "A00B", "A00B"}));
     QVERIFY(!h.line.isOpen());
     VerifyFailure(h, "Set Reader ID Error");
 }

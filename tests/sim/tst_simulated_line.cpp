@@ -17,7 +17,7 @@ constexpr CommTimeouts OneMsRead{0, 0, 1, 0, 0};
 struct Bench {
     explicit Bench(ReaderOptions options = {}) : reader(options), line(reader, clock) {}
     bool OpenAt(const char* setting) {
-        if (line.Open("/dev/ttyS2") == InvalidPortHandle) return false;
+        if (!line.Open("/dev/ttyS2")) return false;
         line.SetTimeouts(OneMsRead);
         return line.SetLine(Line(setting));
     }
@@ -52,16 +52,15 @@ class SimulatedLineTest : public QObject {
         Bench b;
         b.line.AddSilentDevice("/dev/ttyS0");
         b.line.SetBusyDevice("/dev/ttyS1");
-        QCOMPARE(b.line.Open("/dev/ttyUSB0"), InvalidPortHandle);  // no such device
-        QCOMPARE(b.line.Open("/dev/ttyS1"), InvalidPortHandle);    // held by another program
-        const PortHandleType silent = b.line.Open("/dev/ttyS0");
-        QVERIFY(silent != InvalidPortHandle);
-        QCOMPARE(b.line.Open("/dev/ttyS2"), InvalidPortHandle);  // one device at a time
+        QCOMPARE(b.line.Open("/dev/ttyUSB0").failure, OpenFailure::NoDevice);
+        QCOMPARE(b.line.Open("/dev/ttyS1").failure, OpenFailure::InUse);  // held by another program
+        QVERIFY(b.line.Open("/dev/ttyS0").opened());
+        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::InUse);  // one device at a time
         b.line.Close();
-        QVERIFY(b.line.Open("/dev/ttyS2") != InvalidPortHandle);
+        QVERIFY(b.line.Open("/dev/ttyS2").opened());
         b.line.Close();
         b.line.Unplug();
-        QCOMPARE(b.line.Open("/dev/ttyS2"), InvalidPortHandle);
+        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::NoDevice);
         QCOMPARE(b.line.opens().size(), 2);
         QCOMPARE(b.line.opens()[0].device, QString("/dev/ttyS0"));
     }
@@ -78,7 +77,7 @@ class SimulatedLineTest : public QObject {
         QCOMPARE(b.line.written(), CommandFrame("A00B") + "x");
         // The device has its own setting back at the next open.
         b.line.SetOwnLine(Line("4800,n,8,1"));
-        QVERIFY(b.line.Open("/dev/ttyS2") != InvalidPortHandle);
+        QVERIFY(b.line.Open("/dev/ttyS2").opened());
         QCOMPARE(b.line.opens()[1].line, Line("4800,n,8,1"));
     }
 
@@ -150,7 +149,7 @@ class SimulatedLineTest : public QObject {
     void aSilentDeviceNeverAnswers() {
         Bench b;
         b.line.AddSilentDevice("/dev/ttyS0");
-        QVERIFY(b.line.Open("/dev/ttyS0") != InvalidPortHandle);
+        QVERIFY(b.line.Open("/dev/ttyS0").opened());
         b.line.SetLine(Line("19200,e,8,1"));
         b.Write(CommandFrame("A00B"));
         QVERIFY(b.ReadAll().isEmpty());
@@ -192,7 +191,7 @@ class SimulatedLineTest : public QObject {
         b.Write(CommandFrame("A00B"));
         QVERIFY(b.ReadAll().isEmpty());
         b.line.Close();
-        QCOMPARE(b.line.Open("/dev/ttyS2"), InvalidPortHandle);
+        QVERIFY(!b.line.Open("/dev/ttyS2"));
     }
 
     // The reader link's own exchange over the simulated line, in virtual time only.

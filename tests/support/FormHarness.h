@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "Clock.h"
+#include "CommandFrames.h"
 #include "LineSetting.h"
 #include "PortLinks.h"
 #include "ReaderModel.h"
@@ -26,6 +27,7 @@
 #include "SimulatedLine.h"
 #include "TextTable.h"
 #include "TfrmModule.h"
+#include "ToneRecorder.h"
 #include "ToneSink.h"
 #include "VirtualClock.h"
 #include "WindowControls.h"
@@ -33,54 +35,6 @@
 #ifdef _WIN32
 #include "PrivateRegistry.h"
 #endif
-
-// A speaker that records each tone and lets its duration pass on the given clock, as a real
-// tone blocks for it.
-class ToneRecorder final : public ToneSink {
-  public:
-    struct Tone {
-        int frequencyHz = 0;
-        int durationMs = 0;
-        bool operator==(const Tone& o) const {
-            return frequencyHz == o.frequencyHz && durationMs == o.durationMs;
-        }
-    };
-
-    explicit ToneRecorder(Clock& clock) : clock_(clock) {}
-
-    void Beep(int frequencyHz, int durationMs) override {
-        tones.append({frequencyHz, durationMs});
-        if (onBeep) onBeep(frequencyHz, durationMs);
-        clock_.SleepMs(quint32(durationMs));
-    }
-    int Count(int frequencyHz, int durationMs) const {
-        return int(tones.count(Tone{frequencyHz, durationMs}));
-    }
-    bool Last(int frequencyHz, int durationMs) const {
-        return !tones.isEmpty() && tones.last() == Tone{frequencyHz, durationMs};
-    }
-
-    QList<Tone> tones;
-    // Called as a tone starts, before its time passes: what the window shows while it sounds.
-    std::function<void(int, int)> onBeep;
-
-  private:
-    Clock& clock_;
-};
-
-// Splits the bytes the tool wrote into command texts (TAB, text, two check characters, CR).
-inline QList<QByteArray> CommandTexts(const QByteArray& written) {
-    QList<QByteArray> commands;
-    qsizetype start = -1;
-    for (qsizetype i = 0; i < written.size(); ++i) {
-        if (written[i] == '\t') start = i;
-        if (written[i] == '\r' && start >= 0) {
-            if (i - start >= 3) commands << written.mid(start + 1, i - start - 3);
-            start = -1;
-        }
-    }
-    return commands;
-}
 
 // Sits between the window and a line: records every open with its line setting and the
 // commands sent while it was open, tells a test each command the moment it has gone out, and
@@ -96,10 +50,10 @@ class ObservedLine final : public SerialLine {
 
     explicit ObservedLine(SerialLine& inner) : inner_(inner) {}
 
-    PortHandleType Open(const QString& devicePath) override {
-        const PortHandleType handle = inner_.Open(devicePath);
-        uses.append({devicePath, handle != InvalidPortHandle, std::nullopt, {}});
-        return handle;
+    OpenResult Open(const QString& devicePath) override {
+        const OpenResult result = inner_.Open(devicePath);
+        uses.append({devicePath, result.opened(), std::nullopt, {}});
+        return result;
     }
     bool GetTimeouts(CommTimeouts& timeouts) override { return inner_.GetTimeouts(timeouts); }
     bool SetTimeouts(const CommTimeouts& timeouts) override { return inner_.SetTimeouts(timeouts); }
@@ -109,11 +63,7 @@ class ObservedLine final : public SerialLine {
     }
     qint64 Write(const char* data, qint64 count) override {
         const qint64 written = inner_.Write(data, count);
-        for (qint64 i = 0; i < count; ++i) {
-            if (data[i] == '\t') frame_.clear();
-            frame_.append(data[i]);
-            if (data[i] == '\r' && frame_.startsWith('\t')) CommandWritten();
-        }
+        frames_.Feed(data, count, [this](const QByteArray& text) { CommandWritten(text); });
         return written;
     }
     int ReadByte(char* byte) override {
@@ -157,16 +107,14 @@ class ObservedLine final : public SerialLine {
     std::function<std::optional<QByteArray>(const QByteArray&)> replyFor;
 
   private:
-    void CommandWritten() {
-        const QByteArray text = frame_.mid(1, frame_.size() - 4);
-        frame_.clear();
+    void CommandWritten(const QByteArray& text) {
         if (!uses.isEmpty()) uses.last().commands << text;
         if (onCommand) onCommand(text);
         if (replyFor) substitute_ = replyFor(text);
     }
 
     SerialLine& inner_;
-    QByteArray frame_;
+    CommandFrameSplitter frames_;
     std::optional<QByteArray> substitute_;
 };
 

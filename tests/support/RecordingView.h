@@ -13,15 +13,17 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <optional>
 
-#include "FormHarness.h"
+#include "CommandFrames.h"
 #include "OvershootClock.h"
 #include "PortNames.h"
 #include "ReaderContext.h"
 #include "ReaderModel.h"
 #include "ReaderOperations.h"
 #include "SimulatedLine.h"
+#include "ToneRecorder.h"
 #include "VirtualClock.h"
 
 // What happened, in order, with the virtual time in microseconds.
@@ -54,24 +56,25 @@ struct Timeline {
 class TimedLine final : public SerialLine {
   public:
     TimedLine(SerialLine& inner, Timeline& log) : inner_(inner), log_(log) {}
-    PortHandleType Open(const QString& device) override {
-        const PortHandleType handle = inner_.Open(device);
-        log_.Note((handle == InvalidPortHandle ? "open failed " : "open ") + device);
-        return handle;
+    OpenResult Open(const QString& device) override {
+        const OpenResult result = inner_.Open(device);
+        log_.Note((result.opened() ? "open " : "open failed ") + device);
+        return result;
     }
     bool GetTimeouts(CommTimeouts& t) override { return inner_.GetTimeouts(t); }
     bool SetTimeouts(const CommTimeouts& t) override { return inner_.SetTimeouts(t); }
     bool SetLine(const LineParameters& line) override { return inner_.SetLine(line); }
     qint64 Write(const char* data, qint64 count) override {
-        if (count > 0 && data[0] == '\t') {
-            frame_.clear();
-            frameEntry_ = log_.entries.size();
-            log_.Note("frame");  // named when its CR has gone out
-        }
-        frame_.append(data, int(count));
-        if (count > 0 && data[count - 1] == '\r' && frame_.startsWith('\t') && frameEntry_ >= 0)
-            log_.entries[frameEntry_].what =
-                "frame " + QString::fromLatin1(frame_.mid(1, frame_.size() - 4));
+        frames_.Feed(
+            data, count,
+            [this] {
+                frameEntry_ = log_.entries.size();
+                log_.Note("frame");  // named when its CR has gone out
+            },
+            [this](const QByteArray& text) {
+                if (frameEntry_ >= 0)
+                    log_.entries[frameEntry_].what = "frame " + QString::fromLatin1(text);
+            });
         return inner_.Write(data, count);
     }
     int ReadByte(char* byte) override {
@@ -88,7 +91,7 @@ class TimedLine final : public SerialLine {
   private:
     SerialLine& inner_;
     Timeline& log_;
-    QByteArray frame_;
+    CommandFrameSplitter frames_;
     qsizetype frameEntry_ = -1;
 };
 

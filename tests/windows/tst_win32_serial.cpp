@@ -123,7 +123,7 @@ class Win32SerialTest : public QObject {
         const int com = ComFromEnvironment("VQ880_READER_COM");
         if (!com) QSKIP("VQ880_READER_COM names no port with a reader on it");
         Win32SerialLine holder;
-        QVERIFY(holder.Open(PortNames::DefaultDevice(com)) != InvalidPortHandle);
+        QVERIFY(holder.Open(PortNames::DefaultDevice(com)).opened());
         Rig rig;
         const bool opened = rig.link.OpenPort(com, "19200,e,8,1");
         if (opened) rig.link.ClosePort();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include "SerialLine.h"
+
+// A tag number as the reader reported it.
+struct Tag {
+    QByteArray hex;     // the eight hexadecimal digits, as they came
+    qint32 number = 0;  // their value, as pnCardID shows it in decimal
+};
+
+// What one pass of a reading run got back.
+enum class PassOutcome {
+    TagRead,   // a tag reply: the tag is shown
+    NoTag,     // a checked reply of another length: no tag in the field
+    NoAnswer,  // nothing valid within the reply window
+};
+
+struct ReadingPass {
+    PassOutcome outcome = PassOutcome::NoAnswer;
+    Tag tag;  // when a tag was read
+};
+
+// Told of every pass while a reading run lasts.
+class ReadingRunObserver {
+  public:
+    virtual ~ReadingRunObserver() = default;
+    // After each pass, once a tag it read is shown.
+    virtual void PassEnded(const ReadingPass& pass) = 0;
+};
+
+// How a call of the read button ended.
+enum class ReadingRunEnd {
+    Cancelled,      // a run that ended after the pass in which it was cancelled
+    PortNotOpened,  // the port did not open ("Open COM : n Error")
+    NoReader,       // no scan has found a reader yet ("Start Scan Reader!")
+    NotStarted,     // the click cancelled the run in progress, or came while it was stopping
+};
+
+struct ReadingRunResult {
+    ReadingRunEnd end = ReadingRunEnd::NotStarted;
+    OpenResult open;  // why the port did not open
+    int tags = 0;     // tags read in the run
+};

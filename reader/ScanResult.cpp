@@ -1,0 +1,31 @@
+#include "ScanResult.h"
+
+namespace {
+
+int ReplyCounts::*Counter(ReplyVerdict verdict) {
+    switch (verdict) {
+        case ReplyVerdict::Accepted:
+            return &ReplyCounts::accepted;
+        case ReplyVerdict::WrongLength:
+            return &ReplyCounts::wrongLength;
+        case ReplyVerdict::WrongCheck:
+            return &ReplyCounts::wrongCheck;
+        case ReplyVerdict::Echo:
+            return &ReplyCounts::echo;
+        case ReplyVerdict::Noise:
+            return &ReplyCounts::noise;
+        case ReplyVerdict::Nothing:
+            break;
+    }
+    return &ReplyCounts::nothing;
+}
+
+}  // namespace
+
+void ReplyCounts::Count(ReplyVerdict verdict) {
+    ++(this->*Counter(verdict));
+}
+
+int ReplyCounts::Of(ReplyVerdict verdict) const {
+    return this->*Counter(verdict);
+}

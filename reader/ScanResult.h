@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+#include "ReaderLink.h"
+#include "SerialLine.h"
+
+// How the scan is to search.
+struct ScanOptions {
+    // chkLock: each port at the kept line setting only, not at all twelve.
+    bool locked = true;
+    // 0 searches COM1 to COM16; a COM number searches that port alone, first at the kept line
+    // setting, as the kept port would be.
+    int onlyPort = 0;
+    // false leaves out the try at the kept port and goes straight to the port scan.
+    bool tryKeptPlace = true;
+};
+
+// How often each kind of answer came back to the presence checks at one line setting.
+struct ReplyCounts {
+    int accepted = 0;
+    int wrongLength = 0;
+    int wrongCheck = 0;
+    int echo = 0;
+    int noise = 0;
+    int nothing = 0;
+
+    void Count(ReplyVerdict verdict);
+    int Of(ReplyVerdict verdict) const;
+    // Presence checks that got any byte back at all.
+    int answered() const { return accepted + wrongLength + wrongCheck + echo + noise; }
+};
+
+// One line setting tried on an open port.
+struct LineSettingTry {
+    int lineIndex = -1;  // in LineSettingTable; -1 for a kept text outside it
+    QString lineSetting;
+    ReplyCounts replies;
+};
+
+// What happened at one port: why it did not open, or the line settings tried on it in order.
+struct PortTry {
+    int comNumber = 0;
+    bool keptPlace = false;  // the first try, at the kept port and line setting
+    OpenResult open;         // the handle is stale once the port is closed again
+    std::vector<LineSettingTry> lines;
+};
+
+// The reader that answered, as it told of itself.
+struct ReaderIdentity {
+    int comNumber = 0;
+    QString device;
+    QString lineSetting;
+    int lineIndex = -1;
+    QByteArray serialNumber;  // as the presence reply carries it, normally 8 characters
+    QByteArray readerNumber;  // the two characters of the presence reply, normally digits
+    QByteArray version;       // empty when the reader did not tell it
+};
+
+// What a scan found, and what happened at every port on the way.
+struct ScanResult {
+    bool answered = false;     // a reader answered a presence check
+    bool versionRead = false;  // it told its version too: the reader is found
+    ReaderIdentity reader;     // when answered
+    std::vector<PortTry> ports;
+
+    bool found() const { return versionRead; }
+};
