@@ -100,7 +100,7 @@ QString HelpText(const QCommandLineParser& parser) {
     text += QStringLiteral(
                 "\nLine settings: %1.\n"
                 "Exit status: 0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage "
-                "error.\n")
+                "error, 74 the port went away.\n")
                 .arg([] {
                     QStringList all;
                     for (const char* setting : LineSettingTable) all << QLatin1String(setting);

@@ -79,3 +79,4 @@ constexpr int ExitSuccess = 0;
 constexpr int ExitNotConfirmed = 1;
 constexpr int ExitNoReader = 2;
 constexpr int ExitUsage = 64;
+constexpr int ExitPortGone = 74;  // the port went away in the middle, as a pulled adapter does

@@ -19,5 +19,5 @@ int RunProvision(ConsoleContext& console, StopSignals& stop);
 // a search at the new setting, which keeps the new place; its failure is the operation's.
 Outcome WriteSetting(ConsoleContext& console, Command command, const SettingValues& values);
 
-// "ok", "error" or "no-reader", for the JSON lines.
+// "ok", "error", "no-reader" or "port-gone", for the JSON lines.
 QString OutcomeName(Outcome outcome);

@@ -1,5 +1,7 @@
 #include "ConsoleContext.h"
 
+#include <QFileInfo>
+
 #include "PortNames.h"
 #include "ReaderOperations.h"
 #include "TextTable.h"
@@ -109,8 +111,24 @@ int ConsoleContext::ExitStatus(Outcome outcome) {
             return ExitSuccess;
         case Outcome::Failure:
             return ExitNotConfirmed;
+        case Outcome::PortGone:
+            return ExitPortGone;
         case Outcome::NoReader:
             break;
     }
     return ExitNoReader;
+}
+
+bool ConsoleContext::PortWentAway() const {
+    const QString device = PortNames(request_.machineFolder).DevicePath(context_->ScanCommNo);
+    return !QFileInfo::exists(device);
+}
+
+QString ConsoleContext::ReportPortGone() const {
+    const int port = context_->ScanCommNo;
+    const QString note =
+        QStringLiteral("%1 (%2) went away.")
+            .arg(PortNames::PortName(port), PortNames(request_.machineFolder).DevicePath(port));
+    Output::Note(note);
+    return note;
 }

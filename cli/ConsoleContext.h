@@ -47,6 +47,12 @@ class ConsoleContext {
     // The exit status of an operation's outcome.
     static int ExitStatus(Outcome outcome);
 
+    // Whether the device of the found reader's port is no longer there, as a pulled USB adapter
+    // leaves it.
+    bool PortWentAway() const;
+    // Says on standard error that the found reader's port went away; the line it said.
+    QString ReportPortGone() const;
+
   private:
     void ReportSearchFailure(int status);
     int Search(const ScanOptions& options);

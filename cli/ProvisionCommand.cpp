@@ -33,6 +33,7 @@ struct ReaderReport {
     bool ok = true;
     QString failed;            // the key in writtenObject of the setting not confirmed
     bool numberTaken = false;  // the reader confirmed its new number
+    bool portGone = false;     // the port went away while the reader was written
 
     QString Line() const {
         return QStringLiteral("%1 %2 %3 %4")
@@ -65,27 +66,44 @@ bool PauseUnlessStopped(StopSignals& stop, int ms) {
     return !stop.requested();
 }
 
+// How a wait ended.
+enum class Wait { Done, Stopped, PortGone };
+
+// Whether the readers' port went away: its device is not there, found so at the open or after
+// the device hung up. A hang-up alone, with the device there again, is a reader that went.
+bool WentAway(ConsoleContext& console, OpenFailure failure, bool hungUp) {
+    return (failure == OpenFailure::NoDevice || hungUp) && console.PortWentAway();
+}
+
 // Until the reader of this serial number no longer answers, or another answers in its place.
-bool WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
+Wait WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
     int misses = 0;
     while (misses < MissesForGone) {
         const Presence presence = CheckPresence(console.context());
+        if (WentAway(console, presence.open.failure, presence.portGone)) return Wait::PortGone;
         if (!presence.answered)
             ++misses;
         else if (QString::fromLatin1(presence.serialNumber) != serial)
-            return true;
+            return Wait::Done;
         else
             misses = 0;
-        if (!PauseUnlessStopped(stop, PollPauseMs)) return false;
+        if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
     }
-    return true;
+    return Wait::Done;
 }
 
-// Until the scan finds a reader; false when a stop was asked for first.
-bool WaitForReader(ConsoleContext& console, StopSignals& stop) {
-    while (console.SearchReader() != ExitSuccess)
-        if (!PauseUnlessStopped(stop, PollPauseMs)) return false;
-    return !stop.requested();
+// Until the scan finds a reader. Once readers have come at a port, that port going away ends
+// the wait.
+Wait WaitForReader(ConsoleContext& console, StopSignals& stop, int readersPort) {
+    while (console.SearchReader() != ExitSuccess) {
+        for (const PortTry& port : console.lastScan().ports) {
+            if (port.comNumber != readersPort) continue;
+            const bool hungUp = !port.lines.empty() && port.lines.back().replies.gone > 0;
+            if (WentAway(console, port.open.failure, hungUp)) return Wait::PortGone;
+        }
+        if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
+    }
+    return stop.requested() ? Wait::Stopped : Wait::Done;
 }
 
 // Writes the number and every setting asked for, the line setting last (the reader listens at
@@ -120,7 +138,9 @@ ReaderReport Provision(ConsoleContext& console, int number) {
                          QString::fromLatin1(LineSettingTable[*asked.lineSettingIndex])});
 
     for (const Step& step : steps) {
-        const bool ok = WriteSetting(console, step.command, values) == Outcome::Success;
+        const Outcome outcome = WriteSetting(console, step.command, values);
+        const bool ok = outcome == Outcome::Success;
+        report.portGone = outcome == Outcome::PortGone;
         const QString value =
             step.value.isString() ? step.value.toString() : QString::number(step.value.toInt());
         report.written << step.name + QLatin1Char('=') + value +
@@ -150,13 +170,18 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
 
     std::vector<ReaderReport> reports;
     int number = *request.values.readerNumber;
+    int readersPort = request.port;  // where the readers come, once one has come
+    bool portGone = false;
     while (!request.count || int(reports.size()) < *request.count) {
         if (number > ReaderNumberMax) {
             Output::Note(QStringLiteral("Reader number %1 was the last one.").arg(ReaderNumberMax));
             break;
         }
         Progress(QStringLiteral("Waiting for reader %1 ...").arg(number, 2, 10, QLatin1Char('0')));
-        if (!WaitForReader(console, stop)) break;
+        const Wait arrival = WaitForReader(console, stop, readersPort);
+        portGone = arrival == Wait::PortGone;
+        if (arrival != Wait::Done) break;
+        readersPort = s.ScanCommNo;
 
         const ReaderReport report = Provision(console, number);
         console.out().Lines({report.Line()});
@@ -166,10 +191,13 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
         reports.push_back(report);
         // A number the reader did not take goes to the next one.
         if (report.numberTaken) ++number;
-        if (request.count && int(reports.size()) >= *request.count) break;
+        portGone = report.portGone;
+        if (portGone || (request.count && int(reports.size()) >= *request.count)) break;
 
         Progress(QStringLiteral("Unplug reader %1 (S/N %2) ...").arg(report.number, report.serial));
-        if (!WaitUntilGone(console, stop, report.serial)) break;
+        const Wait departure = WaitUntilGone(console, stop, report.serial);
+        portGone = departure == Wait::PortGone;
+        if (departure != Wait::Done) break;
         s.ScanBaudRate = arrivalLine;
         s.ScanBaudRateNo = arrivalLineIndex;
     }
@@ -183,13 +211,16 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
         all.append(report.Object());
     }
     console.out().Lines(lines);
-    const Outcome outcome = reports.empty() ? Outcome::NoReader
-                            : failed == 0   ? Outcome::Success
-                                            : Outcome::Failure;
-    console.out().Object({{"event", "summary"},
-                          {"readers", all},
-                          {"ok", int(reports.size()) - failed},
-                          {"error", failed},
-                          {"result", OutcomeName(outcome)}});
+    const Outcome outcome = portGone          ? Outcome::PortGone
+                            : reports.empty() ? Outcome::NoReader
+                            : failed == 0     ? Outcome::Success
+                                              : Outcome::Failure;
+    QJsonObject summary{{"event", "summary"},
+                        {"readers", all},
+                        {"ok", int(reports.size()) - failed},
+                        {"error", failed},
+                        {"result", OutcomeName(outcome)}};
+    if (portGone) summary.insert("message", console.ReportPortGone());
+    console.out().Object(summary);
     return ConsoleContext::ExitStatus(outcome);
 }

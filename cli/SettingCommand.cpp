@@ -10,6 +10,8 @@ QString OutcomeName(Outcome outcome) {
             return QStringLiteral("ok");
         case Outcome::Failure:
             return QStringLiteral("error");
+        case Outcome::PortGone:
+            return QStringLiteral("port-gone");
         case Outcome::NoReader:
             break;
     }
@@ -89,6 +91,7 @@ int RunSetting(ConsoleContext& console) {
     object.insert("command", request.commandName);
     object.insert("result", OutcomeName(outcome));
     object.insert("message", message);
+    if (outcome == Outcome::PortGone) object.insert("note", console.ReportPortGone());
     console.out().Object(object);
     return ConsoleContext::ExitStatus(outcome);
 }

@@ -26,7 +26,13 @@ class TagPrinter final : public ReadingRunObserver {
     TagPrinter(const TagPrinter&) = delete;
     TagPrinter& operator=(const TagPrinter&) = delete;
 
+    bool portGone() const { return portGone_; }
+
     void PassEnded(const ReadingPass& pass) override {
+        if (pass.outcome == PassOutcome::PortGone) {
+            portGone_ = true;
+            EndRun();
+        }
         if (pass.outcome != PassOutcome::TagRead) return;
         console_.out().Lines({console_.view().Text(Panel::CardId)});
         console_.out().Object(
@@ -46,6 +52,7 @@ class TagPrinter final : public ReadingRunObserver {
     StopSignals& stop_;
     QDeadlineTimer deadline_;
     int tagsRead_ = 0;
+    bool portGone_ = false;
 };
 
 }  // namespace
@@ -56,9 +63,19 @@ int RunTags(ConsoleContext& console, StopSignals& stop) {
     if (stop.requested()) return ExitSuccess;
 
     ReadingRunResult run;
+    bool portGone = false;
     {
         TagPrinter printer(console, stop);
         run = ReadTags(console.context(), &printer);
+        portGone = printer.portGone();
+    }
+    if (portGone) {
+        const QString note = console.ReportPortGone();
+        console.out().Object({{"command", "tags"},
+                              {"result", OutcomeName(Outcome::PortGone)},
+                              {"message", note},
+                              {"tags", run.tags}});
+        return ExitPortGone;
     }
     if (run.end == ReadingRunEnd::PortNotOpened) {
         // "Open COM : n Error"

@@ -14,6 +14,7 @@ OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
         device.isEmpty() ? OpenResult::Failed(OpenFailure::NoDevice) : line_.Open(device);
     result.device = device;
     PortHandle = result.handle;
+    gone_ = false;
     if (!result.opened()) return result;
     open_ = true;
 
@@ -54,6 +55,7 @@ bool ReaderLink::CheckReply() const {
 }
 
 ReplyVerdict ReaderLink::Verdict(int expectedLength) const {
+    if (gone_) return ReplyVerdict::PortGone;
     if (frameComplete_) {
         if (!CheckReply()) return ReplyVerdict::WrongCheck;
         return reply_.ReplyLength == expectedLength ? ReplyVerdict::Accepted
@@ -75,6 +77,8 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     command_ = commandText;
     bytesRead_ = 0;
     frameComplete_ = false;
+    // A device that went away takes no more frames; nothing waits for its reply.
+    if (gone_) return false;
 
     const int n = commandText.size() % 256;
     const QByteArray check = ByteToHex(CommandCheck(commandText));
@@ -93,7 +97,12 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     quint32 elapsed = 0;
     for (;;) {
         char byte = 0;
-        if (line_.ReadByte(&byte) == 1) {
+        const int read = line_.ReadByte(&byte);
+        if (read == SerialLine::PortGone) {
+            gone_ = true;
+            return false;
+        }
+        if (read == 1) {
             ReplyBuffer[ReplyLength] = quint8(byte);
             ReplyLength = (ReplyLength + 1) % ReplyBufferSize;
             ++bytesRead_;

@@ -18,6 +18,7 @@ enum class ReplyVerdict {
     Echo,         // the command itself came back, as a half-duplex adapter returns it
     Noise,        // bytes, but no whole frame
     Nothing,      // no byte within the reply window
+    PortGone,     // the device went away during the exchange
 };
 
 // The one serial port through which the tool talks to the reader, and the reply state that all
@@ -58,6 +59,9 @@ class ReaderLink {
     ReplyVerdict Verdict(int expectedLength) const;
     // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
     bool IsOpen() const { return open_; }
+    // The open port's device has gone away (a hang-up or an I/O error): every exchange on it
+    // fails at once from then on, until the next OpenPort.
+    bool PortGone() const { return gone_; }
 
     static constexpr int ReplyBufferSize = 1024;
     static constexpr quint32 ReplyWindowMs = 120;
@@ -75,6 +79,7 @@ class ReaderLink {
     bool frameComplete_ = false;
     quint64 pauseMarkUs_ = 0;
     bool open_ = false;
+    bool gone_ = false;
     CommTimeouts SavedTimeouts;
     // Bytes of the current exchange from position 0; the write position wraps after 1023.
     std::array<quint8, ReplyBufferSize> ReplyBuffer{};

@@ -72,8 +72,10 @@ class SerialLine {
     // Writes all bytes and pushes them out before returning; the number written.
     virtual qint64 Write(const char* data, qint64 count) = 0;
     // Reads at most one byte, waiting as the timeouts say (about 1 ms with the link's own).
-    // Returns the number of bytes read, 0 or 1.
+    // Returns the number of bytes read, 0 or 1, or PortGone at once when the device has gone
+    // away (a hang-up or an I/O error, as a pulled USB adapter gives).
     virtual int ReadByte(char* byte) = 0;
+    static constexpr int PortGone = -1;
     // Aborts pending transfers and empties both buffers.
     virtual bool Purge() = 0;
     // Closes the device; its own settings are back as they were before Open.

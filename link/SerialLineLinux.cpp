@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <cerrno>
 
 #include "PortHolder.h"
 
@@ -132,6 +133,8 @@ int LinuxSerialLine::ReadByte(char* byte) {
     // Bytes that the port's read notifier took while messages were dispatched are in its
     // buffer, ahead of what the device still holds: they go first.
     if (port_.isOpen() && port_.bytesAvailable() > 0) return port_.read(byte, 1) == 1 ? 1 : 0;
+    // The notifier met the device gone while messages were dispatched.
+    if (port_.isOpen() && port_.error() == QSerialPort::ResourceError) return PortGone;
 
     QElapsedTimer waited;
     waited.start();
@@ -140,12 +143,19 @@ int LinuxSerialLine::ReadByte(char* byte) {
     if (port_.isOpen()) {
         pollfd device{int(port_.handle()), POLLIN, 0};
         const timespec timeout{waitMs / 1000, long(waitMs % 1000) * 1000000};
-        if (ppoll(&device, 1, &timeout, nullptr) == 1 && (device.revents & POLLIN) &&
-            ::read(device.fd, byte, 1) == 1)
-            return 1;
+        if (ppoll(&device, 1, &timeout, nullptr) == 1) {
+            if (device.revents & POLLIN) {
+                const ssize_t n = ::read(device.fd, byte, 1);
+                if (n == 1) return 1;
+                // Readable but nothing to read, or an I/O error: the terminal has hung up.
+                if (n == 0 || (errno != EAGAIN && errno != EINTR)) return PortGone;
+            } else if (device.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                return PortGone;
+            }
+        }
     }
-    // A device that has gone away answers at once; wait out the read time all the same, so
-    // that a vanished reader costs the same as a silent one and not a busy loop.
+    // A closed port answers at once; wait out the read time all the same, so that it costs the
+    // same as a silent one and not a busy loop.
     const qint64 rest = waitMs - waited.elapsed();
     if (rest > 0) QThread::msleep(quint64(rest));
     return 0;

@@ -128,8 +128,18 @@ int Win32SerialLine::ReadByte(char* byte) {
     if (!IsOpen()) return 0;
     // With the link's timeouts this returns at once with a waiting byte, else after about 1 ms.
     DWORD read = 0;
-    if (!ReadFile(ToHandle(handle_), byte, 1, &read, nullptr)) return 0;
-    return read == 1 ? 1 : 0;
+    if (ReadFile(ToHandle(handle_), byte, 1, &read, nullptr)) return read == 1 ? 1 : 0;
+    switch (GetLastError()) {
+        // A USB adapter pulled out: its handle answers every call with one of these.
+        case ERROR_ACCESS_DENIED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_FILE_NOT_FOUND:
+            return PortGone;
+        default:
+            return 0;  // a read cut short by a purge, say
+    }
 }
 
 bool Win32SerialLine::Purge() {

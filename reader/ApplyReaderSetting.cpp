@@ -49,7 +49,7 @@ void ShowFailure(ReaderContext& context, const QString& text) {
 // The tries of one operation on the open port. True once the reader has confirmed the
 // setting command; the success action has then run.
 bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
-    for (int attempt = 0; attempt < setting.tries; ++attempt) {
+    for (int attempt = 0; attempt < setting.tries && !link.PortGone(); ++attempt) {
         if (setting.presenceCheck && !AskPresence(link, 1)) continue;
         link.Sleep(setting.pauseBeforeCommandMs);
         // Formed after this try's presence check: the rule may read its reply. A reply cut
@@ -90,13 +90,15 @@ Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting)
     context.view().ShowText(Panel::Msg, setting.startText);
 
     bool confirmed = false;
+    bool gone = false;
     {
         const PortScope port(context);
         if (port.isOpen()) confirmed = SendSetting(context.link(), setting);
+        gone = context.link().PortGone();
     }
     if (!confirmed) {
         ShowFailure(context, setting.failureText);
-        return Outcome::Failure;
+        return gone ? Outcome::PortGone : Outcome::Failure;
     }
     ShowOutcome(context, Colour::Yellow, setting.successText, SuccessTone);
     return Outcome::Success;

@@ -18,6 +18,7 @@ Presence CheckPresence(ReaderContext& context) {
     presence.open = link.OpenPort(context.ScanCommNo, context.ScanBaudRate);
     if (!presence.open) return presence;
     presence.answered = AskPresence(link, 1);
+    presence.portGone = link.PortGone();
     if (presence.answered) {
         const QByteArray& reply = link.LastReply().ReplyText;
         presence.serialNumber = reply.mid(SerialNumberPosition - 1, SerialNumberLength);

@@ -15,6 +15,7 @@ enum class Outcome {
     Success,   // the reader confirmed: "... Ok"
     Failure,   // the port did not open or the reader did not confirm: "... Error"
     NoReader,  // no scan has found a reader yet: "Start Scan Reader!"
+    PortGone,  // the port went away during the exchanges: shown as "... Error" too
 };
 
 // btnScan: the kept place first, then the port scan; ReaderFound when the reader answered and
@@ -32,6 +33,7 @@ inline ScanResult ScanReader(ReaderContext& context, bool locked) {
 struct Presence {
     OpenResult open;
     bool answered = false;
+    bool portGone = false;  // the device went away during the check
     QByteArray serialNumber;
     QByteArray readerNumber;
 };

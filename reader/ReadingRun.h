@@ -16,6 +16,7 @@ enum class PassOutcome {
     TagRead,   // a tag reply: the tag is shown
     NoTag,     // a checked reply of another length: no tag in the field
     NoAnswer,  // nothing valid within the reply window
+    PortGone,  // the device went away; the run goes on until it is cancelled
 };
 
 struct ReadingPass {

@@ -14,6 +14,8 @@ int ReplyCounts::*Counter(ReplyVerdict verdict) {
             return &ReplyCounts::echo;
         case ReplyVerdict::Noise:
             return &ReplyCounts::noise;
+        case ReplyVerdict::PortGone:
+            return &ReplyCounts::gone;
         case ReplyVerdict::Nothing:
             break;
     }

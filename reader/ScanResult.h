@@ -26,6 +26,7 @@ struct ReplyCounts {
     int echo = 0;
     int noise = 0;
     int nothing = 0;
+    int gone = 0;  // the device went away
 
     void Count(ReplyVerdict verdict);
     int Of(ReplyVerdict verdict) const;

@@ -22,7 +22,10 @@ ReadingPass ReadingPassOnce(ReaderContext& context) {
     }
     ReaderLink& link = context.link();
     ReadingPass pass;
-    if (!link.SendCommand(ReadTagCommand)) return pass;
+    if (!link.SendCommand(ReadTagCommand)) {
+        if (link.PortGone()) pass.outcome = PassOutcome::PortGone;
+        return pass;
+    }
     if (link.LastReply().ReplyLength != TagReplyLength) {
         pass.outcome = PassOutcome::NoTag;
         return pass;

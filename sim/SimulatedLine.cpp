@@ -78,6 +78,7 @@ void SimulatedLine::Deliver(const ReaderReply& reply, quint64 heardUs) {
 }
 
 int SimulatedLine::ReadByte(char* byte) {
+    if (open_ && hungUp_) return PortGone;
     const quint64 waitMs = std::max<quint64>(
         1, quint64(timeouts_.ReadTotalTimeoutConstant) + timeouts_.ReadTotalTimeoutMultiplier);
     const quint64 deadlineUs = clock_.NowUs() + waitMs * 1000;
@@ -107,6 +108,7 @@ bool SimulatedLine::Purge() {
 void SimulatedLine::Close() {
     // Bytes still on their way are lost; the device gets its own line setting back.
     open_ = false;
+    hungUp_ = false;
     incoming_.clear();
     line_ = ownLine_;
 }

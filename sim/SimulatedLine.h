@@ -30,6 +30,12 @@ class SimulatedLine final : public SerialLine {
     void SetBusyDevice(const QString& devicePath) { busyDevices_ << devicePath; }
     // The reader's cable is pulled: the device is gone from now on.
     void Unplug() { unplugged_ = true; }
+    // The adapter itself is pulled out: gone as Unplug, and an open line hangs up, as a USB
+    // adapter's does.
+    void PullAdapter() {
+        unplugged_ = true;
+        hungUp_ = open_;
+    }
     // The device's own line parameters, which it has at every open and gets back at close.
     void SetOwnLine(const LineParameters& line) { ownLine_ = line; }
 
@@ -53,6 +59,7 @@ class SimulatedLine final : public SerialLine {
     QString device_;
     bool open_ = false;
     bool unplugged_ = false;
+    bool hungUp_ = false;
     LineParameters line_;
     CommTimeouts timeouts_;
     QByteArray written_;

@@ -189,9 +189,12 @@ void ReaderCoreTest::settingOutcome_data() {
     QTest::addColumn<bool>("found");
     QTest::addColumn<bool>("unplugged");
     QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("no scan yet") << false << false << Outcome::NoReader;
-    QTest::newRow("the reader confirms") << true << false << Outcome::Success;
-    QTest::newRow("the reader is gone") << true << true << Outcome::Failure;
+    QTest::addColumn<int>("presenceChecks");
+    QTest::newRow("no scan yet") << false << false << Outcome::NoReader << 0;
+    QTest::newRow("the reader confirms") << true << false << Outcome::Success << 1;
+    QTest::newRow("the reader is gone") << true << true << Outcome::Failure << 0;
+    // The adapter pulled while the port is open: no more tries on a device that is not there.
+    QTest::newRow("the adapter is pulled") << true << false << Outcome::PortGone << 1;
 }
 
 // What a front end acts on (the command line's exit status) agrees with what is shown.
@@ -199,14 +202,18 @@ void ReaderCoreTest::settingOutcome() {
     QFETCH(bool, found);
     QFETCH(bool, unplugged);
     QFETCH(Outcome, outcome);
+    QFETCH(int, presenceChecks);
     ReaderRig rig;
     if (found) rig.FoundAt();
     if (unplugged) rig.line.Unplug();
+    if (outcome == Outcome::PortGone)
+        rig.clock.AfterMs(50, [&rig] { rig.line.PullAdapter(); });  // before the first check
 
     QCOMPARE(SetSameCard(rig.context, 10), outcome);
-    QCOMPARE(ResetReader(rig.context), outcome);
+    QCOMPARE(rig.log.Times("frame A00B").size(), presenceChecks);
     const Colour shown = outcome == Outcome::Success ? Colour::Yellow : Colour::Red;
     QCOMPARE(rig.view.colours[Indicator::Comm], shown);
+    if (outcome != Outcome::PortGone) QCOMPARE(ResetReader(rig.context), outcome);
 }
 
 void ReaderCoreTest::scanRecordsEachPort_data() {
@@ -259,16 +266,21 @@ void ReaderCoreTest::scanRecordsEachPort() {
 
 void ReaderCoreTest::readingRunReportsItsTags_data() {
     QTest::addColumn<bool>("unplugged");
-    QTest::newRow("a tag in the field") << false;
-    QTest::newRow("the port does not open") << true;
+    QTest::addColumn<bool>("pulled");  // the adapter, 300 ms into the run
+    QTest::newRow("a tag in the field") << false << false;
+    QTest::newRow("the port does not open") << true << false;
+    QTest::newRow("the adapter pulled in the middle") << false << true;
 }
 
 void ReaderCoreTest::readingRunReportsItsTags() {
     QFETCH(bool, unplugged);
+    QFETCH(bool, pulled);
     struct Tags final : ReadingRunObserver {
         QList<Tag> read;
+        int gone = 0;
         void PassEnded(const ReadingPass& pass) override {
             if (pass.outcome == PassOutcome::TagRead) read << pass.tag;
+            if (pass.outcome == PassOutcome::PortGone) ++gone;
         }
     } observer;
     ReaderOptions options;
@@ -276,7 +288,8 @@ void ReaderCoreTest::readingRunReportsItsTags() {
     ReaderRig rig(options);
     rig.FoundAt();
     if (unplugged) rig.line.Unplug();
-    rig.clock.AfterMs(500, [&rig] { ReadTags(rig.context); });
+    if (pulled) rig.clock.AfterMs(300, [&rig] { rig.line.PullAdapter(); });
+    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.context); });
 
     const ReadingRunResult run = ReadTags(rig.context, &observer);
 
@@ -284,6 +297,11 @@ void ReaderCoreTest::readingRunReportsItsTags() {
     QCOMPARE(run.tags, int(observer.read.size()));
     QCOMPARE(run.tags, rig.tones.Count(1000, 30));
     QCOMPARE(run.tags > 0, !unplugged);
+    // The run goes on until the cancel click, a pass of 80 ms turns after another: no frame
+    // goes to a device that is gone, and nothing spins.
+    QCOMPARE(observer.gone > 0, pulled);
+    if (pulled) QVERIFY2(observer.gone <= 700 / 80 + 2, qPrintable(QString::number(observer.gone)));
+    if (pulled) QVERIFY(rig.log.Times("frame A00F").last() < 400 * Ms);
     for (const Tag& tag : observer.read) {
         QCOMPARE(tag.hex, QByteArray("F000BC61"));
         QCOMPARE(tag.number, qint32(0xF000BC61));  // negative, as the panel shows it
