@@ -125,10 +125,13 @@ bool ConsoleContext::PortWentAway() const {
 }
 
 QString ConsoleContext::ReportPortGone() const {
+    // The device as the reader was found on it: a link in ports/ may be gone with it.
     const int port = context_->ScanCommNo;
+    const QString device = reader_.comNumber == port && !reader_.device.isEmpty()
+                               ? reader_.device
+                               : PortNames(request_.machineFolder).DevicePath(port);
     const QString note =
-        QStringLiteral("%1 (%2) went away.")
-            .arg(PortNames::PortName(port), PortNames(request_.machineFolder).DevicePath(port));
+        QStringLiteral("%1 (%2) went away.").arg(PortNames::PortName(port), device);
     Output::Note(note);
     return note;
 }

@@ -20,12 +20,14 @@ namespace {
 constexpr int LoggedJunkBytes = 64;
 constexpr int LoggedRunBytes = ReaderModel::MaxFrameBytes + 1;
 
-sigset_t EndSignals() {
+// The end signals, and SIGUSR1: the reader is unplugged from the line.
+sigset_t WatchedSignals() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGHUP);
+    sigaddset(&set, SIGUSR1);
     return set;
 }
 
@@ -44,7 +46,7 @@ SimServer::SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log)
     : reader_(reader), port_(port), log_(log), startNs_(NowNs()), appliedLine_(reader.line()) {}
 
 bool SimServer::BlockEndSignals() {
-    const sigset_t set = EndSignals();
+    const sigset_t set = WatchedSignals();
     return sigprocmask(SIG_BLOCK, &set, nullptr) == 0;
 }
 
@@ -55,7 +57,7 @@ qint64 SimServer::NowNs() const {
 }
 
 int SimServer::Run() {
-    const sigset_t set = EndSignals();
+    const sigset_t set = WatchedSignals();
     const int signalFd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signalFd < 0) {
         std::fprintf(stderr, "Cannot watch for end signals: %s\n", std::strerror(errno));
@@ -99,6 +101,13 @@ int SimServer::Run() {
         if (fds[1].revents) {
             signalfd_siginfo info{};
             [[maybe_unused]] const ssize_t n = ::read(signalFd, &info, sizeof info);
+            if (info.ssi_signo == SIGUSR1) {
+                // The reader's cable is taken off the line; the device itself stays.
+                unplugged_ = true;
+                outgoing_.clear();
+                log_.Note("the reader is unplugged");
+                continue;
+            }
             EndJunk("until the end");
             log_.Note(QString("ended by signal %1").arg(info.ssi_signo));
             break;
@@ -142,6 +151,10 @@ void SimServer::Heard(char byte) {
                            .arg(reader_.line().baudRate);
     }
     if (heard && reader_.restarting(nowMs)) deafNote = "not heard: the reader is restarting";
+    if (unplugged_) {
+        heard = false;
+        deafNote = "not heard: the reader is unplugged";
+    }
 
     const LineParameters replyLine = reader_.line();  // a reply goes out at the old line
     const int commandsBefore = reader_.commandsReceived().size();

@@ -10,7 +10,8 @@
 
 // Serves the reader model on its port: bytes heard go to the model, replies go out paced at the
 // line's character time after the reader's delay. One thread, one poll loop that sleeps while
-// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly.
+// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly, SIGUSR1 unplugs the reader from
+// the line (it hears and answers nothing more) while the device stays.
 class SimServer {
   public:
     SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log);
@@ -50,4 +51,5 @@ class SimServer {
     QByteArray received_;   // bytes since the last CR, for the log
     qint64 junkRest_ = -1;  // bytes of a junk run after those logged; -1 outside one
     LineParameters appliedLine_;
+    bool unplugged_ = false;
 };

@@ -237,20 +237,22 @@ void CliTest::readerThatDoesNotConfirmIsAnError_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("frames");
+    QTest::addColumn<int>("status");
     QTest::newRow("silent after the scan: three presence checks")
         << QStringList{"--fault", "silent", "--fault-after", "2"}
         << QStringList{"set-same-card", "10"} << "Set Same Card Error"
-        << ScanFrames + QStringList{"A00B", "A00B", "A00B"};
+        << ScanFrames + QStringList{"A00B", "A00B", "A00B"} << 1;
     QTest::newRow("factory default tries twice")
         << QStringList{"--fault", "silent", "--fault-after", "2"} << QStringList{"factory-default"}
-        << "Set Default Error" << ScanFrames + QStringList{"A00B", "A00B"};
-    QTest::newRow("vanishes after the presence check")
+        << "Set Default Error" << ScanFrames + QStringList{"A00B", "A00B"} << 1;
+    // The device hangs up: the port's failure, not a reader that did not confirm.
+    QTest::newRow("vanishes after the presence check: the port went away")
         << QStringList{"--fault", "disconnect", "--fault-after", "3"}
         << QStringList{"set-rssi", "10"} << "Set RSSI Level Error"
-        << ScanFrames + QStringList{"A00B", "A00O0A"};
+        << ScanFrames + QStringList{"A00B", "A00O0A"} << 74;
     QTest::newRow("version not told")
         << QStringList{"--fault", "silent", "--fault-after", "1"} << QStringList{"scan"}
-        << "Get Reader Info Error. (COM : #14)" << QStringList{"A00B", "A00V", "A00V", "A00V"};
+        << "Get Reader Info Error. (COM : #14)" << QStringList{"A00B", "A00V", "A00V", "A00V"} << 1;
 }
 
 void CliTest::readerThatDoesNotConfirmIsAnError() {
@@ -258,13 +260,14 @@ void CliTest::readerThatDoesNotConfirmIsAnError() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     QFETCH(QStringList, frames);
+    QFETCH(int, status);
     CliHarness h;
     SimulatorProcess sim(h.SimArguments(Reader + simulator));
     QVERIFY(sim.started());
 
     const CliResult result = h.Run(arguments);
 
-    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.exitCode, status);
     QCOMPARE(result.out.value(0), message);
     QCOMPARE(h.Frames(), frames);
     // The port is closed and left as it was: the device opens again.
@@ -406,8 +409,9 @@ void CliTest::provisionEndsOnSigintWithASummary() {
 
 namespace {
 enum Situation { ReaderThere, NoReader, PortHeld };
-// When the test sends SIGTERM: never, once a line was printed, or once a frame was sent.
-enum Stop { Never, AfterALine, AfterAFrame };
+// What ends the run from outside: nothing, SIGTERM once a line was printed or once a frame was
+// sent, or the simulator's device taken away once a line was printed, as a pulled USB adapter.
+enum Stop { Never, AfterALine, AfterAFrame, DeviceGoneAfterALine };
 }  // namespace
 
 void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
@@ -503,6 +507,16 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
     row("provision stopped before a reader came: exit 2", ReaderThere, {"--line", "9600,n,8,1"},
         {"provision", "--first-id", "9"}, AfterAFrame, 2, {"Summary"},
         {QJsonObject{{"readers", QJsonArray()}, {"ok", 0}, {"error", 0}, {"result", "no-reader"}}});
+    row("tags, the port gone in the middle: exit 74, the tags read", ReaderThere, {}, {"tags"},
+        DeviceGoneAfterALine, 74, {"Tag+", "End of reading"},
+        {QJsonObject{{"tag", "0000BC61"}}, QJsonObject{{"result", "port-gone"}}});
+    row("a setting whose port goes away before the reply: exit 74, the port named", ReaderThere,
+        {"--fault", "disconnect", "--fault-after", "3"}, {"set-same-card", "10"}, Never, 74,
+        {"Reader"}, {With(Found, {{"result", "port-gone"}})});
+    row("provision, the port gone while the reader is unplugged: exit 74", ReaderThere, {},
+        {"provision", "--first-id", "9"}, DeviceGoneAfterALine, 74,
+        {"Provisioned reader", "Summary"},
+        {QJsonObject{{"result", "ok"}}, QJsonObject{{"ok", 1}, {"result", "port-gone"}}});
     row("a usage error: exit 64, no object", ReaderThere, {}, {"set-id", "0"}, Never, 64, {}, {});
 
     // A command of the command table without its row, or missing from the manual, fails here,
@@ -545,14 +559,15 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals() {
     }
     LinuxSerialLine holder;  // as the window holds it: through the same port name
     if (situation == PortHeld)
-        QVERIFY(holder.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)) !=
-                InvalidPortHandle);
+        QVERIFY(holder.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)).opened());
 
     QProcess* process = h.Start(QStringList{"--json"} + arguments);
     QVERIFY(process->waitForStarted());
-    if (stop == AfterALine) QTRY_VERIFY_WITH_TIMEOUT(process->canReadLine(), 15000);
+    if (stop == AfterALine || stop == DeviceGoneAfterALine)
+        QTRY_VERIFY_WITH_TIMEOUT(process->canReadLine(), 15000);
     if (stop == AfterAFrame) QTRY_VERIFY_WITH_TIMEOUT(!h.Frames().isEmpty(), 15000);
-    if (stop != Never) ::kill(pid_t(process->processId()), SIGTERM);
+    if (stop == DeviceGoneAfterALine) sim->Kill();
+    if (stop == AfterALine || stop == AfterAFrame) ::kill(pid_t(process->processId()), SIGTERM);
     const CliResult result = CliHarness::Finish(process);
     if (situation == PortHeld) holder.Close();
 
@@ -646,16 +661,22 @@ void CliTest::provisionReadersInTurn() {
     QVERIFY(provision->waitForStarted());
     const QStringList serials{"SERA0001", "SERB0002", "SERC0003"};
     QStringList printed;
+    std::unique_ptr<SimulatorProcess> before;
     for (int i = 0; i < reports.size(); ++i) {
         // The tool takes a reader for gone after two checks without an answer, 100 ms apart.
         // The next one comes after that, so that what it receives at the line setting the last
         // one was moved to can only be the search for it.
         if (i > 0 && !movedTo.isEmpty()) QTest::qWait(1000);
-        // Each reader comes with the factory number 1, and goes when it has been reported.
-        SimulatorProcess sim(h.SimArguments(QStringList{"--serial", serials[i]} + arrival, i));
-        QVERIFY(sim.started());
+        // Each reader comes with the factory number 1 on the same adapter, and is taken off the
+        // line when it has been reported; the port stays, as on a bench.
+        auto sim = std::make_unique<SimulatorProcess>(
+            h.SimArguments(QStringList{"--serial", serials[i]} + arrival, i));
+        QVERIFY(sim->started());
+        before.reset();
         QTRY_VERIFY_WITH_TIMEOUT(provision->canReadLine(), 15000);
         printed << QString::fromUtf8(provision->readLine()).trimmed();
+        sim->UnplugReader();
+        before = std::move(sim);
     }
     const CliResult result = CliHarness::Finish(provision);
 

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <csignal>
 
 #include "PortNames.h"
 
@@ -54,6 +55,10 @@ class SimulatorProcess {
             process_.kill();
             process_.waitForFinished(3000);
         }
+    }
+    // The reader's cable is taken off the line: it answers nothing more, the device stays.
+    void UnplugReader() {
+        if (process_.state() == QProcess::Running) ::kill(pid_t(process_.processId()), SIGUSR1);
     }
     // The reader vanishes at once, as when its adapter is pulled out.
     void Kill() {
