@@ -170,7 +170,9 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
 
     std::vector<ReaderReport> reports;
     int number = *request.values.readerNumber;
-    int readersPort = request.port;  // where the readers come, once one has come
+    // Where the readers come, once one has come: until then a port without its device (the
+    // adapter not plugged in yet) is only a port where no reader answers.
+    int readersPort = 0;
     bool portGone = false;
     while (!request.count || int(reports.size()) < *request.count) {
         if (number > ReaderNumberMax) {

@@ -667,6 +667,9 @@ void CliTest::provisionReadersInTurn() {
         // The next one comes after that, so that what it receives at the line setting the last
         // one was moved to can only be the search for it.
         if (i > 0 && !movedTo.isEmpty()) QTest::qWait(1000);
+        // The first one comes when the tool already looks for it at a port without its device,
+        // as when the adapter is plugged in after the start.
+        if (i == 0) QTest::qWait(300);
         // Each reader comes with the factory number 1 on the same adapter, and is taken off the
         // line when it has been reported; the port stays, as on a bench.
         auto sim = std::make_unique<SimulatorProcess>(
