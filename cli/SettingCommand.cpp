@@ -73,6 +73,15 @@ void InsertValuesAfter(QJsonObject& object, const Request& request) {
             break;
     }
 }
+
+// The reader listens at the factory line setting from now on. The window's line selection
+// moves there; here the kept place does, so that the next command finds the reader on its first
+// try.
+void KeepFactoryLine(ReaderContext& s) {
+    s.ScanBaudRateNo = FactoryLineIndex;
+    s.ScanBaudRate = QString::fromLatin1(LineSettingTable[FactoryLineIndex]);
+    s.SaveScanSettings();
+}
 }  // namespace
 
 int RunSetting(ConsoleContext& console) {
@@ -88,6 +97,8 @@ int RunSetting(ConsoleContext& console) {
     // Where the reader is reached now: after a new line setting, that one.
     object.insert("line", console.context().ScanBaudRate);
     if (outcome == Outcome::Success) InsertValuesAfter(object, request);
+    if (outcome == Outcome::Success && request.command == Command::FactoryDefault)
+        KeepFactoryLine(console.context());
     object.insert("command", request.commandName);
     object.insert("result", OutcomeName(outcome));
     object.insert("message", message);

@@ -230,6 +230,11 @@ void CliTest::scanKeepsWhereItFoundTheReader() {
     QCOMPARE(h.Run({"set-line-speed", "115200,n,8,1"}).exitCode, 0);
     QVERIFY(h.KeptSettings().contains("\"ScanBaudRate\"=\"115200,n,8,1\""));
     QCOMPARE(h.Run({"scan"}).out.value(4), QString("BaudRate: 115200,n,8,1"));
+
+    // The factory default takes the reader back to the factory line setting, and the kept
+    // place with it.
+    QCOMPARE(h.Run({"factory-default"}).exitCode, 0);
+    QCOMPARE(h.Run({"scan"}).out.value(4), QString("BaudRate: 19200,e,8,1"));
 }
 
 void CliTest::readerThatDoesNotConfirmIsAnError_data() {
@@ -685,6 +690,9 @@ void CliTest::provisionReadersInTurn() {
 
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(printed, reports);
+    // The last reader listens at the line speed it was given: the next command looks there.
+    if (!movedTo.isEmpty())
+        QVERIFY(h.KeptSettings().contains("\"ScanBaudRate\"=\"" + movedTo.toLatin1() + ","));
     QCOMPARE(result.out,
              QStringList{QStringLiteral("Summary: %1 readers").arg(reports.size())} + reports);
     for (int i = 0; i < reports.size(); ++i) {
