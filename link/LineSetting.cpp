@@ -49,3 +49,7 @@ int LineSettingIndex(const QString& text) {
         if (text == QLatin1String(LineSettingTable[i])) return i;
     return -1;
 }
+
+bool IsLineIndex(int index) {
+    return index >= 0 && index < int(LineSettingTable.size());
+}

@@ -30,3 +30,6 @@ std::optional<LineParameters> ParseLineSetting(const QString& text);
 
 // The index of a text in LineSettingTable, or -1.
 int LineSettingIndex(const QString& text);
+
+// Whether an index selects a row of LineSettingTable.
+bool IsLineIndex(int index);

@@ -1,5 +1,3 @@
-#include "SettingsStore.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -17,7 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "LineSetting.h"
+#include "KeptSettingsPolicy.h"
+#include "SettingsStore.h"
 
 // The file holds one value a line, in the form of a registry export:
 //   "ScanCommNo"=dword:00000003
@@ -42,7 +41,6 @@ const std::array<QLatin1String, 4> kValueNames = {
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 // A second copy holds the lock only while it rewrites the file, a few milliseconds.
 constexpr int kLockWaitMs = 2000;
-constexpr int kLastLineSettingIndex = 11;
 // Whoever may use the serial ports may keep the settings.
 constexpr mode_t kNewFileMode = 0664;
 
@@ -446,31 +444,22 @@ void SettingsStore::Load(KeptSettings& settings) const {
     const StoreFile file = ReadStoreFile(filePath());
     if (file.state != StoreFile::State::Read) return;
     const std::vector<ValueLine> values = ParseValues(SplitLines(file.bytes));
-    const KeptSettings defaults;
-
-    const std::optional<StoredValue> commNo = FindValue(values, QStringLiteral("ScanCommNo"));
-    if (commNo && commNo->type != StoredValue::Type::Integer) return;
-    settings.ScanCommNo = commNo ? commNo->integer : defaults.ScanCommNo;
-
-    const std::optional<StoredValue> baudRate = FindValue(values, QStringLiteral("ScanBaudRate"));
-    if (baudRate && baudRate->type != StoredValue::Type::Text) return;
-    settings.ScanBaudRate = baudRate ? baudRate->text : defaults.ScanBaudRate;
-
-    const std::optional<StoredValue> baudRateNo =
-        FindValue(values, QStringLiteral("ScanBaudRateNo"));
-    if (baudRateNo && baudRateNo->type != StoredValue::Type::Integer) return;
-    // An index outside the line-setting table would select nothing: the text beside it gives
-    // the index when it is one of the table's, otherwise the index counts as missing.
-    const bool indexInTable =
-        baudRateNo && baudRateNo->integer >= 0 && baudRateNo->integer <= kLastLineSettingIndex;
-    const int textIndex = LineSettingIndex(settings.ScanBaudRate);
-    settings.ScanBaudRateNo = indexInTable                   ? baudRateNo->integer
-                              : baudRateNo && textIndex >= 0 ? textIndex
-                                                             : defaults.ScanBaudRateNo;
-
-    const std::optional<StoredValue> language = FindValue(values, QStringLiteral("LanguageFlag"));
-    if (language && language->type != StoredValue::Type::Text) return;
-    settings.LanguageFlag = language ? language->text : defaults.LanguageFlag;
+    const auto raw = [&values](const QString& name) {
+        const std::optional<StoredValue> value = FindValue(values, name);
+        if (!value) return RawKeptValue();
+        switch (value->type) {
+            case StoredValue::Type::Integer:
+                return RawKeptValue::Integer(value->integer);
+            case StoredValue::Type::Text:
+                return RawKeptValue::Text(value->text);
+            case StoredValue::Type::Other:
+                break;
+        }
+        return RawKeptValue::Other();
+    };
+    ApplyKeptValues({raw(QStringLiteral("ScanCommNo")), raw(QStringLiteral("ScanBaudRate")),
+                     raw(QStringLiteral("ScanBaudRateNo")), raw(QStringLiteral("LanguageFlag"))},
+                    settings);
 }
 
 void SettingsStore::SaveScan(int scanCommNo, int scanBaudRateNo, const QString& scanBaudRate) {

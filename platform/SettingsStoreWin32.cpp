@@ -1,10 +1,9 @@
 #include <windows.h>
 
 #include <QByteArray>
-#include <optional>
 #include <utility>
 
-#include "LineSetting.h"
+#include "KeptSettingsPolicy.h"
 #include "SettingsStore.h"
 
 // The kept settings in the registry, HKEY_LOCAL_MACHINE\Software\TAVIN\ReaderConfig: one place
@@ -14,7 +13,6 @@ namespace {
 
 // RegOpenKeyExA takes the path below the hive without a leading backslash.
 const char* const kKeyPath = "Software\\TAVIN\\ReaderConfig";
-constexpr int kLastLineSettingIndex = 11;
 // The longest text a value may hold; the kept texts need a few bytes each.
 constexpr DWORD kMaxTextBytes = 64 * 1024;
 
@@ -36,60 +34,41 @@ class OpenKey {
     HKEY key_ = nullptr;
 };
 
-// What a value holds: missing, of the type asked for (with its content), or of another type.
-template <typename T>
-struct Read {
-    enum class State { Missing, Found, WrongType } state = State::Missing;
-    T value{};
-};
-
-Read<int> ReadInteger(HKEY key, const char* name) {
-    Read<int> result;
+RawKeptValue ReadInteger(HKEY key, const char* name) {
     DWORD type = 0;
     DWORD number = 0;
     DWORD size = sizeof(number);
     const LONG status =
         RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
-    if (status == ERROR_FILE_NOT_FOUND) return result;
+    if (status == ERROR_FILE_NOT_FOUND) return RawKeptValue();
     // A value of another type, or one too long for a 32-bit integer, stops the loading.
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(number)) {
-        result.state = Read<int>::State::WrongType;
-        return result;
-    }
-    result.state = Read<int>::State::Found;
-    result.value = int(qint32(number));
-    return result;
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(number))
+        return RawKeptValue::Other();
+    return RawKeptValue::Integer(qint32(number));
 }
 
-Read<QString> ReadText(HKEY key, const char* name) {
-    Read<QString> result;
+RawKeptValue ReadText(HKEY key, const char* name) {
     DWORD type = 0;
     DWORD size = 0;
     LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND) return result;
+    if (status == ERROR_FILE_NOT_FOUND) return RawKeptValue();
     // An expandable text is taken as stored, without expanding it. A text of absurd length is
     // none of ours: it counts as a value of the wrong type.
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) ||
-        size > kMaxTextBytes) {
-        result.state = Read<QString>::State::WrongType;
-        return result;
-    }
+        size > kMaxTextBytes)
+        return RawKeptValue::Other();
     QByteArray bytes(int(size), '\0');
     if (size > 0) {
         status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
                                   &size);
-        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-            result.state = Read<QString>::State::WrongType;
-            return result;
-        }
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+            return RawKeptValue::Other();
         bytes.truncate(int(size));
     }
     // The stored text ends at its first zero character; an empty value is the empty text.
     const int end = bytes.indexOf('\0');
     if (end >= 0) bytes.truncate(end);
-    result.state = Read<QString>::State::Found;
-    result.value = QString::fromLocal8Bit(bytes);
-    return result;
+    return RawKeptValue::Text(QString::fromLocal8Bit(bytes));
 }
 
 bool WriteInteger(HKEY key, const char* name, int number) {
@@ -127,34 +106,9 @@ void SettingsStore::Load(KeptSettings& settings) const {
     if (status == ERROR_ACCESS_DENIED)
         status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, key.out());
     if (status != ERROR_SUCCESS) return;
-    const KeptSettings defaults;
-
-    const Read<int> commNo = ReadInteger(key.get(), "ScanCommNo");
-    if (commNo.state == Read<int>::State::WrongType) return;
-    settings.ScanCommNo =
-        commNo.state == Read<int>::State::Found ? commNo.value : defaults.ScanCommNo;
-
-    const Read<QString> baudRate = ReadText(key.get(), "ScanBaudRate");
-    if (baudRate.state == Read<QString>::State::WrongType) return;
-    settings.ScanBaudRate =
-        baudRate.state == Read<QString>::State::Found ? baudRate.value : defaults.ScanBaudRate;
-
-    const Read<int> baudRateNo = ReadInteger(key.get(), "ScanBaudRateNo");
-    if (baudRateNo.state == Read<int>::State::WrongType) return;
-    // An index outside the line-setting table would select nothing: the text beside it gives
-    // the index when it is one of the table's, otherwise the index counts as missing.
-    const bool found = baudRateNo.state == Read<int>::State::Found;
-    const bool indexInTable =
-        found && baudRateNo.value >= 0 && baudRateNo.value <= kLastLineSettingIndex;
-    const int textIndex = LineSettingIndex(settings.ScanBaudRate);
-    settings.ScanBaudRateNo = indexInTable              ? baudRateNo.value
-                              : found && textIndex >= 0 ? textIndex
-                                                        : defaults.ScanBaudRateNo;
-
-    const Read<QString> language = ReadText(key.get(), "LanguageFlag");
-    if (language.state == Read<QString>::State::WrongType) return;
-    settings.LanguageFlag =
-        language.state == Read<QString>::State::Found ? language.value : defaults.LanguageFlag;
+    ApplyKeptValues({ReadInteger(key.get(), "ScanCommNo"), ReadText(key.get(), "ScanBaudRate"),
+                     ReadInteger(key.get(), "ScanBaudRateNo"), ReadText(key.get(), "LanguageFlag")},
+                    settings);
 }
 
 void SettingsStore::SaveScan(int scanCommNo, int scanBaudRateNo, const QString& scanBaudRate) {

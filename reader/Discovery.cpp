@@ -26,10 +26,6 @@ std::optional<int> ReaderNumber(const QByteArray& characters) {
     return characters.toInt();
 }
 
-bool IsLineIndex(int index) {
-    return index >= 0 && index < int(LineSettingTable.size());
-}
-
 void ShowStartTexts(ReaderContext& context) {
     ReaderView& view = context.view();
     view.ShowText(Panel::Msg, context.Text(RowScanReader) + " ....");

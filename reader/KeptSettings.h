@@ -2,12 +2,13 @@
 
 #include <QString>
 
+#include "LineSetting.h"
 #include "ReaderProtocol.h"
 
-// The four values kept between runs, with their defaults.
+// The four values kept between runs, with their defaults: the only place they are written.
 struct KeptSettings {
     int ScanCommNo = 0;
-    QString ScanBaudRate = "19200,e,8,1";
+    QString ScanBaudRate = QString::fromLatin1(LineSettingTable[FactoryLineIndex]);
     int ScanBaudRateNo = FactoryLineIndex;
     QString LanguageFlag = "English";
 };
@@ -16,8 +17,7 @@ struct KeptSettings {
 class KeptSettingsStore {
   public:
     virtual ~KeptSettingsStore() = default;
-    // Replaces the values that are stored, in the order ScanCommNo, ScanBaudRate,
-    // ScanBaudRateNo, LanguageFlag, and stops at the first value of the wrong type.
+    // Replaces the values that are stored, as ApplyKeptValues does.
     virtual void Load(KeptSettings& settings) const = 0;
     // Each write replaces single values, leaving the others as stored.
     virtual void SaveScan(int scanCommNo, int scanBaudRateNo, const QString& scanBaudRate) = 0;

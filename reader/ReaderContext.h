@@ -32,10 +32,10 @@ class ReaderContext {
     ReaderContext& operator=(const ReaderContext&) = delete;
 
     // Kept between runs (LoadSettings, SaveScanSettings, SaveLanguageFlag).
-    int ScanCommNo = 0;
-    QString ScanBaudRate = "19200,e,8,1";
-    int ScanBaudRateNo = FactoryLineIndex;
-    QString LanguageFlag = "English";
+    int ScanCommNo = KeptSettings().ScanCommNo;
+    QString ScanBaudRate = KeptSettings().ScanBaudRate;
+    int ScanBaudRateNo = KeptSettings().ScanBaudRateNo;
+    QString LanguageFlag = KeptSettings().LanguageFlag;
     int LanguageIndex = 0;
     // A reader answered the last scan; the other operations refuse to run without it.
     bool ReaderFound = false;
