@@ -101,9 +101,9 @@ void TfrmModule::btnBIG5Click() {
 void TfrmModule::SetBusy(bool busy) {
     if (busy) {
         tmrBusy->start();
-        setEnabled(false);
+        DisableKeepingFocus();
     } else {
-        setEnabled(true);
+        EnableGivingFocusBack();
         tmrBusy->stop();
     }
 }
@@ -111,9 +111,9 @@ void TfrmModule::SetBusy(bool busy) {
 void TfrmModule::SetWaitMode(bool waiting) {
     if (waiting) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        setEnabled(false);
+        DisableKeepingFocus();
     } else {
-        setEnabled(true);
+        EnableGivingFocusBack();
         QGuiApplication::restoreOverrideCursor();
     }
 }
@@ -127,6 +127,22 @@ void TfrmModule::SetHourglass(bool shown) {
 
 void TfrmModule::EnableInput() {
     setEnabled(true);
+    // The read button is now the cancel button: Space or Enter cancels the run.
+    btnReadCard->setFocus();
+    focusBeforeDisable_ = btnReadCard;
+}
+
+void TfrmModule::DisableKeepingFocus() {
+    // Wait mode and busy mode nest: the focus of the outermost one is the one kept.
+    if (isEnabled()) focusBeforeDisable_ = QApplication::focusWidget();
+    setEnabled(false);
+}
+
+void TfrmModule::EnableGivingFocusBack() {
+    setEnabled(true);
+    QWidget* focus = focusBeforeDisable_;
+    if (focus && isAncestorOf(focus) && focus->isEnabled() && focus->isVisibleTo(this))
+        focus->setFocus();
 }
 
 void TfrmModule::ShowText(Panel panel, const QString& text) {
@@ -239,7 +255,7 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
         }
         tmrBusy->stop();
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
-        setEnabled(true);
+        EnableGivingFocusBack();
     }
     // A box owned by a disabled window would be disabled with it.
     QMessageBox::critical(isEnabled() ? this : nullptr, QGuiApplication::applicationDisplayName(),

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -108,6 +109,10 @@ class TfrmModule : public QWidget, public ReaderView {
     // Runs an event handler; an exception that escapes it is shown in an error message box
     // and the window is put back to idle, and the message loop goes on.
     void RunHandler(const std::function<void()>& handler);
+    // Busy and wait mode disable the whole window, which takes the focus away; it goes back to
+    // the control that had it when the operation began (normally the button clicked).
+    void DisableKeepingFocus();
+    void EnableGivingFocusBack();
 
     // Controls, under the names of the layout.
     TPanel* pnMsg;
@@ -173,4 +178,5 @@ class TfrmModule : public QWidget, public ReaderView {
     bool shown_ = false;
     int handlerDepth_ = 0;
     bool quitRequested_ = false;
+    QPointer<QWidget> focusBeforeDisable_;
 };

@@ -181,6 +181,9 @@ void TfrmModule::CreateControls() {
                               FactoryRadioChannel);
     btnChannel = MakeButton(GroupBox1, "btnChannel", 8, 214, 273, 43, "Set Channel");
     btnChannel->setEnabled(false);
+    // Out of the tab chain too: Tab must never move the focus onto a control out of sight.
+    for (QWidget* control : GroupBox1->findChildren<QWidget*>())
+        control->setFocusPolicy(Qt::NoFocus);
 
     tmrBusy = new QTimer(this);
     tmrBusy->setObjectName(QStringLiteral("tmrBusy"));

@@ -25,6 +25,8 @@ class MainWindowTest : public QObject {
     void windowHasFixedSizeAndNoCloseOrMaximiseBox();
     void radioGroupLiesOutsideTheClientArea();
     void tabWalksTheControlsInOrder();
+    void focusComesBackAfterAnOperation_data();
+    void focusComesBackAfterAnOperation();
     void enterPressesTheDefaultButton_data();
     void enterPressesTheDefaultButton();
     void closeRequestIsIgnoredButExitCloses();
@@ -266,7 +268,7 @@ void MainWindowTest::tabWalksTheControlsInOrder() {
         Ui(f).btnExit,    Ui(f).btnFactory, Ui(f).btnReset,    Ui(f).btnRSSI,     Ui(f).sbRSSI,
         Ui(f).btnEng,     Ui(f).btnGB,      Ui(f).btnBIG5,     Ui(f).chkLock,     Ui(f).btnSameCard,
         Ui(f).btnNoNc,    Ui(f).rbNO,       Ui(f).cmbWiegand,  Ui(f).cmbRS485,    Ui(f).btnMode,
-        Ui(f).sbSameCard, Ui(f).sbAddr,     Ui(f).sbFreq,      Ui(f).sbChannel,   Ui(f).btnScan,
+        Ui(f).sbSameCard, Ui(f).btnScan,
     };
     QList<QWidget*> walked;
     for (int i = 0; i < expected.size(); ++i) {
@@ -279,6 +281,42 @@ void MainWindowTest::tabWalksTheControlsInOrder() {
         return list;
     };
     QCOMPARE(names(walked), names(expected));
+}
+
+void MainWindowTest::focusComesBackAfterAnOperation_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("a scan") << "btnScan";
+    QTest::newRow("a setting in wait mode") << "btnSameCard";
+    QTest::newRow("the RSSI level, in its group box") << "btnRSSI";
+    QTest::newRow("the factory default") << "btnFactory";
+    QTest::newRow("a reading run: the cancel button has the focus throughout") << "btnReadCard";
+}
+
+// Disabling the window for an operation takes the focus away; the keyboard finds it again on
+// the button it used.
+void MainWindowTest::focusComesBackAfterAnOperation() {
+    QFETCH(QString, button);
+    FormHarness h;
+    TfrmModule& f = h.form();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QVERIFY(h.FindReader());
+    auto* pressed = f.findChild<QPushButton*>(button);
+    pressed->setFocus();
+    QWidget* focusInRun = nullptr;
+    if (button == "btnReadCard")
+        h.clock.AfterMs(500, [&] {
+            focusInRun = QApplication::focusWidget();
+            // The cancel, from the keyboard; a click when nothing has the focus, to end the run.
+            if (focusInRun)
+                QTest::keyClick(focusInRun, Qt::Key_Space);
+            else
+                Ui(f).btnReadCard->click();
+        });
+    QTest::keyClick(pressed, Qt::Key_Space);
+    QVERIFY(f.isEnabled());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(pressed));
+    if (button == "btnReadCard") QCOMPARE(focusInRun, static_cast<QWidget*>(pressed));
 }
 
 void MainWindowTest::enterPressesTheDefaultButton_data() {
