@@ -314,15 +314,25 @@ void TfrmModule::closeEvent(QCloseEvent* event) {
     // Only btnExit closes the window; the title bar and Alt+F4 do not. A desktop logout or
     // shutdown asks while the desktop saves its state, or asks the application to quit; it is
     // never held up.
-    if (exitRequested_ || quitRequested_ || (qApp && qApp->isSavingSession()))
+    if (exitRequested_ || quitRequested_ || (qApp && qApp->isSavingSession())) {
+        EndReadingRun();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
+}
+
+void TfrmModule::EndReadingRun() {
+    // As the cancel click does: the run ends after its pass and closes the port, before the
+    // window goes.
+    context_->TagReading = false;
 }
 
 bool TfrmModule::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
         quitRequested_ = true;
+        EndReadingRun();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

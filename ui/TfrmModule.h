@@ -112,6 +112,8 @@ class TfrmModule : public QWidget, public ReaderView {
     // Busy and wait mode disable the whole window, which takes the focus away; it goes back to
     // the control that had it when the operation began (normally the button clicked).
     void DisableKeepingFocus();
+    // At a desktop logout or shutdown: a reading run in progress ends after its pass.
+    void EndReadingRun();
     void EnableGivingFocusBack();
 
     // Controls, under the names of the layout.
