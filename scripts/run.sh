@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Builds the tool and starts it with the simulated reader attached as COM1.
+# With --build-only, it installs what the tool needs and builds it, and starts nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build_only=""
+case ${1:-} in
+    "") ;;
+    --build-only) build_only=yes ;;
+    *) printf 'Usage: scripts/run.sh [--build-only]\n' >&2; exit 64 ;;
+esac
 
 scripts/deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target vq880-config vq880-sim
+[ -z "$build_only" ] || exit 0
 
 folder=$(sed -n 's/^VQ880_MACHINE_FOLDER:PATH=//p' build/CMakeCache.txt)
 if ! mkdir -p "$folder/ports" 2>/dev/null || [ ! -w "$folder/ports" ]; then

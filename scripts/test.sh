@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the Debian package check, the same
 # tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzer of the receive
-# path and the Windows build under Wine. This full run is what must pass before a change lands.
+# path, the Windows build under Wine and the set-up on a fresh Debian 13. This full run is what
+# must pass before a change lands.
 # With --quick, only the normal build and its tests: a few minutes, for every day.
 set -euo pipefail
 
@@ -9,8 +10,8 @@ usage() {
     cat <<'EOF'
 Usage: scripts/test.sh [--quick]
   (none)     every test: the normal build, the Debian package check, the sanitizer build,
-             60 s of fuzzing and the Windows build under Wine; what must pass before a
-             change lands (about 30 minutes)
+             60 s of fuzzing, the Windows build under Wine and the set-up on a fresh
+             Debian 13; what must pass before a change lands (about 45 minutes)
   --quick    the normal build and its tests only, for every day (a few minutes)
   --help     this text
 EOF
@@ -32,7 +33,8 @@ jobs=$(nproc)
 # The quick run needs only what the tool itself needs.
 if [ -n "$quick" ]; then scripts/deps.sh run; else scripts/deps.sh test; fi
 
-step() { printf '\n==== %s\n' "$*"; }
+# Each step says how long the run has taken so far, so a slow stage shows in the log.
+step() { printf '\n==== %s (%d s since the start)\n' "$*" "$SECONDS"; }
 
 step "build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -67,5 +69,8 @@ build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 -print_final
 
 step "the Windows build under Wine"
 scripts/test-windows.sh
+
+step "a fresh Debian 13: the set-up, the quick tests and the package"
+scripts/test-debian13.sh
 
 step "all tests passed"

@@ -125,7 +125,7 @@ class Win32SerialTest : public QObject {
         Win32SerialLine holder;
         QVERIFY(holder.Open(PortNames::DefaultDevice(com)).opened());
         Rig rig;
-        const bool opened = rig.link.OpenPort(com, "19200,e,8,1");
+        const bool opened = rig.link.OpenPort(com, "19200,e,8,1").opened();
         if (opened) rig.link.ClosePort();
         if (opened && UnderWine()) QSKIP("Wine does not hold serial ports exclusively");
         QVERIFY(!opened);
