@@ -33,6 +33,7 @@ expect usr/share/man/man1/vq880-sim.1.gz 644
 expect usr/share/bash-completion/completions/vq880 644
 expect usr/share/applications/vq880-config.desktop 644
 expect usr/share/icons/hicolor/scalable/apps/vq880-config.svg 644
+expect usr/share/metainfo/com.example.vq880_config.metainfo.xml 644
 expect usr/share/doc/vq880-config/copyright 644
 expect usr/share/doc/vq880-config/changelog.gz 644
 expect DEBIAN/postinst 755
@@ -44,5 +45,8 @@ grep -q 'chmod 2775' "$scratch/DEBIAN/postinst" || { echo "  postinst makes no f
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$scratch/usr/share/applications/vq880-config.desktop"
 fi
+# What software centres read: errors and warnings fail, notes for information pass.
+appstreamcli validate --no-net "$scratch/usr/share/metainfo/com.example.vq880_config.metainfo.xml" ||
+    fail=1
 [ $fail -eq 0 ] && echo "package contents and modes: ok"
 exit $fail

@@ -24,7 +24,7 @@ else
            libasound2-dev fonts-wqy-microhei)
     if [ "${1:-run}" = test ]; then
         needs+=(clang "libclang-rt-dev|libclang-rt-14-dev" xvfb xauth x11-apps imagemagick
-                dpkg-dev lintian file)
+                dpkg-dev lintian file appstream dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
     fi
 fi
 

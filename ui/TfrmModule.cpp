@@ -1,5 +1,6 @@
 #include "TfrmModule.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -8,6 +9,8 @@
 #include <QShowEvent>
 #include <exception>
 
+#include "AccessibleInterfaces.h"
+#include "AccessibleTexts.h"
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
 #include "TextTable.h"
@@ -36,8 +39,10 @@ TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     ContextServices contextServices = services_;
     contextServices.tone = tone_.get();
     context_ = std::make_unique<ReaderContext>(*this, contextServices);
+    InstallAccessibleInterfaces();
     CreateControls();
     FormCreate();
+    ShowAccessibleNames();
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -81,6 +86,35 @@ void TfrmModule::FormShow() {
     btnAddr->setText(Text(RowSetAddress));
     btnFreq->setText(Text(RowSetFreq));
     btnChannel->setText(Text(RowSetChannel));
+    ShowAccessibleNames();
+}
+
+void TfrmModule::ShowAccessibleNames() {
+    const int language = context_->LanguageIndex;
+    const auto name = [language](AccessibleText text) { return AccessibleName(text, language); };
+    sbID->setAccessibleName(name(AccessibleText::ReaderNumber));
+    sbSameCard->setAccessibleName(name(AccessibleText::SameCardSeconds));
+    sbRSSI->setAccessibleName(name(AccessibleText::RssiLevel));
+    chkLock->setAccessibleName(name(AccessibleText::LockLineSetting));
+    btnGB->setAccessibleName(name(AccessibleText::SimplifiedChinese));
+    btnBIG5->setAccessibleName(name(AccessibleText::TraditionalChinese));
+    shComm->setAccessibleName(name(AccessibleText::ReaderStatus));
+    shCard->setAccessibleName(name(AccessibleText::TagStatus));
+    DescribeIndicators();
+}
+
+void TfrmModule::DescribeIndicators() {
+    const int language = context_->LanguageIndex;
+    const AccessibleText comm = tmrBusy->isActive() ? AccessibleText::Busy
+                                : shComm->brushColor() == ColorYellow
+                                    ? AccessibleText::ReaderFound
+                                    : AccessibleText::ReaderNotFound;
+    const AccessibleText card =
+        shCard->brushColor() == ColorYellow ? AccessibleText::TagRead : AccessibleText::NoTag;
+    // Set only on a change: each new description is announced.
+    for (auto [shape, text] : {std::pair{shComm, comm}, std::pair{shCard, card}})
+        if (shape->accessibleDescription() != AccessibleName(text, language))
+            shape->setAccessibleDescription(AccessibleName(text, language));
 }
 
 void TfrmModule::SwitchLanguage(const char* flag) {
@@ -101,10 +135,12 @@ void TfrmModule::btnBIG5Click() {
 void TfrmModule::SetBusy(bool busy) {
     if (busy) {
         tmrBusy->start();
+        DescribeIndicators();
         DisableKeepingFocus();
     } else {
         EnableGivingFocusBack();
         tmrBusy->stop();
+        DescribeIndicators();
     }
 }
 
@@ -150,11 +186,17 @@ void TfrmModule::ShowText(Panel panel, const QString& text) {
     TPanel* target = panels[int(panel)];
     target->setCaption(text);
     if (panel == Panel::Msg) messageUnpainted_ = true;
+    // A new message or tag is announced as it appears; the focus stays where it is.
+    if (panel == Panel::Msg || panel == Panel::CardId) {
+        QAccessibleEvent changed(target, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void TfrmModule::ShowColour(Indicator indicator, Colour colour) {
     const QColor colours[] = {ColorRed, ColorYellow, ColorWhite};
     (indicator == Indicator::Comm ? shComm : shCard)->setBrushColor(colours[int(colour)]);
+    DescribeIndicators();
 }
 
 void TfrmModule::SelectLineSetting(int index) {
@@ -212,6 +254,7 @@ void TfrmModule::tmrBusyTimer() {
 
 void TfrmModule::tmrCardTimer() {
     shCard->setBrushColor(ColorWhite);
+    DescribeIndicators();
     tmrCard->stop();
 }
 

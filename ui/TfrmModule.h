@@ -114,6 +114,10 @@ class TfrmModule : public QWidget, public ReaderView {
     void DisableKeepingFocus();
     // At a desktop logout or shutdown: a reading run in progress ends after its pass.
     void EndReadingRun();
+    // Names for assistive technology in the current language, and what the indicators' colours
+    // say.
+    void ShowAccessibleNames();
+    void DescribeIndicators();
     void EnableGivingFocusBack();
 
     // Controls, under the names of the layout.

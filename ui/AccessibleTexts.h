@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What a screen reader says of the controls that have no caption of their own, in the window's
+// three languages (English, Simplified Chinese, Traditional Chinese).
+enum class AccessibleText {
+    ReaderNumber,     // sbID
+    SameCardSeconds,  // sbSameCard
+    RssiLevel,        // sbRSSI
+    LockLineSetting,  // chkLock
+    SimplifiedChinese,
+    TraditionalChinese,
+    ReaderStatus,  // shComm
+    TagStatus,     // shCard
+    ReaderFound,
+    ReaderNotFound,
+    Busy,
+    TagRead,
+    NoTag,
+};
+
+QString AccessibleName(AccessibleText text, int languageIndex);
