@@ -1,11 +1,19 @@
 // vq880 tags: the window's reading run, one line per tag as it is read.
+#include <QDateTime>
 #include <QDeadlineTimer>
 
+#include "CardLayouts.h"
 #include "Commands.h"
 #include "ConsoleContext.h"
 #include "StopSignals.h"
 
 namespace {
+
+// When a tag was read, in ISO 8601 with the local offset from UTC.
+QString ReadTime() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
 
 // Prints each tag as it is read and ends the run when enough were read, the time is up or a
 // stop signal came. The end is the window's cancel click: ReadTags called again while it runs;
@@ -34,9 +42,14 @@ class TagPrinter final : public ReadingRunObserver {
             EndRun();
         }
         if (pass.outcome != PassOutcome::TagRead) return;
-        console_.out().Lines({console_.view().Text(Panel::CardId)});
-        console_.out().Object(
-            {{"tag", QString::fromLatin1(pass.tag.hex)}, {"decimal", pass.tag.number}});
+        const CardLayouts layouts = CardLayoutsOf(pass.tag);
+        console_.out().Lines({console_.view().Text(Panel::CardId) + "  Wiegand 26: " +
+                              Wiegand26Text(layouts) + "  Wiegand 34: " + Wiegand34Text(layouts)});
+        console_.out().Object({{"tag", QString::fromLatin1(pass.tag.hex)},
+                               {"decimal", pass.tag.number},
+                               {"wiegand26", Wiegand26Text(layouts)},
+                               {"wiegand34", Wiegand34Text(layouts)},
+                               {"time", ReadTime()}});
         // The last tag asked for ends the run here, inside its own pass: no exchange follows.
         const auto& count = console_.request().count;
         if (count && ++tagsRead_ >= *count) EndRun();

@@ -11,6 +11,7 @@
 
 #include "AccessibleInterfaces.h"
 #include "AccessibleTexts.h"
+#include "CardLayouts.h"
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
 #include "TextTable.h"
@@ -117,6 +118,13 @@ void TfrmModule::DescribeIndicators() {
             shape->setAccessibleDescription(AccessibleName(text, language));
 }
 
+void TfrmModule::PassEnded(const ReadingPass& pass) {
+    if (pass.outcome != PassOutcome::TagRead) return;
+    const CardLayouts layouts = CardLayoutsOf(pass.tag);
+    pnCardID->setToolTip("Wiegand 26: " + Wiegand26Text(layouts) +
+                         "\nWiegand 34: " + Wiegand34Text(layouts));
+}
+
 void TfrmModule::SwitchLanguage(const char* flag) {
     context_->SetLanguage(QLatin1String(flag));
     FormShow();
@@ -186,6 +194,8 @@ void TfrmModule::ShowText(Panel panel, const QString& text) {
     TPanel* target = panels[int(panel)];
     target->setCaption(text);
     if (panel == Panel::Msg) messageUnpainted_ = true;
+    // A tag's controller layouts belong to that tag's caption (PassEnded sets them).
+    if (panel == Panel::CardId) target->setToolTip({});
     // A new message or tag is announced as it appears; the focus stays where it is.
     if (panel == Panel::Msg || panel == Panel::CardId) {
         QAccessibleEvent changed(target, QAccessible::NameChanged);
@@ -310,7 +320,7 @@ void TfrmModule::btnScanClick() {
     RunHandler([this] { ScanReader(*context_, chkLock->isChecked()); });
 }
 void TfrmModule::btnReadCardClick() {
-    RunHandler([this] { ReadTags(*context_); });
+    RunHandler([this] { ReadTags(*context_, this); });
 }
 void TfrmModule::btnIDClick() {
     RunHandler([this] { SetReaderId(*context_, pnID->caption()); });

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "ReaderContext.h"
+#include "ReadingRun.h"
 #include "Shapes.h"
 
 // What the window works with: the context's services, and the dispatch of pending window
@@ -33,7 +34,7 @@ inline const QColor ColorWhite{255, 255, 255};
 
 // The one window of the tool: it lays out the controls, binds their events to the handlers,
 // and shows what the reader operations report. The operations themselves live in reader/.
-class TfrmModule : public QWidget, public ReaderView {
+class TfrmModule : public QWidget, public ReaderView, private ReadingRunObserver {
     Q_OBJECT
   public:
     explicit TfrmModule(const ModuleServices& services, QWidget* parent = nullptr);
@@ -117,6 +118,8 @@ class TfrmModule : public QWidget, public ReaderView {
     // Names for assistive technology in the current language, and what the indicators' colours
     // say.
     void ShowAccessibleNames();
+    // A tag read: pnCardID's tooltip gives it as access controllers show it.
+    void PassEnded(const ReadingPass& pass) override;
     void DescribeIndicators();
     void EnableGivingFocusBack();
 

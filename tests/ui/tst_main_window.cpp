@@ -34,6 +34,7 @@ class MainWindowTest : public QObject {
     void busyTimerIsBoundAndFirstTickIsRed();
     void waitModeSetsAndRestoresCursorAndInput();
     void cardTimerTurnsTheTagIndicatorWhiteOnce();
+    void tagTooltipGivesTheControllersLayouts();
     void scrollBarChanges_data();
     void scrollBarChanges();
     void unchangedPositionLeavesThePanelAlone();
@@ -607,6 +608,20 @@ void MainWindowTest::outcomeIsPaintedBeforeItsTone() {
     f.btnSameCardClick();  // refused without a reader: "Start Scan Reader!" and a low tone
 
     QCOMPARE(shownDuringTone, QString("Start Scan Reader!"));
+}
+
+void MainWindowTest::tagTooltipGivesTheControllersLayouts() {
+    FormHarness h({.tags = {0x004D7603}});
+    TPanel* const panel = Ui(h.form()).pnCardID;
+    QVERIFY(h.FindReader());
+    QString caption, tooltip;
+    h.clock.AfterMs(400, [&] { caption = panel->caption(), tooltip = panel->toolTip(); });
+    h.ReadTagsFor(600);
+    QCOMPARE(caption, QString("TAG ID : 0005076483  004D7603(H)"));
+    QCOMPARE(tooltip, QString("Wiegand 26: 077,30211\nWiegand 34: 00077,30211"));
+    // The run's end puts "TAG ID" back, and the tooltip of the tag goes with it.
+    QCOMPARE(panel->caption(), QString("TAG ID"));
+    QVERIFY(panel->toolTip().isEmpty());
 }
 
 QTEST_MAIN(MainWindowTest)
