@@ -7,7 +7,9 @@
 #include <QRegularExpression>
 
 #include "LineSetting.h"
+#include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
+#include "ValueChecks.h"
 
 namespace {
 
@@ -20,61 +22,12 @@ QStringList CommandOptions() {
     return all;
 }
 
-// A failed check: the one line that names the problem.
-struct Mistake {
-    QString text;
-};
-
-int Integer(const QString& text, const QString& what, int low, int high) {
-    // Decimal digits only: "+5", " 5" and "5s" are mistakes, not 5.
-    static const QRegularExpression digits(QStringLiteral("^-?[0-9]{1,9}$"));
-    if (!digits.match(text).hasMatch())
-        throw Mistake{QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\".")
-                          .arg(what)
-                          .arg(low)
-                          .arg(high)
-                          .arg(text)};
-    const int value = text.toInt();
-    if (value < low || value > high)
-        throw Mistake{QStringLiteral("%1 must be from %2 to %3, not %4.")
-                          .arg(what)
-                          .arg(low)
-                          .arg(high)
-                          .arg(value)};
-    return value;
-}
-
-int FormatIndex(const QString& text, const QString& what, const int* bits, int count) {
-    QStringList names;
-    for (int i = 0; i < count; ++i) {
-        if (text == QString::number(bits[i])) return i;
-        names << QString::number(bits[i]);
-    }
-    throw Mistake{QStringLiteral("%1 must be one of %2, not \"%3\".")
-                      .arg(what, names.join(QStringLiteral(", ")), text)};
-}
-
-bool InputNormallyOpen(const QString& text, const QString& what) {
-    if (text == QLatin1String("no")) return true;
-    if (text == QLatin1String("nc")) return false;
-    throw Mistake{QStringLiteral("%1 must be \"no\" or \"nc\", not \"%2\".").arg(what, text)};
-}
-
-int LineIndex(const QString& text, const QString& what) {
-    const int index = LineSettingIndex(text);
-    if (index < 0)
-        throw Mistake{
-            QStringLiteral("%1 \"%2\" is not one of the line settings (such as 19200,e,8,1).")
-                .arg(what, text)};
-    return index;
-}
-
 int PortNumber(const QString& text) {
     static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]?)$"));
     const auto match = com.match(text);
     const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
     if (number < 1 || number > 16)
-        throw Mistake{QStringLiteral("--port must name COM1 to COM16, not \"%1\".").arg(text)};
+        throw UsageMistake{QStringLiteral("--port must name COM1 to COM16, not \"%1\".").arg(text)};
     return number;
 }
 
@@ -83,7 +36,7 @@ QString LanguageFlag(const QString& text) {
         {"english", "English"}, {"chinesegb", "ChineseGB"}, {"chinesebig5", "ChineseBIG5"}};
     const auto flag = flags.find(text.toLower());
     if (flag == flags.end())
-        throw Mistake{
+        throw UsageMistake{
             QStringLiteral("--language must be english, chinesegb or chinesebig5, not \"%1\".")
                 .arg(text)};
     return *flag;
@@ -129,7 +82,7 @@ void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
     if (parser.isSet("rssi"))
         v.rssiLevel = Integer(parser.value("rssi"), "--rssi", 0, RssiLevelMax);
     if (v.rs485Index.has_value() != v.wiegandIndex.has_value())
-        throw Mistake{QStringLiteral("--rs485 and --wiegand go together: give both.")};
+        throw UsageMistake{QStringLiteral("--rs485 and --wiegand go together: give both.")};
 }
 
 void ReadArgument(const CommandInfo& info, const QString& argument, Request& request) {
@@ -159,24 +112,25 @@ void ReadArgument(const CommandInfo& info, const QString& argument, Request& req
 Request Check(const QCommandLineParser& parser) {
     Request request;
     QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) throw Mistake{QStringLiteral("No command given.")};
+    if (positional.isEmpty()) throw UsageMistake{QStringLiteral("No command given.")};
     request.commandName = positional.takeFirst();
     const CommandInfo* info = nullptr;
     for (const CommandInfo& candidate : CommandTable())
         if (request.commandName == QLatin1String(candidate.name)) info = &candidate;
-    if (!info) throw Mistake{QStringLiteral("Unknown command \"%1\".").arg(request.commandName)};
+    if (!info)
+        throw UsageMistake{QStringLiteral("Unknown command \"%1\".").arg(request.commandName)};
     request.command = info->command;
 
     for (const QString& option : CommandOptions())
         if (parser.isSet(option) && !info->options.contains(option))
-            throw Mistake{
+            throw UsageMistake{
                 QStringLiteral("--%1 is not an option of %2.").arg(option, request.commandName)};
     if (positional.size() < info->positionalCount)
-        throw Mistake{QStringLiteral("%1 needs an argument: %2.")
-                          .arg(request.commandName, QLatin1String(info->arguments))};
+        throw UsageMistake{QStringLiteral("%1 needs an argument: %2.")
+                               .arg(request.commandName, QLatin1String(info->arguments))};
     if (positional.size() > info->positionalCount)
-        throw Mistake{QStringLiteral("Unexpected argument \"%1\" after %2.")
-                          .arg(positional.value(info->positionalCount), request.commandName)};
+        throw UsageMistake{QStringLiteral("Unexpected argument \"%1\" after %2.")
+                               .arg(positional.value(info->positionalCount), request.commandName)};
 
     if (parser.isSet("port")) request.port = PortNumber(parser.value("port"));
     if (parser.isSet("language")) request.languageFlag = LanguageFlag(parser.value("language"));
@@ -198,12 +152,22 @@ Request Check(const QCommandLineParser& parser) {
     if (parser.isSet("seconds"))
         request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
 
+    if (info->command == Command::Provision) {
+        if (parser.isSet("plan") && parser.isSet("first-id"))
+            throw UsageMistake{QStringLiteral(
+                "--first-id and --plan exclude each other: the plan gives each reader's number.")};
+        if (!parser.isSet("plan") && !parser.isSet("first-id"))
+            throw UsageMistake{QStringLiteral("provision needs --first-id or --plan.")};
+        if (parser.isSet("plan"))
+            request.plan = std::make_shared<const ProvisioningPlan>(ReadPlan(parser.value("plan")));
+    }
+
     QStringList missing;
     for (const QString& option : info->requiredOptions)
         if (!parser.isSet(option)) missing << QStringLiteral("--") + option;
     if (!missing.isEmpty())
-        throw Mistake{QStringLiteral("%1 needs %2.")
-                          .arg(request.commandName, missing.join(QStringLiteral(" and ")))};
+        throw UsageMistake{QStringLiteral("%1 needs %2.")
+                               .arg(request.commandName, missing.join(QStringLiteral(" and ")))};
     return request;
 }
 
@@ -228,11 +192,12 @@ const std::vector<CommandInfo>& CommandTable() {
         {"reset", Command::Reset, "", 0, {}, {}},
         {"provision",
          Command::Provision,
-         "--first-id N [--line-speed S] [--same-card S] [--input no|nc] [--rs485 B --wiegand B] "
-         "[--rssi L] [--count K]",
+         "--first-id N|--plan FILE [--line-speed S] [--same-card S] [--input no|nc] "
+         "[--rs485 B --wiegand B] [--rssi L] [--count K]",
          0,
-         {"first-id", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi", "count"},
-         {"first-id"}},
+         {"first-id", "plan", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi",
+          "count"},
+         {}},
     };
     return commands;
 }
@@ -262,6 +227,10 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
         {"rs485", "set-mode, provision: RS485 format, 24, 32, 40 or 64 bits.", "bits"},
         {"wiegand", "set-mode, provision: Wiegand format, 26, 34 or 42 bits.", "bits"},
         {"first-id", "provision: the number of the first reader, 1 to 99.", "N"},
+        {"plan",
+         "provision: a CSV file that gives each reader, by serial number, its number and "
+         "settings.",
+         "file"},
         {"line-speed", "provision: the line setting to write.", "setting"},
         {"same-card", "provision: the same-card time to write, 0 to 9999 seconds.", "seconds"},
         {"input", "provision: the digital input to write, no or nc.", "no|nc"},
@@ -291,7 +260,7 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
     }
     try {
         result.request = Check(parser);
-    } catch (const Mistake& mistake) {
+    } catch (const UsageMistake& mistake) {
         result.kind = ParseResult::Kind::UsageError;
         result.text = mistake.text;
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,8 @@ struct SettingValues {
     std::optional<int> rssiLevel;  // 0 to 250
 };
 
+struct ProvisioningPlan;
+
 struct Request {
     Command command = Command::Scan;
     QString commandName;
@@ -44,6 +47,8 @@ struct Request {
     SettingValues values;
     std::optional<int> count;  // tags: tags to read; provision: readers to set up
     std::optional<int> seconds;
+    // provision --plan: the readers by serial number, read and checked with the command line.
+    std::shared_ptr<const ProvisioningPlan> plan;
 };
 
 // Either a request, the text to print for --help or --version, or the one line that names

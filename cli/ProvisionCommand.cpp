@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "ConsoleContext.h"
 #include "LineSetting.h"
+#include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
 #include "StopSignals.h"
 
@@ -31,14 +32,16 @@ struct ReaderReport {
     QStringList written;  // "id=05", "same-card=10", ...; a failed one ends in "(Error)"
     QJsonObject writtenObject;
     bool ok = true;
+    QString label;             // the plan's, for the door or lane
     QString failed;            // the key in writtenObject of the setting not confirmed
     bool numberTaken = false;  // the reader confirmed its new number
     bool portGone = false;     // the port went away while the reader was written
 
     QString Line() const {
-        return QStringLiteral("%1 %2 %3 %4")
-            .arg(number, serial, written.join(QLatin1Char(' ')),
-                 ok ? QStringLiteral("Ok") : QStringLiteral("Error"));
+        const QString line = QStringLiteral("%1 %2 %3 %4")
+                                 .arg(number, serial, written.join(QLatin1Char(' ')),
+                                      ok ? QStringLiteral("Ok") : QStringLiteral("Error"));
+        return label.isEmpty() ? line : line + QStringLiteral("  ") + label;
     }
     QJsonObject Object() const {
         QJsonObject object{{"reader", number},
@@ -46,6 +49,7 @@ struct ReaderReport {
                            {"written", writtenObject},
                            {"result", ok ? "ok" : "error"}};
         if (!ok) object.insert("failed", failed);
+        if (!label.isEmpty()) object.insert("label", label);
         return object;
     }
 };
@@ -106,17 +110,29 @@ Wait WaitForReader(ConsoleContext& console, StopSignals& stop, int readersPort) 
     return stop.requested() ? Wait::Stopped : Wait::Done;
 }
 
+// What the plan's row asks for, the command line's settings where the row leaves a column empty.
+SettingValues Merged(const SettingValues& row, const SettingValues& options) {
+    SettingValues values = options;
+    values.readerNumber = row.readerNumber;
+    if (row.lineSettingIndex) values.lineSettingIndex = row.lineSettingIndex;
+    if (row.sameCardSeconds) values.sameCardSeconds = row.sameCardSeconds;
+    if (row.inputNormallyOpen) values.inputNormallyOpen = row.inputNormallyOpen;
+    if (row.rs485Index) values.rs485Index = row.rs485Index, values.wiegandIndex = row.wiegandIndex;
+    if (row.rssiLevel) values.rssiLevel = row.rssiLevel;
+    return values;
+}
+
 // Writes the number and every setting asked for, the line setting last (the reader listens at
 // it from then on); stops at the first that is not confirmed.
-ReaderReport Provision(ConsoleContext& console, int number) {
-    const SettingValues& asked = console.request().values;
+ReaderReport Provision(ConsoleContext& console, const SettingValues& asked, const QString& label) {
+    const int number = *asked.readerNumber;
     ReaderReport report;
     report.number = QString::asprintf("%02d", number);
     report.serial = QString::fromLatin1(console.reader().serialNumber);
+    report.label = label;
 
     // Each setting operation takes its own value out of these.
-    SettingValues values = asked;
-    values.readerNumber = number;
+    const SettingValues values = asked;
     struct Step {
         Command command;
         QString name;
@@ -169,35 +185,67 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
     view.SetProgressShown(false);
 
     std::vector<ReaderReport> reports;
-    int number = *request.values.readerNumber;
+    const ProvisioningPlan* plan = request.plan.get();
+    int number = request.values.readerNumber.value_or(0);
+    QList<QByteArray> planned;  // serial numbers of the plan given their row
+    QStringList notInPlan;      // serial numbers that came and are not in the plan
     // Where the readers come, once one has come: until then a port without its device (the
     // adapter not plugged in yet) is only a port where no reader answers.
     int readersPort = 0;
     bool portGone = false;
-    while (!request.count || int(reports.size()) < *request.count) {
-        if (number > ReaderNumberMax) {
+    const auto finished = [&] {
+        if (request.count && int(reports.size()) >= *request.count) return true;
+        return plan && planned.size() == int(plan->rows.size());
+    };
+    while (!finished()) {
+        if (!plan && number > ReaderNumberMax) {
             Output::Note(QStringLiteral("Reader number %1 was the last one.").arg(ReaderNumberMax));
             break;
         }
-        Progress(QStringLiteral("Waiting for reader %1 ...").arg(number, 2, 10, QLatin1Char('0')));
+        Progress(
+            plan
+                ? QStringLiteral("Waiting for the next reader of the plan ...")
+                : QStringLiteral("Waiting for reader %1 ...").arg(number, 2, 10, QLatin1Char('0')));
         const Wait arrival = WaitForReader(console, stop, readersPort);
         portGone = arrival == Wait::PortGone;
         if (arrival != Wait::Done) break;
         readersPort = s.ScanCommNo;
 
-        const ReaderReport report = Provision(console, number);
-        console.out().Lines({report.Line()});
-        QJsonObject object = report.Object();
-        object.insert("event", "reader");
-        console.out().Object(object);
-        reports.push_back(report);
-        // A number the reader did not take goes to the next one.
-        if (report.numberTaken) ++number;
-        portGone = report.portGone;
-        if (portGone || (request.count && int(reports.size()) >= *request.count)) break;
+        const QByteArray serial = console.reader().serialNumber;
+        const PlanRow* row = plan ? plan->Find(serial) : nullptr;
+        if (plan && !row) {
+            // Left untouched: the run goes on with the next reader.
+            const QString text = QString::fromLatin1(serial) + QStringLiteral(" not in the plan");
+            console.out().Lines({text});
+            console.out().Object({{"event", "not-in-plan"},
+                                  {"serial", QString::fromLatin1(serial)},
+                                  {"message", text}});
+            if (!notInPlan.contains(QString::fromLatin1(serial)))
+                notInPlan << QString::fromLatin1(serial);
+        } else {
+            SettingValues asked = request.values;
+            if (row)
+                asked = Merged(row->values, request.values);
+            else
+                asked.readerNumber = number;
+            const ReaderReport report = Provision(console, asked, row ? row->label : QString());
+            console.out().Lines({report.Line()});
+            QJsonObject object = report.Object();
+            object.insert("event", "reader");
+            console.out().Object(object);
+            reports.push_back(report);
+            if (row && !planned.contains(serial)) planned << serial;
+            // A number the reader did not take goes to the next one.
+            if (!row && report.numberTaken) ++number;
+            portGone = report.portGone;
+            if (portGone || finished()) break;
+        }
 
-        Progress(QStringLiteral("Unplug reader %1 (S/N %2) ...").arg(report.number, report.serial));
-        const Wait departure = WaitUntilGone(console, stop, report.serial);
+        Progress(row || !plan ? QStringLiteral("Unplug reader %1 (S/N %2) ...")
+                                    .arg(reports.back().number, QString::fromLatin1(serial))
+                              : QStringLiteral("Unplug the reader (S/N %1) ...")
+                                    .arg(QString::fromLatin1(serial)));
+        const Wait departure = WaitUntilGone(console, stop, QString::fromLatin1(serial));
         portGone = departure == Wait::PortGone;
         if (departure != Wait::Done) break;
         s.ScanBaudRate = arrivalLine;
@@ -212,6 +260,8 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
         lines << report.Line();
         all.append(report.Object());
     }
+    if (!notInPlan.isEmpty())
+        lines << QStringLiteral("Not in the plan: ") + notInPlan.join(QStringLiteral(", "));
     console.out().Lines(lines);
     const Outcome outcome = portGone          ? Outcome::PortGone
                             : reports.empty() ? Outcome::NoReader
@@ -222,6 +272,7 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
                         {"ok", int(reports.size()) - failed},
                         {"error", failed},
                         {"result", OutcomeName(outcome)}};
+    if (plan) summary.insert("not-in-plan", QJsonArray::fromStringList(notInPlan));
     if (portGone) summary.insert("message", console.ReportPortGone());
     console.out().Object(summary);
     return ConsoleContext::ExitStatus(outcome);

@@ -130,7 +130,20 @@ QHash<QString, ValueRule> ValueRules() {
         {"--same-card", {"--same-card", "10", past(0, SameCardMax)}},
         {"--input", {"--input", "nc", {"nx"}}},
         {"--rssi", {"--rssi", "200", past(0, RssiLevelMax)}},
+        {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
     };
+}
+}  // namespace
+
+namespace {
+// A plan file that lives as long as the test program.
+QString PlanFile(const QByteArray& text) {
+    static QTemporaryDir folder;
+    static int made = 0;
+    const QString path = folder.filePath(QStringLiteral("plan%1.csv").arg(++made));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
+    return path;
 }
 }  // namespace
 
@@ -499,6 +512,23 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
                                                                {"ok", 1},
                                                                {"error", 0},
                                                                {"result", "ok"}}});
+    const QJsonObject planned{{"reader", "12"},
+                              {"serial", "40002718"},
+                              {"written", QJsonObject{{"id", "12"}, {"same-card", 30}}},
+                              {"label", "Door 1"},
+                              {"result", "ok"}};
+    row("provision --plan: the plan's number, settings and label", ReaderThere, {},
+        {"provision", "--plan", PlanFile("serial,number,same-card,label\n40002718,12,30,Door 1\n")},
+        Never, 0, {"Provisioned reader", "Summary"},
+        {With(planned, {{"event", "reader"}}),
+         QJsonObject{{"readers", QJsonArray{planned}}, {"not-in-plan", QJsonArray()}, {"ok", 1}}});
+    row("provision --plan, a reader not in the plan: left alone, exit 2", ReaderThere, {},
+        {"provision", "--plan", PlanFile("serial,number\nSERX0001,12\n")}, AfterALine, 2,
+        {"Not in the plan", "Summary"},
+        {QJsonObject{{"event", "not-in-plan"}, {"serial", "40002718"}},
+         QJsonObject{{"readers", QJsonArray()},
+                     {"not-in-plan", QJsonArray{"40002718"}},
+                     {"result", "no-reader"}}});
     row("the reader does not confirm: exit 1, the reader as found", ReaderThere,
         {"--fault", "silent", "--fault-after", "2"}, {"set-same-card", "10"}, Never, 1, {"Reader"},
         {With(Found, {{"result", "error"}})});
@@ -638,6 +668,7 @@ void CliTest::provisionReadersInTurn_data() {
     // once counted once; "A00C*" stands for its serial number and its number.
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QString>("movedTo");  // the baud rate of the line speed written
+    QTest::addColumn<QByteArray>("plan");  // the text of the file "PLAN" stands for
     QTest::newRow("three readers, each numbered in turn")
         << QByteArray() << QStringList{}
         << QStringList{"--port", "COM14",   "provision", "--first-id", "5", "--same-card",
@@ -645,7 +676,7 @@ void CliTest::provisionReadersInTurn_data() {
         << QStringList{"05 SERA0001 id=05 same-card=20 input=nc Ok",
                        "06 SERB0002 id=06 same-card=20 input=nc Ok",
                        "07 SERC0003 id=07 same-card=20 input=nc Ok"}
-        << QStringList{"A00V", "A00C*", "A00N0020", "A00M0"} << QString();
+        << QStringList{"A00V", "A00C*", "A00N0020", "A00M0"} << QString() << QByteArray();
     QTest::newRow("every setting at the factory line, the line speed last")
         << QByteArray() << QStringList{}
         << QStringList{"provision", "--first-id", "5", "--same-card", "20", "--input", "nc",
@@ -657,7 +688,7 @@ void CliTest::provisionReadersInTurn_data() {
                "06 SERB0002 id=06 same-card=20 input=nc mode=rs485-40,wiegand-34 rssi=200 "
                "line-speed=57600,n,8,1 Ok"}
         << QStringList{"A00V", "A00C*", "A00N0020", "A00M0", "A00L21", "A00OC8", "A00E8", "A00V"}
-        << "57600";
+        << "57600" << QByteArray();
     QTest::newRow("every setting at a kept line, zeros too, the line speed last")
         << KeptAt57600 << QStringList{"--line", "57600,n,8,1"}
         << QStringList{"provision", "--first-id", "98", "--same-card", "0", "--input", "no",
@@ -669,7 +700,17 @@ void CliTest::provisionReadersInTurn_data() {
                "99 SERB0002 id=99 same-card=0 input=no mode=rs485-24,wiegand-42 rssi=0 "
                "line-speed=115200,n,8,1 Ok"}
         << QStringList{"A00V", "A00C*", "A00N0000", "A00M1", "A00L02", "A00O00", "A00EA", "A00V"}
-        << "115200";
+        << "115200" << QByteArray();
+    QTest::newRow("a plan: each reader its row's number and label, the options fill the rest")
+        << QByteArray() << QStringList{}
+        << QStringList{"provision", "--plan", "PLAN", "--same-card", "20", "--input", "nc"}
+        << QStringList{"21 SERA0001 id=21 same-card=20 input=nc Ok  Door 1",
+                       "05 SERB0002 id=05 same-card=20 input=nc Ok",
+                       "33 SERC0003 id=33 same-card=20 input=nc Ok  Lane 2, exit"}
+        << QStringList{"A00V", "A00C*", "A00N0020", "A00M0"} << QString()
+        << QByteArray(
+               "number,serial,label\n33,SERC0003,\"Lane 2, exit\"\n21,SERA0001,Door 1\n"
+               "5,SERB0002,\n");
 }
 
 void CliTest::provisionReadersInTurn() {
@@ -679,6 +720,8 @@ void CliTest::provisionReadersInTurn() {
     QFETCH(QStringList, reports);
     QFETCH(QStringList, commands);
     QFETCH(QString, movedTo);
+    QFETCH(QByteArray, plan);
+    if (!plan.isEmpty()) arguments.replaceInStrings("PLAN", PlanFile(plan));
     CliHarness h;
     h.Keep(kept);
     QProcess* provision = h.Start(arguments);
@@ -758,6 +801,13 @@ void CliTest::usageErrorsTouchNoPort_data() {
     row("seconds -1", QStringList{"tags", "--seconds", "-1"}, {"--seconds"});
     row("option of another command", QStringList{"set-id", "5", "--count", "2"}, {"--count"});
     row("provision without first id", QStringList{"provision"}, {"--first-id"});
+    row("provision with first id and plan",
+        QStringList{"provision", "--first-id", "5", "--plan",
+                    PlanFile("serial,number\nSERA0001,1\n")},
+        {"--first-id", "--plan"});
+    row("a plan with a mistake: file, line and column",
+        QStringList{"provision", "--plan", PlanFile("serial,number,rssi\nSERA0001,1,251\n")},
+        {"plan", "line 2", "column rssi", "251"});
     row("language", QStringList{"--language", "french", "scan"}, {"french"});
 
     // For every command of the command table: none of its values, one of a pair alone, each

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+#include "CommandLine.h"
+
+// A site's plan for provisioning: which reader, by its serial number, gets which number and
+// settings. Read from a CSV file with a header row; columns serial and number are required,
+// line-speed, same-card, input, rs485, wiegand, rssi and label optional.
+struct PlanRow {
+    QByteArray serial;
+    int line = 0;          // in the file, from 1
+    SettingValues values;  // the number always; the others where the row gives them
+    QString label;         // free text: the door or lane
+};
+
+struct ProvisioningPlan {
+    QString fileName;
+    std::vector<PlanRow> rows;
+
+    const PlanRow* Find(const QByteArray& serial) const;
+};
+
+// The plan in `text`; a mistake throws the one line that names the file, line and column.
+ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text);
+// The plan in a regular file; a link to one is followed, a FIFO, device or folder refused.
+ProvisioningPlan ReadPlan(const QString& path);

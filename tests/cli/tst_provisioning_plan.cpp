@@ -1,0 +1,74 @@
+// A provisioning plan read from its CSV text: what a row gives, and each mistake named by its
+// file, line and column before any port is touched.
+#include <QTest>
+
+#include "ProvisioningPlan.h"
+#include "ValueChecks.h"
+
+class ProvisioningPlanTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void rowsGiveNumberSettingsAndLabel() {
+        const ProvisioningPlan plan =
+            ParsePlan("site.csv",
+                      "\xEF\xBB\xBFserial,number,rssi,rs485,wiegand,label,line-speed\r\n"
+                      "SERA0001,12,100,40,34,\"Door 1, east\",\r\n"
+                      "\r\n"
+                      "SERB0002,7,,,,,\"38400,n,8,1\"\r\n");
+        QCOMPARE(int(plan.rows.size()), 2);
+        const PlanRow* door = plan.Find("SERA0001");
+        QVERIFY(door);
+        QCOMPARE(*door->values.readerNumber, 12);
+        QCOMPARE(*door->values.rssiLevel, 100);
+        QCOMPARE(*door->values.rs485Index, 2);
+        QCOMPARE(*door->values.wiegandIndex, 1);
+        QCOMPARE(door->label, QString("Door 1, east"));
+        QVERIFY(!door->values.lineSettingIndex && !door->values.sameCardSeconds);
+        QCOMPARE(plan.Find("SERB0002")->line, 4);
+        QVERIFY(!plan.Find("SERC0003"));
+    }
+
+    void mistakes_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("unknown column")
+            << QByteArray("serial,number,door\nSERA0001,1,x\n") << "site.csv line 1, column door:";
+        QTest::newRow("no number column")
+            << QByteArray("serial,label\nSERA0001,x\n") << "site.csv line 1: no column number";
+        QTest::newRow("number out of range") << QByteArray("serial,number\nSERA0001,100\n")
+                                             << "site.csv line 2, column number: number must be "
+                                                "from 1 to 99, not 100.";
+        QTest::newRow("rssi out of range")
+            << QByteArray("serial,number,rssi\nSERA0001,1,5\nSERB0002,2,251\n")
+            << "site.csv line 3, column rssi:";
+        QTest::newRow("serial twice") << QByteArray("serial,number\nSERA0001,1\nSERA0001,2\n")
+                                      << "site.csv line 3, column serial: SERA0001 is on line 2";
+        QTest::newRow("number twice") << QByteArray("serial,number\nSERA0001,5\nSERB0002,05\n")
+                                      << "site.csv line 3, column number: number 5 is on line 2";
+        QTest::newRow("line setting not in the table")
+            << QByteArray("serial,number,line-speed\nSERA0001,1,\"38400,o,8,1\"\n")
+            << "site.csv line 2, column line-speed:";
+        QTest::newRow("rs485 without wiegand") << QByteArray("serial,number,rs485\nSERA0001,1,32\n")
+                                               << "site.csv line 2: rs485 and wiegand";
+        QTest::newRow("serial too short")
+            << QByteArray("serial,number\nSERA001,1\n") << "site.csv line 2, column serial:";
+        QTest::newRow("more cells than the header")
+            << QByteArray("serial,number\nSERA0001,1,x\n") << "site.csv line 2:";
+        QTest::newRow("no reader") << QByteArray("serial,number\n") << "site.csv:";
+    }
+    void mistakes() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, named);
+        try {
+            ParsePlan("site.csv", text);
+            QFAIL("the plan was taken");
+        } catch (const UsageMistake& mistake) {
+            QVERIFY2(mistake.text.startsWith(named), qPrintable(mistake.text));
+            QVERIFY(!mistake.text.contains('\n'));
+        }
+    }
+};
+
+QTEST_MAIN(ProvisioningPlanTest)
+#include "tst_provisioning_plan.moc"
