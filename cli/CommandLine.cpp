@@ -9,6 +9,7 @@
 #include "LineSetting.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
+#include "RecordFile.h"
 #include "ValueChecks.h"
 
 namespace {
@@ -152,6 +153,11 @@ Request Check(const QCommandLineParser& parser) {
     if (parser.isSet("seconds"))
         request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
 
+    if (parser.isSet("record")) {
+        request.recordPath = parser.value("record");
+        const QString problem = RecordPathProblem(request.recordPath);
+        if (!problem.isEmpty()) throw UsageMistake{problem};
+    }
     if (info->command == Command::Provision) {
         if (parser.isSet("plan") && parser.isSet("first-id"))
             throw UsageMistake{QStringLiteral(
@@ -177,26 +183,26 @@ const std::vector<CommandInfo>& CommandTable() {
     static const std::vector<CommandInfo> commands = {
         {"scan", Command::Scan, "", 0, {}, {}},
         {"tags", Command::Tags, "[--count N] [--seconds S]", 0, {"count", "seconds"}, {}},
-        {"set-id", Command::SetId, "N", 1, {}, {}},
-        {"set-line-speed", Command::SetLineSpeed, "SETTING", 1, {}, {}},
-        {"set-same-card", Command::SetSameCard, "SECONDS", 1, {}, {}},
-        {"set-input", Command::SetInput, "no|nc", 1, {}, {}},
+        {"set-id", Command::SetId, "N [--record FILE]", 1, {"record"}, {}},
+        {"set-line-speed", Command::SetLineSpeed, "SETTING [--record FILE]", 1, {"record"}, {}},
+        {"set-same-card", Command::SetSameCard, "SECONDS [--record FILE]", 1, {"record"}, {}},
+        {"set-input", Command::SetInput, "no|nc [--record FILE]", 1, {"record"}, {}},
         {"set-mode",
          Command::SetMode,
-         "--rs485 24|32|40|64 --wiegand 26|34|42",
+         "--rs485 24|32|40|64 --wiegand 26|34|42 [--record FILE]",
          0,
-         {"rs485", "wiegand"},
+         {"rs485", "wiegand", "record"},
          {"rs485", "wiegand"}},
-        {"set-rssi", Command::SetRssi, "LEVEL", 1, {}, {}},
-        {"factory-default", Command::FactoryDefault, "", 0, {}, {}},
+        {"set-rssi", Command::SetRssi, "LEVEL [--record FILE]", 1, {"record"}, {}},
+        {"factory-default", Command::FactoryDefault, "[--record FILE]", 0, {"record"}, {}},
         {"reset", Command::Reset, "", 0, {}, {}},
         {"provision",
          Command::Provision,
          "--first-id N|--plan FILE [--line-speed S] [--same-card S] [--input no|nc] "
-         "[--rs485 B --wiegand B] [--rssi L] [--count K]",
+         "[--rs485 B --wiegand B] [--rssi L] [--count K] [--record FILE]",
          0,
          {"first-id", "plan", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi",
-          "count"},
+          "count", "record"},
          {}},
     };
     return commands;
@@ -227,6 +233,10 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
         {"rs485", "set-mode, provision: RS485 format, 24, 32, 40 or 64 bits.", "bits"},
         {"wiegand", "set-mode, provision: Wiegand format, 26, 34 or 42 bits.", "bits"},
         {"first-id", "provision: the number of the first reader, 1 to 99.", "N"},
+        {"record",
+         "provision, set-*, factory-default: appends what each reader was given to this CSV "
+         "file (JSON lines when it ends in .jsonl).",
+         "file"},
         {"plan",
          "provision: a CSV file that gives each reader, by serial number, its number and "
          "settings.",

@@ -49,6 +49,8 @@ struct Request {
     std::optional<int> seconds;
     // provision --plan: the readers by serial number, read and checked with the command line.
     std::shared_ptr<const ProvisioningPlan> plan;
+    // --record: the site's record, appended to with each reader written.
+    QString recordPath;
 };
 
 // Either a request, the text to print for --help or --version, or the one line that names

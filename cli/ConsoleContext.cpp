@@ -1,5 +1,6 @@
 #include "ConsoleContext.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include "PortNames.h"
@@ -134,4 +135,26 @@ QString ConsoleContext::ReportPortGone() const {
         QStringLiteral("%1 (%2) went away.").arg(PortNames::PortName(port), device);
     Output::Note(note);
     return note;
+}
+
+QString ConsoleContext::OpenRecord() {
+    if (request_.recordPath.isEmpty()) return {};
+    auto record = std::make_unique<RecordFile>();
+    const QString problem = record->Open(request_.recordPath);
+    if (problem.isEmpty()) record_ = std::move(record);
+    return problem;
+}
+
+bool ConsoleContext::Record(RecordEntry entry) {
+    if (!record_) return true;
+    entry.time = QDateTime::currentDateTime();
+    entry.command = request_.commandName;
+    entry.port = PortNames::PortName(reader_.comNumber);
+    entry.serial = QString::fromLatin1(reader_.serialNumber);
+    entry.version = QString::fromLatin1(reader_.version);
+    entry.readerBefore = QString::fromLatin1(reader_.readerNumber);
+    if (entry.readerAfter.isEmpty()) entry.readerAfter = entry.readerBefore;
+    const QString problem = record_->Append(entry);
+    if (!problem.isEmpty()) Output::Note(problem);
+    return problem.isEmpty();
 }

@@ -10,6 +10,7 @@
 #include "PlatformServices.h"
 #include "ReaderContext.h"
 #include "ReaderOperations.h"
+#include "RecordFile.h"
 
 // One run of the command line: the platform's services on the machine folder, the console view
 // and the context of the reader operations, as the window has them.
@@ -53,6 +54,13 @@ class ConsoleContext {
     // Says on standard error that the found reader's port went away; the line it said.
     QString ReportPortGone() const;
 
+    // Opens the record that --record names, before any port is touched; the line that says why
+    // it cannot be, or an empty text. Without --record there is nothing to open.
+    QString OpenRecord();
+    // Appends what the found reader was given, when there is a record: the entry's place and
+    // reader are filled in from the search. A failure is said on standard error; false then.
+    bool Record(RecordEntry entry);
+
   private:
     void ReportSearchFailure(int status);
     int Search(const ScanOptions& options);
@@ -64,4 +72,5 @@ class ConsoleContext {
     std::unique_ptr<ReaderContext> context_;
     ScanResult lastScan_;
     ReaderIdentity reader_;
+    std::unique_ptr<RecordFile> record_;
 };

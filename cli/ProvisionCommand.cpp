@@ -193,6 +193,7 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
     // adapter not plugged in yet) is only a port where no reader answers.
     int readersPort = 0;
     bool portGone = false;
+    bool recordFailed = false;  // a reader written that the record does not hold ends the run
     const auto finished = [&] {
         if (request.count && int(reports.size()) >= *request.count) return true;
         return plan && planned.size() == int(plan->rows.size());
@@ -229,6 +230,16 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
             else
                 asked.readerNumber = number;
             const ReaderReport report = Provision(console, asked, row ? row->label : QString());
+            // On the disk before the reader's line appears and before the next one is started.
+            RecordEntry entry;
+            entry.written = report.writtenObject;
+            if (report.numberTaken) entry.readerAfter = report.number;
+            entry.label = report.label;
+            entry.result = report.portGone
+                               ? OutcomeName(Outcome::PortGone)
+                               : OutcomeName(report.ok ? Outcome::Success : Outcome::Failure);
+            entry.failed = report.failed;
+            recordFailed = !console.Record(entry);
             console.out().Lines({report.Line()});
             QJsonObject object = report.Object();
             object.insert("event", "reader");
@@ -238,7 +249,7 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
             // A number the reader did not take goes to the next one.
             if (!row && report.numberTaken) ++number;
             portGone = report.portGone;
-            if (portGone || finished()) break;
+            if (portGone || recordFailed || finished()) break;
         }
 
         Progress(row || !plan ? QStringLiteral("Unplug reader %1 (S/N %2) ...")
@@ -263,10 +274,10 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
     if (!notInPlan.isEmpty())
         lines << QStringLiteral("Not in the plan: ") + notInPlan.join(QStringLiteral(", "));
     console.out().Lines(lines);
-    const Outcome outcome = portGone          ? Outcome::PortGone
-                            : reports.empty() ? Outcome::NoReader
-                            : failed == 0     ? Outcome::Success
-                                              : Outcome::Failure;
+    const Outcome outcome = portGone                       ? Outcome::PortGone
+                            : reports.empty()              ? Outcome::NoReader
+                            : failed == 0 && !recordFailed ? Outcome::Success
+                                                           : Outcome::Failure;
     QJsonObject summary{{"event", "summary"},
                         {"readers", all},
                         {"ok", int(reports.size()) - failed},

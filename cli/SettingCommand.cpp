@@ -74,6 +74,30 @@ void InsertValuesAfter(QJsonObject& object, const Request& request) {
     }
 }
 
+// The setting a command sends, under the key provisioning gives it; none for the factory
+// default and the restart.
+QJsonObject WrittenBy(const Request& request) {
+    const SettingValues& v = request.values;
+    switch (request.command) {
+        case Command::SetId:
+            return {{"id", QString::asprintf("%02d", v.readerNumber.value_or(0))}};
+        case Command::SetLineSpeed:
+            return {{"line-speed", LineSettingTable[v.lineSettingIndex.value_or(0)]}};
+        case Command::SetSameCard:
+            return {{"same-card", v.sameCardSeconds.value_or(0)}};
+        case Command::SetInput:
+            return {{"input", v.inputNormallyOpen.value_or(true) ? "no" : "nc"}};
+        case Command::SetMode:
+            return {{"mode", QStringLiteral("rs485-%1,wiegand-%2")
+                                 .arg(Rs485FormatBits[v.rs485Index.value_or(0)])
+                                 .arg(WiegandFormatBits[v.wiegandIndex.value_or(0)])}};
+        case Command::SetRssi:
+            return {{"rssi", v.rssiLevel.value_or(0)}};
+        default:
+            return {};
+    }
+}
+
 // The reader listens at the factory line setting from now on. The window's line selection
 // moves there; here the kept place does, so that the next command finds the reader on its first
 // try.
@@ -99,10 +123,19 @@ int RunSetting(ConsoleContext& console) {
     if (outcome == Outcome::Success) InsertValuesAfter(object, request);
     if (outcome == Outcome::Success && request.command == Command::FactoryDefault)
         KeepFactoryLine(console.context());
+    RecordEntry entry;
+    entry.written = WrittenBy(request);
+    entry.readerAfter = object.value("reader-after").toString();
+    entry.result = OutcomeName(outcome);
+    if (outcome != Outcome::Success && !entry.written.isEmpty())
+        entry.failed = entry.written.begin().key();
+    const bool recorded = request.command == Command::Reset || console.Record(entry);
     object.insert("command", request.commandName);
     object.insert("result", OutcomeName(outcome));
     object.insert("message", message);
     if (outcome == Outcome::PortGone) object.insert("note", console.ReportPortGone());
     console.out().Object(object);
+    // A reader written but not recorded is not done: the record is the site's document.
+    if (!recorded && outcome == Outcome::Success) return ExitNotConfirmed;
     return ConsoleContext::ExitStatus(outcome);
 }

@@ -13,6 +13,10 @@ namespace {
 
 int Run(const Request& request) {
     ConsoleContext console(request);
+    if (const QString problem = console.OpenRecord(); !problem.isEmpty()) {
+        Output::Note(problem);
+        return ExitUsage;
+    }
     switch (request.command) {
         case Command::Scan:
             return RunScan(console);

@@ -1,5 +1,7 @@
 // vq880 end to end: the program itself against the simulator program on a pseudo-terminal, in
 // a private machine folder.
+#include <sys/stat.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -131,6 +133,7 @@ QHash<QString, ValueRule> ValueRules() {
         {"--input", {"--input", "nc", {"nx"}}},
         {"--rssi", {"--rssi", "200", past(0, RssiLevelMax)}},
         {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
+        {"--record", {"--record", "record.csv", {"/dev/null"}}},
     };
 }
 }  // namespace
@@ -169,6 +172,7 @@ class CliTest : public QObject {
     void provisionEndsOnSigintWithASummary();
     void jsonLinesAndExitStatusAreTheManuals_data();
     void jsonLinesAndExitStatusAreTheManuals();
+    void recordHoldsWholeEntriesAndIsOnlyAppended();
     void provisionReadersInTurn_data();
     void provisionReadersInTurn();
     void usageErrorsTouchNoPort_data();
@@ -657,6 +661,55 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals() {
     if (last.contains("tags")) QCOMPARE(last.value("tags").toInt(), tagLines);
     if (!objects.isEmpty())
         QCOMPARE(Manual().resultStatus.value(last.value("result").toString(), -1), status);
+}
+
+void CliTest::recordHoldsWholeEntriesAndIsOnlyAppended() {
+    CliHarness h;
+    SimulatorProcess sim(h.SimArguments(Reader));
+    QVERIFY(sim.started());
+    const QString csv = QDir(h.folder.path()).filePath("site.csv");
+    const auto lines = [&csv] {
+        QFile file(csv);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+    };
+    QCOMPARE(h.Run({"set-same-card", "10", "--record", csv}).exitCode, 0);
+    const QList<QByteArray> first = lines();
+    QCOMPARE(first.size(), 3);  // the header, the entry, and nothing after the last line feed
+    QVERIFY(first[0].startsWith("time,command,port,serial,version,reader-before,reader-after,id,"));
+    QVERIFY2(first[1].contains(",set-same-card,COM14,40002718,01.70-01,05,05,,10,,,,,,ok,"),
+             first[1].constData());
+
+    // Killed while it waits for the next reader: each entry it made is whole, the header is not
+    // written again, and the first entry is as it was.
+    QProcess* provision = h.Start({"provision", "--first-id", "5", "--record", csv});
+    QTRY_VERIFY_WITH_TIMEOUT(provision->canReadLine(), 15000);
+    provision->kill();
+    CliHarness::Finish(provision);
+    const QList<QByteArray> after = lines();
+    QCOMPARE(after.size(), 4);
+    QCOMPARE(after.mid(0, 2), first.mid(0, 2));
+    QVERIFY2(after[2].contains(",provision,COM14,40002718,01.70-01,05,05,05,"),
+             after[2].constData());
+    QVERIFY(after.last().isEmpty());
+
+    // JSON lines, for a record whose name ends in .jsonl.
+    const QString jsonl = QDir(h.folder.path()).filePath("site.jsonl");
+    QCOMPARE(h.Run({"set-id", "7", "--record", jsonl}).exitCode, 0);
+    QFile file(jsonl);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject entry = QJsonDocument::fromJson(file.readLine()).object();
+    QCOMPARE(entry.value("reader-before").toString(), QString("05"));
+    QCOMPARE(entry.value("reader-after").toString(), QString("07"));
+    QCOMPARE(entry.value("written").toObject(), (QJsonObject{{"id", "07"}}));
+    QCOMPARE(entry.value("result").toString(), QString("ok"));
+    QVERIFY(file.atEnd());
+
+    // A FIFO in the record's place: refused before the port is touched.
+    const int framesBefore = h.Frames().size();
+    const QString fifo = QDir(h.folder.path()).filePath("fifo.csv");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(h.Run({"set-rssi", "9", "--record", fifo}).exitCode, 64);
+    QCOMPARE(h.Frames().size(), framesBefore);
 }
 
 void CliTest::provisionReadersInTurn_data() {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+// What one reader was given, for the site's record: when, where, which reader, the number
+// before and after, each setting written, and how it ended.
+struct RecordEntry {
+    QDateTime time;
+    QString command;  // "provision", "set-id", ...
+    QString port;     // "COM5"
+    QString serial;
+    QString version;
+    QString readerBefore;  // two digits, as the reader told it when it was found
+    QString readerAfter;
+    // Each setting sent, under the keys of provisioning's "written": id, line-speed, same-card,
+    // input, mode, rssi. In the order they are sent: all were confirmed but the one named by
+    // failed, and nothing after it was sent.
+    QJsonObject written;
+    QString label;   // the plan's, for the door or lane
+    QString result;  // "ok", "error" or "port-gone"
+    QString failed;  // the key in written of the setting not confirmed
+};
+
+// A record whose file name ends in ".jsonl" holds JSON lines; any other, CSV with a header.
+enum class RecordFormat { Csv, JsonLines };
+RecordFormat RecordFormatOf(const QString& path);
+
+// The header of a CSV record and one entry's line, each ending in a line feed.
+QByteArray CsvHeader();
+QByteArray CsvLine(const RecordEntry& entry);
+QByteArray JsonLine(const RecordEntry& entry);
