@@ -11,7 +11,6 @@
 
 #include "AccessibleInterfaces.h"
 #include "AccessibleTexts.h"
-#include "CardLayouts.h"
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
 #include "TextTable.h"
@@ -42,6 +41,7 @@ TfrmModule::TfrmModule(const ModuleServices& services, QWidget* parent)
     context_ = std::make_unique<ReaderContext>(*this, contextServices);
     InstallAccessibleInterfaces();
     CreateControls();
+    cardTooltip_ = std::make_unique<CardLayoutsTooltip>(*pnCardID);
     FormCreate();
     ShowAccessibleNames();
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
@@ -116,13 +116,6 @@ void TfrmModule::DescribeIndicators() {
     for (auto [shape, text] : {std::pair{shComm, comm}, std::pair{shCard, card}})
         if (shape->accessibleDescription() != AccessibleName(text, language))
             shape->setAccessibleDescription(AccessibleName(text, language));
-}
-
-void TfrmModule::PassEnded(const ReadingPass& pass) {
-    if (pass.outcome != PassOutcome::TagRead) return;
-    const CardLayouts layouts = CardLayoutsOf(pass.tag);
-    pnCardID->setToolTip("Wiegand 26: " + Wiegand26Text(layouts) +
-                         "\nWiegand 34: " + Wiegand34Text(layouts));
 }
 
 void TfrmModule::SwitchLanguage(const char* flag) {
@@ -320,7 +313,7 @@ void TfrmModule::btnScanClick() {
     RunHandler([this] { ScanReader(*context_, chkLock->isChecked()); });
 }
 void TfrmModule::btnReadCardClick() {
-    RunHandler([this] { ReadTags(*context_, this); });
+    RunHandler([this] { ReadTags(*context_, cardTooltip_.get()); });
 }
 void TfrmModule::btnIDClick() {
     RunHandler([this] { SetReaderId(*context_, pnID->caption()); });

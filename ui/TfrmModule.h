@@ -16,8 +16,8 @@
 #include <functional>
 #include <memory>
 
+#include "CardLayoutsTooltip.h"
 #include "ReaderContext.h"
-#include "ReadingRun.h"
 #include "Shapes.h"
 
 // What the window works with: the context's services, and the dispatch of pending window
@@ -34,7 +34,7 @@ inline const QColor ColorWhite{255, 255, 255};
 
 // The one window of the tool: it lays out the controls, binds their events to the handlers,
 // and shows what the reader operations report. The operations themselves live in reader/.
-class TfrmModule : public QWidget, public ReaderView, private ReadingRunObserver {
+class TfrmModule : public QWidget, public ReaderView {
     Q_OBJECT
   public:
     explicit TfrmModule(const ModuleServices& services, QWidget* parent = nullptr);
@@ -118,8 +118,6 @@ class TfrmModule : public QWidget, public ReaderView, private ReadingRunObserver
     // Names for assistive technology in the current language, and what the indicators' colours
     // say.
     void ShowAccessibleNames();
-    // A tag read: pnCardID's tooltip gives it as access controllers show it.
-    void PassEnded(const ReadingPass& pass) override;
     void DescribeIndicators();
     void EnableGivingFocusBack();
 
@@ -180,6 +178,7 @@ class TfrmModule : public QWidget, public ReaderView, private ReadingRunObserver
     std::unique_ptr<ToneSink> tone_;
     bool messageUnpainted_ = false;
     std::unique_ptr<ReaderContext> context_;
+    std::unique_ptr<CardLayoutsTooltip> cardTooltip_;
     QString savedReadCaption_;  // btnReadCard's caption while a reading run holds the port
     bool readingLocked_ = false;
     int busyPhase_ = 0;

@@ -122,10 +122,13 @@ int main(int argc, char** argv) {
             Median(ms), *std::min_element(ms.begin(), ms.end()), floor, Median(ms) / floor);
     }
 
-    {
-        // Each reader is reported, then pulled and the next one plugged in at once.
+    // Each reader is reported, then pulled and the next one plugged in at once; the rate, and
+    // false when the run ended early.
+    const auto provisionRate = [&](const QStringList& more, double& perReader) {
         std::unique_ptr<QProcess> provision(StartCli(
-            folder.path(), {"provision", "--first-id", "1", "--count", QString::number(readers)}));
+            folder.path(),
+            QStringList{"provision", "--first-id", "1", "--count", QString::number(readers)} +
+                more));
         provision->waitForStarted(5000);
         std::vector<double> reportedAt;
         QElapsedTimer timer;
@@ -134,22 +137,25 @@ int main(int argc, char** argv) {
             Simulator sim(folder.path(), QString::asprintf("SER%05d", i));
             while (!provision->canReadLine() && provision->state() == QProcess::Running)
                 provision->waitForReadyRead(100);
-            if (!provision->canReadLine())
-                return std::fprintf(stderr, "provisioning ended early\n"), 1;
+            if (!provision->canReadLine()) return false;
             provision->readLine();
             reportedAt.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
         provision->waitForFinished(30000);
-        const double perReader = (reportedAt.back() - reportedAt.front()) / (readers - 1);
-        // One reader: the presence check that finds the last one gone (another serial number
-        // answers), the scan on the kept port, and the reader number written.
-        const double readerFloor = 100 + exchange(PresenceReplyBytes) + findFloor + settingFloor;
-        std::printf("vq880 provision, %d readers re-plugged at once, reader number only\n",
-                    readers);
-        std::printf(
-            "  %.1f readers/min (%.0f ms each); floor %.1f readers/min (%.0f ms); %.3f of it\n",
-            60000 / perReader, perReader, 60000 / readerFloor, readerFloor,
-            readerFloor / perReader);
-    }
+        perReader = (reportedAt.back() - reportedAt.front()) / (readers - 1);
+        return true;
+    };
+    // One reader: the presence check that finds the last one gone (another serial number
+    // answers), the scan on the kept port, and the reader number written.
+    const double readerFloor = 100 + exchange(PresenceReplyBytes) + findFloor + settingFloor;
+    const QString record = QDir(folder.path()).filePath("record.csv");
+    double plain = 0, recorded = 0;
+    if (!provisionRate({}, plain) || !provisionRate({"--record", record}, recorded))
+        return std::fprintf(stderr, "provisioning ended early\n"), 1;
+    std::printf("vq880 provision, %d readers re-plugged at once, reader number only\n", readers);
+    std::printf("  %.1f readers/min (%.0f ms each); floor %.1f readers/min (%.0f ms); %.3f of it\n",
+                60000 / plain, plain, 60000 / readerFloor, readerFloor, readerFloor / plain);
+    std::printf("  with --record: %.1f readers/min (%.0f ms each); %.3f of the rate without it\n",
+                60000 / recorded, recorded, plain / recorded);
     return 0;
 }
