@@ -1,6 +1,7 @@
 // How long vq880 takes as a whole process, against the least the protocol allows: a setting
-// command with the reader on the kept port, from the process's start to its exit, and
-// provisioning with a reader that is re-plugged at once, in readers per minute.
+// command with the reader on the kept port, from the process's start to its exit; the next scan
+// after a command that moves the reader to another line setting; and provisioning with a reader
+// that is re-plugged at once, in readers per minute, with and without a record.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -80,11 +81,12 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
     const int readers = argc > 2 ? std::max(2, atoi(argv[2])) : 6;
 
-    const double charMs = double(CharacterTimeUs(*ParseLineSetting(LineText))) / 1000;
-    auto exchange = [&](int replyBytes) {
+    const auto exchangeAt = [](const char* line, int replyBytes) {
+        const double charMs = double(CharacterTimeUs(*ParseLineSetting(line))) / 1000;
         return PausesBeforeCrMs +
                std::max(PauseAfterCrMs, ReplyDelayMs + (replyBytes - 1) * charMs);
     };
+    const auto exchange = [&](int replyBytes) { return exchangeAt(LineText, replyBytes); };
     // The scan's try of the kept port, the version, then the setting's presence check and
     // command, each behind its 100 ms pause; 100 ms after the version and the presence check.
     const double findFloor =
@@ -120,10 +122,43 @@ int main(int argc, char** argv) {
         std::printf(
             "  median %.1f ms, best %.1f ms; floor %.1f ms; median / floor %.3f (goal 1.10)\n",
             Median(ms), *std::min_element(ms.begin(), ms.end()), floor, Median(ms) / floor);
+
+        // The next plain scan after a command that moves the reader to another line setting
+        // finds it on its first try, at the kept place. `steps` run before the timed scan, the
+        // last of them the command measured; `back` puts the reader back at 19200,e,8,1.
+        const auto scanAfter = [&](const QList<QStringList>& steps, const char* line,
+                                   const QStringList& back) {
+            const auto run = [&](const QStringList& arguments) {
+                std::unique_ptr<QProcess> process(StartCli(folder.path(), arguments));
+                process->waitForFinished(30000);
+                return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+            };
+            std::vector<double> scans;
+            int failures = 0;
+            for (int round = 0; round < rounds; ++round) {
+                for (const QStringList& step : steps) failures += run(step) != 0;
+                QElapsedTimer timer;
+                timer.start();
+                failures += run({"scan"}) != 0;
+                scans.push_back(double(timer.nsecsElapsed()) / 1e6);
+                if (!back.isEmpty()) failures += run(back) != 0;
+            }
+            const double scanFloor = 100 + exchangeAt(line, PresenceReplyBytes) + 100 +
+                                     exchangeAt(line, PresenceReplyBytes) + 100;
+            std::printf("vq880 %s, then vq880 scan as a whole process, %d runs%s\n",
+                        qPrintable(steps.last().join(' ')), rounds,
+                        failures ? " (some failed)" : "");
+            std::printf("  median %.1f ms; floor %.1f ms; median / floor %.3f (goal 1.10)\n",
+                        Median(scans), scanFloor, Median(scans) / scanFloor);
+        };
+        scanAfter({{"set-line-speed", "115200,n,8,1"}}, "115200,n,8,1",
+                  {"set-line-speed", LineText});
+        scanAfter({{"set-line-speed", "115200,n,8,1"}, {"factory-default"}}, LineText, {});
     }
 
     // Each reader is reported, then pulled and the next one plugged in at once; the rate, and
     // false when the run ended early.
+    std::vector<double> waits;  // from a reader's plug-in to its line
     const auto provisionRate = [&](const QStringList& more, double& perReader) {
         std::unique_ptr<QProcess> provision(StartCli(
             folder.path(),
@@ -135,11 +170,13 @@ int main(int argc, char** argv) {
         timer.start();
         for (int i = 0; i < readers; ++i) {
             Simulator sim(folder.path(), QString::asprintf("SER%05d", i));
+            const double pluggedAt = double(timer.nsecsElapsed()) / 1e6;
             while (!provision->canReadLine() && provision->state() == QProcess::Running)
                 provision->waitForReadyRead(100);
             if (!provision->canReadLine()) return false;
             provision->readLine();
             reportedAt.push_back(double(timer.nsecsElapsed()) / 1e6);
+            waits.push_back(reportedAt.back() - pluggedAt);
         }
         provision->waitForFinished(30000);
         perReader = (reportedAt.back() - reportedAt.front()) / (readers - 1);
@@ -157,5 +194,9 @@ int main(int argc, char** argv) {
                 60000 / plain, plain, 60000 / readerFloor, readerFloor, readerFloor / plain);
     std::printf("  with --record: %.1f readers/min (%.0f ms each); %.3f of the rate without it\n",
                 60000 / recorded, recorded, plain / recorded);
+    std::printf(
+        "  from a reader's plug-in to its line: median %.0f ms; floor %.0f ms (found and "
+        "numbered at once)\n",
+        Median(waits), findFloor + settingFloor);
     return 0;
 }
