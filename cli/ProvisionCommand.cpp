@@ -21,8 +21,10 @@
 
 namespace {
 
-// Between two looks for a reader that comes or goes.
-constexpr int PollPauseMs = 100;
+// Between two looks for a reader that comes or goes. Each look is already paced by the
+// protocol's 100 ms pause before the exchange; this one only keeps a port without its device
+// from being tried in a tight loop.
+constexpr int PollPauseMs = 20;
 // Unanswered presence checks in a row that mean the reader is gone.
 constexpr int MissesForGone = 2;
 
