@@ -9,6 +9,8 @@ const char* const Texts[][3] = {
     {"Same-card seconds", "相同卡间隔秒数", "相同卡間隔秒數"},
     {"RSSI level", "RSSI 等级", "RSSI 等級"},
     {"Try only the line setting shown", "只尝试显示的通讯设定", "只嘗試顯示的通訊設定"},
+    {"Wiegand output format", "Wiegand 输出格式", "Wiegand 輸出格式"},
+    {"RS485 output format", "RS485 输出格式", "RS485 輸出格式"},
     {"Simplified Chinese", "简体中文", "簡體中文"},
     {"Traditional Chinese", "繁体中文", "繁體中文"},
     {"Reader status", "读卡机状态", "讀卡機狀態"},

@@ -9,6 +9,8 @@ enum class AccessibleText {
     SameCardSeconds,  // sbSameCard
     RssiLevel,        // sbRSSI
     LockLineSetting,  // chkLock
+    WiegandFormat,    // cmbWiegand
+    Rs485Format,      // cmbRS485
     SimplifiedChinese,
     TraditionalChinese,
     ReaderStatus,  // shComm

@@ -97,6 +97,10 @@ void TfrmModule::ShowAccessibleNames() {
     sbSameCard->setAccessibleName(name(AccessibleText::SameCardSeconds));
     sbRSSI->setAccessibleName(name(AccessibleText::RssiLevel));
     chkLock->setAccessibleName(name(AccessibleText::LockLineSetting));
+    // A list is named after what it chooses; its value is the item chosen.
+    cmbBaudRate->setAccessibleName(Text(RowBaudRate));
+    cmbWiegand->setAccessibleName(name(AccessibleText::WiegandFormat));
+    cmbRS485->setAccessibleName(name(AccessibleText::Rs485Format));
     btnGB->setAccessibleName(name(AccessibleText::SimplifiedChinese));
     btnBIG5->setAccessibleName(name(AccessibleText::TraditionalChinese));
     shComm->setAccessibleName(name(AccessibleText::ReaderStatus));
