@@ -11,7 +11,7 @@ usage() {
 Usage: scripts/test.sh [--quick]
   (none)     every test: the normal build, the Debian package check, the sanitizer build,
              60 s of fuzzing, the Windows build under Wine and the set-up on a fresh
-             Debian 13; what must pass before a change lands (about 45 minutes)
+             Debian 13; what must pass before a change lands (about 35 minutes)
   --quick    the normal build and its tests only, for every day (a few minutes)
   --help     this text
 EOF
