@@ -133,41 +133,29 @@ ReaderReport Provision(ConsoleContext& console, const SettingValues& asked, cons
     report.serial = QString::fromLatin1(console.reader().serialNumber);
     report.label = label;
 
-    // Each setting operation takes its own value out of these.
-    const SettingValues values = asked;
-    struct Step {
-        Command command;
-        QString name;
-        QJsonValue value;
-    };
-    std::vector<Step> steps{{Command::SetId, "id", report.number}};
-    if (asked.sameCardSeconds)
-        steps.push_back({Command::SetSameCard, "same-card", *asked.sameCardSeconds});
-    if (asked.inputNormallyOpen)
-        steps.push_back({Command::SetInput, "input", *asked.inputNormallyOpen ? "no" : "nc"});
-    if (asked.rs485Index)
-        steps.push_back({Command::SetMode, "mode",
-                         QStringLiteral("rs485-%1,wiegand-%2")
-                             .arg(Rs485FormatBits[*asked.rs485Index])
-                             .arg(WiegandFormatBits[*asked.wiegandIndex])});
-    if (asked.rssiLevel) steps.push_back({Command::SetRssi, "rssi", *asked.rssiLevel});
-    if (asked.lineSettingIndex)
-        steps.push_back({Command::SetLineSpeed, "line-speed",
-                         QString::fromLatin1(LineSettingTable[*asked.lineSettingIndex])});
+    std::vector<Command> steps{Command::SetId};
+    if (asked.sameCardSeconds) steps.push_back(Command::SetSameCard);
+    if (asked.inputNormallyOpen) steps.push_back(Command::SetInput);
+    if (asked.rs485Index) steps.push_back(Command::SetMode);
+    if (asked.rssiLevel) steps.push_back(Command::SetRssi);
+    if (asked.lineSettingIndex) steps.push_back(Command::SetLineSpeed);
 
-    for (const Step& step : steps) {
-        const Outcome outcome = WriteSetting(console, step.command, values);
+    for (const Command command : steps) {
+        // Each setting operation takes its own value out of the ones asked for.
+        const Outcome outcome = WriteSetting(console, command, asked);
         const bool ok = outcome == Outcome::Success;
         report.portGone = outcome == Outcome::PortGone;
-        const QString value =
-            step.value.isString() ? step.value.toString() : QString::number(step.value.toInt());
-        report.written << step.name + QLatin1Char('=') + value +
+        const QJsonObject sent = WrittenBy(command, asked);
+        const QString name = sent.begin().key();
+        const QJsonValue value = sent.begin().value();
+        const QString text = value.isString() ? value.toString() : QString::number(value.toInt());
+        report.written << name + QLatin1Char('=') + text +
                               (ok ? QString() : QStringLiteral("(Error)"));
-        report.writtenObject.insert(step.name, step.value);
-        if (step.command == Command::SetId) report.numberTaken = ok;
+        report.writtenObject.insert(name, value);
+        if (command == Command::SetId) report.numberTaken = ok;
         if (!ok) {
             report.ok = false;
-            report.failed = step.name;
+            report.failed = name;
             break;
         }
     }

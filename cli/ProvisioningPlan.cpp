@@ -59,7 +59,7 @@ const PlanRow* ProvisioningPlan::Find(const QByteArray& serial) const {
 }
 
 ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
-    ProvisioningPlan plan{fileName, {}};
+    ProvisioningPlan plan;
     int lineNumber = 0;
     QString column;
     const auto wrong = [&](const QString& what) {
@@ -85,7 +85,7 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
     const QStringList lines = all.split(QLatin1Char('\n'));
 
     QStringList header;
-    QHash<QString, int> lineOfNumber;
+    QHash<int, int> lineOfNumber;
     QHash<QByteArray, int> lineOfSerial;
     for (QString line : lines) {
         ++lineNumber;
@@ -139,12 +139,11 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
             } else if (column == QLatin1String("number")) {
                 v.readerNumber = checked(
                     [&] { return Integer(cell, "number", ReaderNumberMin, ReaderNumberMax); });
-                const QString key = QString::number(*v.readerNumber);
-                if (lineOfNumber.contains(key))
+                if (lineOfNumber.contains(*v.readerNumber))
                     wrong(QStringLiteral("number %1 is on line %2 already")
                               .arg(*v.readerNumber)
-                              .arg(lineOfNumber[key]));
-                lineOfNumber.insert(key, lineNumber);
+                              .arg(lineOfNumber[*v.readerNumber]));
+                lineOfNumber.insert(*v.readerNumber, lineNumber);
             } else if (column == QLatin1String("line-speed")) {
                 v.lineSettingIndex = checked([&] { return LineIndex(cell, "line-speed"); });
             } else if (column == QLatin1String("same-card")) {
@@ -170,7 +169,6 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
             wrong(QStringLiteral("rs485 and wiegand go together: give both"));
         plan.rows.push_back(row);
     }
-    lineNumber = 0;
     if (header.isEmpty()) throw UsageMistake{QStringLiteral("%1: an empty plan.").arg(fileName)};
     if (plan.rows.empty())
         throw UsageMistake{QStringLiteral("%1: the plan names no reader.").arg(fileName)};

@@ -17,7 +17,6 @@ struct PlanRow {
 };
 
 struct ProvisioningPlan {
-    QString fileName;
     std::vector<PlanRow> rows;
 
     const PlanRow* Find(const QByteArray& serial) const;

@@ -24,11 +24,11 @@ QString Value(const QJsonValue& value) {
     return value.isDouble() ? QString::number(value.toInt()) : value.toString();
 }
 
-QString Time(const QDateTime& time) {
+}  // namespace
+
+QString TimeWithOffset(const QDateTime& time) {
     return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
-
-}  // namespace
 
 RecordFormat RecordFormatOf(const QString& path) {
     return path.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive) ? RecordFormat::JsonLines
@@ -45,8 +45,9 @@ QByteArray CsvHeader() {
 }
 
 QByteArray CsvLine(const RecordEntry& entry) {
-    QStringList cells{Time(entry.time), entry.command,      entry.port,       entry.serial,
-                      entry.version,    entry.readerBefore, entry.readerAfter};
+    QStringList cells{
+        TimeWithOffset(entry.time), entry.command,    entry.port, entry.serial, entry.version,
+        entry.readerBefore,         entry.readerAfter};
     for (const QString& column : SettingColumns()) cells << Value(entry.written.value(column));
     cells << entry.label << entry.result << entry.failed;
     for (QString& cell : cells) cell = Cell(cell);
@@ -54,7 +55,7 @@ QByteArray CsvLine(const RecordEntry& entry) {
 }
 
 QByteArray JsonLine(const RecordEntry& entry) {
-    QJsonObject object{{"time", Time(entry.time)},
+    QJsonObject object{{"time", TimeWithOffset(entry.time)},
                        {"command", entry.command},
                        {"port", entry.port},
                        {"serial", entry.serial},

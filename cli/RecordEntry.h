@@ -24,6 +24,10 @@ struct RecordEntry {
     QString failed;  // the key in written of the setting not confirmed
 };
 
+// A moment as the record and the tags' JSON give it: ISO 8601 with milliseconds and the offset
+// from UTC, "2026-12-10T08:15:02.417+01:00".
+QString TimeWithOffset(const QDateTime& time);
+
 // A record whose file name ends in ".jsonl" holds JSON lines; any other, CSV with a header.
 enum class RecordFormat { Csv, JsonLines };
 RecordFormat RecordFormatOf(const QString& path);

@@ -53,6 +53,27 @@ Outcome WriteSetting(ConsoleContext& console, Command command, const SettingValu
     return Outcome::Failure;
 }
 
+QJsonObject WrittenBy(Command command, const SettingValues& v) {
+    switch (command) {
+        case Command::SetId:
+            return {{"id", QString::asprintf("%02d", v.readerNumber.value_or(0))}};
+        case Command::SetLineSpeed:
+            return {{"line-speed", LineSettingTable[v.lineSettingIndex.value_or(0)]}};
+        case Command::SetSameCard:
+            return {{"same-card", v.sameCardSeconds.value_or(0)}};
+        case Command::SetInput:
+            return {{"input", v.inputNormallyOpen.value_or(true) ? "no" : "nc"}};
+        case Command::SetMode:
+            return {{"mode", QStringLiteral("rs485-%1,wiegand-%2")
+                                 .arg(Rs485FormatBits[v.rs485Index.value_or(0)])
+                                 .arg(WiegandFormatBits[v.wiegandIndex.value_or(0)])}};
+        case Command::SetRssi:
+            return {{"rssi", v.rssiLevel.value_or(0)}};
+        default:
+            return {};
+    }
+}
+
 namespace {
 // What a confirmed command changed, under keys of its own: "reader" and "line" keep the values
 // the reader was found with.
@@ -71,30 +92,6 @@ void InsertValuesAfter(QJsonObject& object, const Request& request) {
             break;
         default:
             break;
-    }
-}
-
-// The setting a command sends, under the key provisioning gives it; none for the factory
-// default and the restart.
-QJsonObject WrittenBy(const Request& request) {
-    const SettingValues& v = request.values;
-    switch (request.command) {
-        case Command::SetId:
-            return {{"id", QString::asprintf("%02d", v.readerNumber.value_or(0))}};
-        case Command::SetLineSpeed:
-            return {{"line-speed", LineSettingTable[v.lineSettingIndex.value_or(0)]}};
-        case Command::SetSameCard:
-            return {{"same-card", v.sameCardSeconds.value_or(0)}};
-        case Command::SetInput:
-            return {{"input", v.inputNormallyOpen.value_or(true) ? "no" : "nc"}};
-        case Command::SetMode:
-            return {{"mode", QStringLiteral("rs485-%1,wiegand-%2")
-                                 .arg(Rs485FormatBits[v.rs485Index.value_or(0)])
-                                 .arg(WiegandFormatBits[v.wiegandIndex.value_or(0)])}};
-        case Command::SetRssi:
-            return {{"rssi", v.rssiLevel.value_or(0)}};
-        default:
-            return {};
     }
 }
 
@@ -124,7 +121,7 @@ int RunSetting(ConsoleContext& console) {
     if (outcome == Outcome::Success && request.command == Command::FactoryDefault)
         KeepFactoryLine(console.context());
     RecordEntry entry;
-    entry.written = WrittenBy(request);
+    entry.written = WrittenBy(request.command, request.values);
     entry.readerAfter = object.value("reader-after").toString();
     entry.result = OutcomeName(outcome);
     if (outcome != Outcome::Success && !entry.written.isEmpty())

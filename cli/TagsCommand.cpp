@@ -5,15 +5,10 @@
 #include "CardLayouts.h"
 #include "Commands.h"
 #include "ConsoleContext.h"
+#include "RecordEntry.h"
 #include "StopSignals.h"
 
 namespace {
-
-// When a tag was read, in ISO 8601 with the local offset from UTC.
-QString ReadTime() {
-    const QDateTime now = QDateTime::currentDateTime();
-    return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
 
 // Prints each tag as it is read and ends the run when enough were read, the time is up or a
 // stop signal came. The end is the window's cancel click: ReadTags called again while it runs;
@@ -49,7 +44,7 @@ class TagPrinter final : public ReadingRunObserver {
                                {"decimal", pass.tag.number},
                                {"wiegand26", Wiegand26Text(layouts)},
                                {"wiegand34", Wiegand34Text(layouts)},
-                               {"time", ReadTime()}});
+                               {"time", TimeWithOffset(QDateTime::currentDateTime())}});
         // The last tag asked for ends the run here, inside its own pass: no exchange follows.
         const auto& count = console_.request().count;
         if (count && ++tagsRead_ >= *count) EndRun();
