@@ -66,10 +66,14 @@ def main():
     loop = GLib.MainLoop()
 
     def on_name(event):
-        if event.source.getRoleName() == "label":
-            announced.append(event.source.name)
-            if event.source.name.startswith("Get Reader Info Ok."):
-                loop.quit()
+        if event.source.getRoleName() != "label":
+            return
+        # The event carries the name it announces; the object's name, read later, may already
+        # be the next one.
+        name = event.any_data if isinstance(event.any_data, str) else event.source.name
+        announced.append(name)
+        if name.startswith("Get Reader Info Ok."):
+            loop.quit()
 
     pyatspi.Registry.registerEventListener(on_name, "object:property-change:accessible-name")
     scan = next(node for node in nodes if node.name == "Scan Reader")
