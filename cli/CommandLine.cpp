@@ -4,12 +4,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
-#include <QRegularExpression>
 
 #include "LineSetting.h"
+#include "PortOption.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
 #include "RecordFile.h"
+#include "RegularFile.h"
 #include "ValueChecks.h"
 
 namespace {
@@ -21,15 +22,6 @@ QStringList CommandOptions() {
         for (const QString& option : info.options)
             if (!all.contains(option)) all << option;
     return all;
-}
-
-int PortNumber(const QString& text) {
-    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]?)$"));
-    const auto match = com.match(text);
-    const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
-    if (number < 1 || number > 16)
-        throw UsageMistake{QStringLiteral("--port must name COM1 to COM16, not \"%1\".").arg(text)};
-    return number;
 }
 
 QString LanguageFlag(const QString& text) {
@@ -133,7 +125,6 @@ Request Check(const QCommandLineParser& parser) {
         throw UsageMistake{QStringLiteral("Unexpected argument \"%1\" after %2.")
                                .arg(positional.value(info->positionalCount), request.commandName)};
 
-    if (parser.isSet("port")) request.port = PortNumber(parser.value("port"));
     if (parser.isSet("language")) request.languageFlag = LanguageFlag(parser.value("language"));
     request.allLineSettings = parser.isSet("all-line-settings");
     request.json = parser.isSet("json");
@@ -145,6 +136,11 @@ Request Check(const QCommandLineParser& parser) {
         request.machineFolder =
             fromEnvironment.isEmpty() ? QStringLiteral(VQ880_MACHINE_FOLDER) : fromEnvironment;
     }
+    if (parser.isSet("port")) {
+        const PortChoice port = ParsePortOption(parser.value("port"), request.machineFolder);
+        request.port = port.comNumber;
+        request.runOnlyDevice = port.runOnlyDevice;
+    }
 
     if (info->positionalCount == 1) ReadArgument(*info, positional.first(), request);
     ReadSettingOptions(parser, request);
@@ -153,6 +149,17 @@ Request Check(const QCommandLineParser& parser) {
     if (parser.isSet("seconds"))
         request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
 
+    if (parser.isSet("trace")) {
+        request.tracePath = parser.value("trace");
+        if (request.tracePath.isEmpty())
+            throw UsageMistake{
+                QStringLiteral("--trace= names no file: give --trace alone for "
+                               "standard error.")};
+        if (request.tracePath != QLatin1String("-") && !MayWriteTo(request.tracePath))
+            throw UsageMistake{QStringLiteral("--trace \"%1\" is not a regular file (a link, "
+                                              "FIFO, device or folder is refused).")
+                                   .arg(request.tracePath)};
+    }
     if (parser.isSet("record")) {
         request.recordPath = parser.value("record");
         const QString problem = RecordPathProblem(request.recordPath);
@@ -222,7 +229,10 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOptions({
-        {"port", "Searches only this port (COM1 to COM16).", "COMn"},
+        {"port",
+         "Searches only this port: COM1 to COM16 (on Windows up to COM256), or a serial device "
+         "such as /dev/ttyUSB0; one the window does not reach is not kept.",
+         "COMn|device"},
         {"all-line-settings", "Tries every line setting on each port, not only the kept one."},
         {"json", "Writes one JSON object per line, for scripts."},
         {"language", "english, chinesegb or chinesebig5; the kept language by default.",
@@ -245,14 +255,24 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
         {"same-card", "provision: the same-card time to write, 0 to 9999 seconds.", "seconds"},
         {"input", "provision: the digital input to write, no or nc.", "no|nc"},
         {"rssi", "provision: the RSSI level to write, 0 to 250.", "level"},
+        {"trace",
+         "Writes every frame and reply to standard error, or with =FILE to that file (see "
+         "vq880(1) for its format).",
+         "file"},
     });
     QCommandLineOption machineFolder("machine-folder", "The machine folder.", "folder");
     machineFolder.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(machineFolder);
     parser.addPositionalArgument("command", "What to do, see below.");
 
+    // --trace takes its file only as --trace=FILE: alone it means standard error.
+    QStringList given = arguments;
+    for (QString& argument : given)
+        if (argument == QLatin1String("--trace") || argument == QLatin1String("-trace"))
+            argument = QStringLiteral("--trace=-");
+
     ParseResult result;
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(given)) {
         result.kind = ParseResult::Kind::UsageError;
         result.text = parser.errorText();
         if (!result.text.endsWith(QLatin1Char('.'))) result.text += QLatin1Char('.');

@@ -39,6 +39,8 @@ struct Request {
     Command command = Command::Scan;
     QString commandName;
     int port = 0;  // --port, 0 for the whole search
+    // --port named a device that no COM number reaches; port is PortNames::RunOnlyPort then.
+    QString runOnlyDevice;
     bool allLineSettings = false;
     bool json = false;
     bool beep = false;
@@ -51,6 +53,8 @@ struct Request {
     std::shared_ptr<const ProvisioningPlan> plan;
     // --record: the site's record, appended to with each reader written.
     QString recordPath;
+    // --trace: the file of the trace, "-" for standard error; empty for no trace.
+    QString tracePath;
 };
 
 // Either a request, the text to print for --help or --version, or the one line that names

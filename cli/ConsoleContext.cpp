@@ -2,16 +2,21 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
+#include "NoReaderReport.h"
 #include "PortNames.h"
 #include "ReaderOperations.h"
+#include "RegularFile.h"
 #include "TextTable.h"
 
 ConsoleContext::ConsoleContext(const Request& request)
     : request_(request),
       out_(request.json),
       program_(request.machineFolder,
-               request.beep ? ProgramServices::Sound::Speaker : ProgramServices::Sound::Silent) {
+               request.beep ? ProgramServices::Sound::Speaker : ProgramServices::Sound::Silent,
+               request.runOnlyDevice) {
     context_ = std::make_unique<ReaderContext>(view_, program_.services());
     context_->LoadSettings();
     // The language of this run only: the kept one stays as it is.
@@ -59,10 +64,18 @@ int ConsoleContext::FindReaderAgain() {
 
 void ConsoleContext::ReportSearchFailure(int status) {
     const QString message = view_.Text(Panel::Msg);
-    out_.Lines({message});
     QJsonObject object{{"command", request_.commandName},
                        {"result", status == ExitNoReader ? "no-reader" : "error"},
                        {"message", message}};
+    if (status == ExitNoReader) {
+        // What happened at each port, and the likeliest cause.
+        const Diagnosis diagnosis = Diagnose(lastScan_);
+        const PortNames& names = context_->portNames();
+        out_.Lines(QStringList{message} + NoReaderLines(diagnosis, names, context_->LanguageIndex));
+        AddNoReaderFields(object, diagnosis, names, context_->LanguageIndex);
+    } else {
+        out_.Lines({message});
+    }
     // A port that is there but does not open is most likely held by the window or another
     // program: say so, it is not the same as no reader.
     const int asked = request_.port != 0 ? request_.port : context_->ScanCommNo;
@@ -70,7 +83,8 @@ void ConsoleContext::ReportSearchFailure(int status) {
     const PortTry* missing = nullptr;
     for (const PortTry& port : lastScan_.ports) {
         if (port.comNumber != asked || port.open.opened()) continue;
-        if (port.open.failure == OpenFailure::NoDevice)
+        if (port.open.failure == OpenFailure::NoDevice ||
+            port.open.failure == OpenFailure::MissingTarget)
             missing = &port;
         else
             refused = &port;
@@ -79,13 +93,13 @@ void ConsoleContext::ReportSearchFailure(int status) {
         const QString note = QStringLiteral(
                                  "%1 (%2) exists but does not open: it is in use by "
                                  "another program, or not permitted.")
-                                 .arg(PortNames::PortName(asked), refused->open.device);
+                                 .arg(context_->portNames().Label(asked), refused->open.device);
         Output::Note(note);
-        object.insert("port", PortNames::PortName(asked));
+        object.insert("port", context_->portNames().Label(asked));
         object.insert("note", note);
     } else if (request_.port != 0 && missing) {
         Output::Note(QStringLiteral("%1 has no device (%2).")
-                         .arg(PortNames::PortName(asked), missing->open.device));
+                         .arg(context_->portNames().Label(asked), missing->open.device));
     }
     out_.Object(object);
 }
@@ -99,7 +113,7 @@ QStringList ConsoleContext::ReaderLines() {
 
 QJsonObject ConsoleContext::ReaderObject() {
     const ReaderContext& s = *context_;
-    return {{"port", PortNames::PortName(s.ScanCommNo)},
+    return {{"port", s.portNames().Label(s.ScanCommNo)},
             {"line", s.ScanBaudRate},
             {"serial", QString::fromLatin1(reader_.serialNumber)},
             {"reader", QString::fromLatin1(reader_.readerNumber)},
@@ -121,7 +135,7 @@ int ConsoleContext::ExitStatus(Outcome outcome) {
 }
 
 bool ConsoleContext::PortWentAway() const {
-    const QString device = PortNames(request_.machineFolder).DevicePath(context_->ScanCommNo);
+    const QString device = context_->portNames().DevicePath(context_->ScanCommNo);
     return !QFileInfo::exists(device);
 }
 
@@ -130,11 +144,37 @@ QString ConsoleContext::ReportPortGone() const {
     const int port = context_->ScanCommNo;
     const QString device = reader_.comNumber == port && !reader_.device.isEmpty()
                                ? reader_.device
-                               : PortNames(request_.machineFolder).DevicePath(port);
+                               : context_->portNames().DevicePath(port);
     const QString note =
-        QStringLiteral("%1 (%2) went away.").arg(PortNames::PortName(port), device);
+        QStringLiteral("%1 (%2) went away.").arg(context_->portNames().Label(port), device);
     Output::Note(note);
     return note;
+}
+
+QString ConsoleContext::OpenTrace() {
+    const QString& path = request_.tracePath;
+    if (path.isEmpty()) return {};
+    std::FILE* stream = stderr;
+    if (path != QLatin1String("-")) {
+        const OpenedFile file = OpenRegularFile(path, false);
+        if (file.refused)
+            return QStringLiteral(
+                       "--trace \"%1\" is not a regular file (a link, FIFO, device or folder is "
+                       "refused).")
+                .arg(path);
+#ifdef _WIN32
+        if (file.fd >= 0) traceFile_.reset(::_fdopen(file.fd, "w"));
+#else
+        if (file.fd >= 0) traceFile_.reset(::fdopen(file.fd, "w"));
+#endif
+        if (!traceFile_)
+            return QStringLiteral("--trace \"%1\" cannot be created: %2.")
+                .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        stream = traceFile_.get();
+    }
+    trace_ = std::make_unique<TraceWriter>(stream, context_->clock().NowUs());
+    context_->link().SetTracer(trace_.get());
+    return {};
 }
 
 QString ConsoleContext::OpenRecord() {
@@ -149,7 +189,7 @@ bool ConsoleContext::Record(RecordEntry entry) {
     if (!record_) return true;
     entry.time = QDateTime::currentDateTime();
     entry.command = request_.commandName;
-    entry.port = PortNames::PortName(reader_.comNumber);
+    entry.port = context_->portNames().Label(reader_.comNumber);
     entry.serial = QString::fromLatin1(reader_.serialNumber);
     entry.version = QString::fromLatin1(reader_.version);
     entry.readerBefore = QString::fromLatin1(reader_.readerNumber);

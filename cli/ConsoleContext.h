@@ -11,6 +11,7 @@
 #include "ReaderContext.h"
 #include "ReaderOperations.h"
 #include "RecordFile.h"
+#include "TraceWriter.h"
 
 // One run of the command line: the platform's services on the machine folder, the console view
 // and the context of the reader operations, as the window has them.
@@ -57,6 +58,10 @@ class ConsoleContext {
     // Opens the record that --record names, before any port is touched; the line that says why
     // it cannot be, or an empty text. Without --record there is nothing to open.
     QString OpenRecord();
+    // Starts the trace that --trace asks for, before any port is touched; the line that says
+    // why it cannot be, or an empty text.
+    QString OpenTrace();
+
     // Appends what the found reader was given, when there is a record: the entry's place and
     // reader are filled in from the search. A failure is said on standard error; false then.
     bool Record(RecordEntry entry);
@@ -69,6 +74,9 @@ class ConsoleContext {
     Output out_;
     ProgramServices program_;
     ConsoleView view_;
+    // The trace outlives the context whose link tells it.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> traceFile_{nullptr, &std::fclose};
+    std::unique_ptr<TraceWriter> trace_;
     std::unique_ptr<ReaderContext> context_;
     ScanResult lastScan_;
     ReaderIdentity reader_;

@@ -78,7 +78,8 @@ enum class Wait { Done, Stopped, PortGone };
 // Whether the readers' port went away: its device is not there, found so at the open or after
 // the device hung up. A hang-up alone, with the device there again, is a reader that went.
 bool WentAway(ConsoleContext& console, OpenFailure failure, bool hungUp) {
-    return (failure == OpenFailure::NoDevice || hungUp) && console.PortWentAway();
+    const bool missing = failure == OpenFailure::NoDevice || failure == OpenFailure::MissingTarget;
+    return (missing || hungUp) && console.PortWentAway();
 }
 
 // Until the reader of this serial number no longer answers, or another answers in its place.

@@ -1,10 +1,7 @@
 #include "RecordFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -13,6 +10,8 @@
 #else
 #include <unistd.h>
 #endif
+
+#include "RegularFile.h"
 
 namespace {
 
@@ -31,9 +30,7 @@ QString SystemError(const QString& what, const QString& path) {
 }  // namespace
 
 QString RecordPathProblem(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isFile())) return Refusal(path);
-    return {};
+    return MayWriteTo(path) ? QString() : Refusal(path);
 }
 
 RecordFile::~RecordFile() {
@@ -41,25 +38,10 @@ RecordFile::~RecordFile() {
 }
 
 QString RecordFile::Open(const QString& path) {
-    if (const QString problem = RecordPathProblem(path); !problem.isEmpty()) return problem;
-    const QByteArray name = QFile::encodeName(path);
-#ifdef _WIN32
-    fd_ = ::_open(name.constData(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY,
-                  _S_IREAD | _S_IWRITE);
-#else
-    // Without following a link, and without waiting for a FIFO's reader.
-    fd_ = ::open(name.constData(),
-                 O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                 0644);
-#endif
-    if (fd_ < 0)
-        return errno == ELOOP || errno == ENXIO ? Refusal(path) : SystemError("cannot open", path);
-    struct stat status {};
-    if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        return Refusal(path);
-    }
+    const OpenedFile file = OpenRegularFile(path, true);
+    if (file.refused) return Refusal(path);
+    if (file.fd < 0) return SystemError("cannot open", path);
+    fd_ = file.fd;
     path_ = path;
     format_ = RecordFormatOf(path);
     return {};

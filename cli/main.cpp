@@ -7,13 +7,20 @@
 #include "Commands.h"
 #include "ConsoleContext.h"
 #include "Output.h"
+#include "PortNames.h"
 #include "StopSignals.h"
 
 namespace {
 
 int Run(const Request& request) {
+    if (request.port != 0 && !PortNames::WindowReaches(request.port))
+        Output::Note(QStringLiteral("%1 is used for this run only and not kept: the window reaches "
+                                    "COM1 to COM16 only.")
+                         .arg(request.runOnlyDevice.isEmpty() ? PortNames::PortName(request.port)
+                                                              : request.runOnlyDevice));
     ConsoleContext console(request);
-    if (const QString problem = console.OpenRecord(); !problem.isEmpty()) {
+    if (QString problem = console.OpenTrace();
+        !problem.isEmpty() || !(problem = console.OpenRecord()).isEmpty()) {
         Output::Note(problem);
         return ExitUsage;
     }

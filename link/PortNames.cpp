@@ -2,7 +2,14 @@
 
 #include <QDir>
 
-PortNames::PortNames(QString machineFolder) : portsFolder_(QDir(machineFolder).filePath("ports")) {}
+PortNames::PortNames(QString machineFolder, QString runOnlyDevice)
+    : portsFolder_(QDir(machineFolder).filePath("ports")),
+      runOnlyDevice_(std::move(runOnlyDevice)) {}
+
+QString PortNames::Label(int comNumber) const {
+    return comNumber == RunOnlyPort && !runOnlyDevice_.isEmpty() ? runOnlyDevice_
+                                                                 : PortName(comNumber);
+}
 
 QString PortNames::PortName(int comNumber) {
     return QStringLiteral("COM%1").arg(comNumber);

@@ -12,6 +12,7 @@ QString PortNames::DefaultDevice(int comNumber) {
 }
 
 QString PortNames::DevicePath(int comNumber) const {
+    if (comNumber == RunOnlyPort) return runOnlyDevice_;
     const QString link = LinkPath(comNumber);
     // A link, even a dangling one, is an explicit assignment: it must not fall back to the map.
     if (QFileInfo(link).isSymLink() || QFileInfo::exists(link)) return link;

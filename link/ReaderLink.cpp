@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FrameCodec.h"
+#include "ReaderProtocol.h"
 
 ReaderLink::ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
                        ProcessMessages processMessages)
@@ -15,6 +16,18 @@ OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
     result.device = device;
     PortHandle = result.handle;
     gone_ = false;
+    // Kept for a tracer that comes while the port is open.
+    tracedPort_ = names_.Label(comNumber);
+    tracedLine_ = lineSetting;
+    if (tracer_) {
+        LinkEvent event;
+        event.kind = result.opened() ? LinkEvent::Kind::Opened : LinkEvent::Kind::Refused;
+        event.timeUs = clock_.NowUs();
+        event.port = tracedPort_;
+        event.lineSetting = tracedLine_;
+        event.open = result;
+        tracer_->Trace(event);
+    }
     if (!result.opened()) return result;
     open_ = true;
 
@@ -29,6 +42,30 @@ void ReaderLink::ClosePort() {
     line_.SetTimeouts(SavedTimeouts);
     line_.Close();
     open_ = false;
+    if (tracer_) TraceEvent(LinkEvent::Kind::Closed, clock_.NowUs());
+}
+
+void ReaderLink::TraceEvent(LinkEvent::Kind kind, quint64 timeUs, QByteArray bytes) {
+    LinkEvent event;
+    event.kind = kind;
+    event.timeUs = timeUs;
+    event.port = tracedPort_;
+    event.lineSetting = tracedLine_;
+    event.bytes = std::move(bytes);
+    if (kind == LinkEvent::Kind::Judged)
+        event.verdict = Verdict(command_ == ReaderInfoCommand ? ReaderInfoReplyLength : 0);
+    tracer_->Trace(event);
+}
+
+bool ReaderLink::EndExchange(bool accepted) {
+    if (!tracer_) return accepted;
+    const quint64 now = clock_.NowUs();
+    TraceEvent(LinkEvent::Kind::Written, frameStartUs_, CommandFrame(command_));
+    for (ByteGroup& group : groups_)
+        TraceEvent(LinkEvent::Kind::Read, group.timeUs, std::move(group.bytes));
+    groups_.clear();
+    TraceEvent(LinkEvent::Kind::Judged, now);
+    return accepted;
 }
 
 void ReaderLink::PauseAfterWrite(quint32 ms) {
@@ -58,8 +95,9 @@ ReplyVerdict ReaderLink::Verdict(int expectedLength) const {
     if (gone_) return ReplyVerdict::PortGone;
     if (frameComplete_) {
         if (!CheckReply()) return ReplyVerdict::WrongCheck;
-        return reply_.ReplyLength == expectedLength ? ReplyVerdict::Accepted
-                                                    : ReplyVerdict::WrongLength;
+        return expectedLength <= 0 || reply_.ReplyLength == expectedLength
+                   ? ReplyVerdict::Accepted
+                   : ReplyVerdict::WrongLength;
     }
     if (bytesRead_ == 0) return ReplyVerdict::Nothing;
     // Judged only here, once the window is over: the reading itself stays as lean as it was.
@@ -77,6 +115,8 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     command_ = commandText;
     bytesRead_ = 0;
     frameComplete_ = false;
+    groups_.clear();
+    groupOpen_ = false;
     // A device that went away takes no more frames; nothing waits for its reply.
     if (gone_) return false;
 
@@ -86,6 +126,7 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     line_.Purge();
     framing_ = true;
     pauseMarkUs_ = clock_.NowUs();
+    frameStartUs_ = pauseMarkUs_;
     WriteByte(quint8(FrameTab));
     WriteBytes(commandText.constData(), n);
     WriteByte(quint8(check[0]));
@@ -100,7 +141,13 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
         const int read = line_.ReadByte(&byte);
         if (read == SerialLine::PortGone) {
             gone_ = true;
-            return false;
+            return EndExchange(false);
+        }
+        if (tracer_) {
+            // Bytes that follow each other without an idle read form one group.
+            if (read == 1 && !groupOpen_) groups_.push_back({clock_.NowUs(), {}});
+            if (read == 1) groups_.back().bytes.append(byte);
+            groupOpen_ = read == 1;
         }
         if (read == 1) {
             ReplyBuffer[ReplyLength] = quint8(byte);
@@ -112,12 +159,12 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
                 ReplyBuffer[ReplyLength] = 0;
                 const char* text = reinterpret_cast<const char*>(ReplyBuffer.data());
                 reply_.ReplyText = QByteArray(text, int(qstrnlen(text, ReplyBufferSize)));
-                return CheckReply();
+                return EndExchange(CheckReply());
             }
         } else {
             if (processMessages_) processMessages_();
             elapsed = clock_.NowMs() - start;  // unsigned: a wrap of the counter does no harm
         }
-        if (elapsed > ReplyWindowMs) return false;
+        if (elapsed > ReplyWindowMs) return EndExchange(false);
     }
 }

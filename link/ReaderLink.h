@@ -4,8 +4,10 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "Clock.h"
+#include "LinkTracer.h"
 #include "PortNames.h"
 #include "SerialLine.h"
 
@@ -55,7 +57,8 @@ class ReaderLink {
         QByteArray ReplyText;
     };
     const Reply& LastReply() const { return reply_; }
-    // The last exchange judged against the reply length its command expects.
+    // The last exchange judged against the reply length its command expects; 0 takes a whole,
+    // checked frame of any length.
     ReplyVerdict Verdict(int expectedLength) const;
     // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
     bool IsOpen() const { return open_; }
@@ -63,12 +66,20 @@ class ReaderLink {
     // fails at once from then on, until the next OpenPort.
     bool PortGone() const { return gone_; }
 
+    // Tells the tracer of every open, frame, byte group, verdict and close from now on; null
+    // for none. The events of an exchange are told when its reply window is over, so that the
+    // tracing takes nothing from the exchange's own time.
+    void SetTracer(LinkTracer* tracer) { tracer_ = tracer; }
+    const PortNames& names() const { return names_; }
+
     static constexpr int ReplyBufferSize = 1024;
     static constexpr quint32 ReplyWindowMs = 120;
     static constexpr CommTimeouts LinkTimeouts{0, 0, 1, 0, 0};
 
   private:
     void PauseAfterWrite(quint32 ms);
+    bool EndExchange(bool accepted);
+    void TraceEvent(LinkEvent::Kind kind, quint64 timeUs, QByteArray bytes = {});
 
     PortHandleType PortHandle = InvalidPortHandle;
     bool framing_ = false;
@@ -89,4 +100,16 @@ class ReaderLink {
     Clock& clock_;
     const PortNames& names_;
     ProcessMessages processMessages_;
+
+    // Tracing: the port and line of the open port, and the exchange's frame and byte groups.
+    LinkTracer* tracer_ = nullptr;
+    QString tracedPort_;
+    QString tracedLine_;
+    quint64 frameStartUs_ = 0;
+    struct ByteGroup {
+        quint64 timeUs;
+        QByteArray bytes;
+    };
+    std::vector<ByteGroup> groups_;
+    bool groupOpen_ = false;
 };

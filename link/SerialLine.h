@@ -28,6 +28,7 @@ constexpr PortHandleType InvalidPortHandle = -1;
 enum class OpenFailure {
     None,             // it opened
     NoDevice,         // nothing is there: no such device, or no device for the COM number
+    MissingTarget,    // a link assigns the port, but the device it points at is not there
     NoPermission,     // the user may not open it
     InUse,            // another program holds it
     NotSerialDevice,  // it is there, but it is no serial device
@@ -43,6 +44,8 @@ struct OpenResult {
     int systemError = 0;
     qint64 holderPid = 0;
     QString holderName;
+    // Without permission: the group whose members may open the device, where there is one.
+    QString group;
     // The device that was asked for; the reader link fills it in.
     QString device;
 
@@ -50,10 +53,10 @@ struct OpenResult {
     explicit operator bool() const { return opened(); }
 
     static OpenResult Opened(PortHandleType handle) {
-        return {handle, OpenFailure::None, 0, 0, {}, {}};
+        return {handle, OpenFailure::None, 0, 0, {}, {}, {}};
     }
     static OpenResult Failed(OpenFailure failure, int systemError = 0) {
-        return {InvalidPortHandle, failure, systemError, 0, {}, {}};
+        return {InvalidPortHandle, failure, systemError, 0, {}, {}, {}};
     }
 };
 

@@ -83,8 +83,15 @@ OpenResult LinuxSerialLine::Open(const QString& devicePath) {
     // port's lock file would otherwise be written and flushed for each.
     const QByteArray path = QFile::encodeName(devicePath);
     struct stat info {};
-    if (path.isEmpty() || ::stat(path.constData(), &info) != 0)
-        return OpenResult::Failed(OpenFailure::NoDevice, path.isEmpty() ? ENOENT : errno);
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0) {
+        const int error = path.isEmpty() ? ENOENT : errno;
+        // A link that is there, to a device that is not: the assignment names what is missing.
+        struct stat link {};
+        const bool dangling =
+            !path.isEmpty() && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+        return OpenResult::Failed(dangling ? OpenFailure::MissingTarget : OpenFailure::NoDevice,
+                                  error);
+    }
     if (!S_ISCHR(info.st_mode)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter

@@ -19,7 +19,9 @@ class ProgramServices {
   public:
     enum class Sound { Speaker, Silent };
 
-    explicit ProgramServices(const QString& machineFolder, Sound sound = Sound::Speaker)
+    // runOnlyDevice: a device that no COM number reaches, for this run alone.
+    explicit ProgramServices(const QString& machineFolder, Sound sound = Sound::Speaker,
+                             const QString& runOnlyDevice = {})
         : line_(MakeSerialLine()),
           tone_(sound == Sound::Speaker ? MakeTonePlayer() : std::make_unique<SilentTone>()),
           store_(machineFolder) {
@@ -28,6 +30,7 @@ class ProgramServices {
         services_.tone = tone_.get();
         services_.store = &store_;
         services_.machineFolder = machineFolder;
+        services_.runOnlyDevice = runOnlyDevice;
     }
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;

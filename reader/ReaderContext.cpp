@@ -7,7 +7,7 @@ ReaderContext::ReaderContext(ReaderView& view, const ContextServices& services)
       clock_(*services.clock),
       store_(*services.store),
       tone_(*services.tone),
-      portNames_(services.machineFolder),
+      portNames_(services.machineFolder, services.runOnlyDevice),
       link_(*services.line, *services.clock, portNames_, [this] { view_.ProcessMessages(); }) {}
 
 void ReaderContext::LoadSettings() {
@@ -21,6 +21,7 @@ void ReaderContext::LoadSettings() {
 }
 
 void ReaderContext::SaveScanSettings() {
+    if (!PortNames::WindowReaches(ScanCommNo)) return;
     store_.SaveScan(ScanCommNo, ScanBaudRateNo, ScanBaudRate);
 }
 

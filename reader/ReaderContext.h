@@ -20,6 +20,8 @@ struct ContextServices {
     KeptSettingsStore* store = nullptr;
     ToneSink* tone = nullptr;
     QString machineFolder;
+    // A device that no COM number reaches, used for this run as PortNames::RunOnlyPort.
+    QString runOnlyDevice;
 };
 
 // The state that the reader operations share, one instance for the whole run of a front end:
@@ -47,6 +49,7 @@ class ReaderContext {
 
     // The defaults, then the values that are stored.
     void LoadSettings();
+    // Keeps the place of the reader, unless it is a port that the window does not reach.
     void SaveScanSettings();
     // Takes the language by its flag ("English", "ChineseGB", "ChineseBIG5") and keeps it.
     void SetLanguage(const QString& flag);
@@ -61,6 +64,7 @@ class ReaderContext {
     void EndInterruptedOperation();
 
     ReaderLink& link() { return link_; }
+    const PortNames& portNames() const { return portNames_; }
     Clock& clock() { return clock_; }
     ReaderView& view() { return view_; }
 

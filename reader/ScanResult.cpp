@@ -28,6 +28,14 @@ void ReplyCounts::Count(ReplyVerdict verdict) {
     ++(this->*Counter(verdict));
 }
 
+ReplyCounts& ReplyCounts::operator+=(const ReplyCounts& other) {
+    for (int ReplyCounts::*counter :
+         {&ReplyCounts::accepted, &ReplyCounts::wrongLength, &ReplyCounts::wrongCheck,
+          &ReplyCounts::echo, &ReplyCounts::noise, &ReplyCounts::nothing, &ReplyCounts::gone})
+        this->*counter += other.*counter;
+    return *this;
+}
+
 int ReplyCounts::Of(ReplyVerdict verdict) const {
     return this->*Counter(verdict);
 }

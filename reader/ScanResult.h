@@ -29,6 +29,7 @@ struct ReplyCounts {
     int gone = 0;  // the device went away
 
     void Count(ReplyVerdict verdict);
+    ReplyCounts& operator+=(const ReplyCounts& other);
     int Of(ReplyVerdict verdict) const;
     // Presence checks that got any byte back at all.
     int answered() const { return accepted + wrongLength + wrongCheck + echo + noise; }

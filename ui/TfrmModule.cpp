@@ -11,6 +11,7 @@
 
 #include "AccessibleInterfaces.h"
 #include "AccessibleTexts.h"
+#include "DiagnosisTexts.h"
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
 #include "TextTable.h"
@@ -193,6 +194,8 @@ void TfrmModule::ShowText(Panel panel, const QString& text) {
     if (panel == Panel::Msg) messageUnpainted_ = true;
     // A tag's controller layouts belong to that tag's caption (PassEnded sets them).
     if (panel == Panel::CardId) target->setToolTip({});
+    // Why the last scan found no reader belongs to its "Reader Not Find" alone.
+    if (panel == Panel::Msg) target->setToolTip({});
     // A new message or tag is announced as it appears; the focus stays where it is.
     if (panel == Panel::Msg || panel == Panel::CardId) {
         QAccessibleEvent changed(target, QAccessible::NameChanged);
@@ -314,7 +317,17 @@ void TfrmModule::RunHandler(const std::function<void()>& handler) {
 
 // Each handler hands the operation what its controls hold at the click.
 void TfrmModule::btnScanClick() {
-    RunHandler([this] { ScanReader(*context_, chkLock->isChecked()); });
+    RunHandler([this] {
+        const ScanResult result = ScanReader(*context_, chkLock->isChecked());
+        if (result.answered) return;
+        // What happened at each port, and the likeliest cause, for the one who points at the
+        // message.
+        const Diagnosis diagnosis = Diagnose(result);
+        const int language = context_->LanguageIndex;
+        pnMsg->setToolTip(PortLines(diagnosis, context_->portNames(), language).join('\n') +
+                          QStringLiteral("\n\n") +
+                          HintText(diagnosis, context_->portNames(), language));
+    });
 }
 void TfrmModule::btnReadCardClick() {
     RunHandler([this] { ReadTags(*context_, cardTooltip_.get()); });

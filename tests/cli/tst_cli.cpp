@@ -163,6 +163,10 @@ class CliTest : public QObject {
     void readerThatDoesNotConfirmIsAnError_data();
     void readerThatDoesNotConfirmIsAnError();
     void noReaderIsExitTwo();
+    void noReaderSaysWhy_data();
+    void noReaderSaysWhy();
+    void portGivenByPathIsNotKept();
+    void traceHoldsEveryExchange();
     void portHeldByAnotherProgramIsNamed();
     void portOptionSearchesOnlyThatPort();
     void languageOptionLeavesTheKeptOne();
@@ -309,8 +313,137 @@ void CliTest::noReaderIsExitTwo() {
     const CliResult result = h.Run({"set-id", "3"});
 
     QCOMPARE(result.exitCode, 2);
-    QCOMPARE(result.out, QStringList{"Reader Not Find"});
+    // "Reader Not Find", a line for each of the sixteen ports, the hint.
+    QCOMPARE(result.out.size(), 18);
+    QCOMPARE(result.out.first(), QString("Reader Not Find"));
+    QCOMPARE(result.out[14], "  COM14 (" + PortNames(h.folder.path()).LinkPath(14) +
+                                 "): its link points at " + h.folder.filePath("no-such-device") +
+                                 ", which is not there");
+    QVERIFY2(result.out.last().startsWith("Hint: COM1 is assigned to"),
+             qPrintable(result.out.last()));
     QVERIFY(h.KeptSettings().isEmpty());
+}
+
+void CliTest::noReaderSaysWhy_data() {
+    QTest::addColumn<QStringList>("simulator");  // none: no simulator
+    QTest::addColumn<bool>("held");              // the port held by this test, as the window does
+    QTest::addColumn<QString>("state");          // COM14's
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("said");  // in COM14's line
+    QTest::newRow("a link to a missing device") << QStringList{} << false << "missing-link-target"
+                                                << "missing-link-target"
+                                                << "which is not there";
+    QTest::newRow("held by another program") << Reader << true << "in-use"
+                                             << "in-use"
+                                             << "in use by tst_cli (process";
+    // The asked port stands for the kept place: three presence checks there, then two more of
+    // the port scan, five in all.
+    QTest::newRow("an adapter that echoes")
+        << Reader + QStringList{"--fault", "echo"} << false << "answered"
+        << "echo"
+        << "at 19200,e,8,1: 5 echoes of the command";
+    QTest::newRow("wrong check characters")
+        << Reader + QStringList{"--fault", "wrong-check"} << false << "answered"
+        << "wrong-check"
+        << "at 19200,e,8,1: 5 with wrong check characters";
+    QTest::newRow("a reader at another line setting")
+        << Reader + QStringList{"--line", "9600,n,8,1"} << false << "silent"
+        << "silent"
+        << "silent at 19200,e,8,1";
+}
+
+void CliTest::noReaderSaysWhy() {
+    QFETCH(QStringList, simulator);
+    QFETCH(bool, held);
+    QFETCH(QString, state);
+    QFETCH(QString, cause);
+    QFETCH(QString, said);
+    CliHarness h;
+    std::unique_ptr<SimulatorProcess> sim;
+    if (simulator.isEmpty()) {
+        h.LinkMissing(CliHarness::SimPort);
+    } else {
+        sim = std::make_unique<SimulatorProcess>(h.SimArguments(simulator));
+        QVERIFY(sim->started());
+    }
+    LinuxSerialLine holder;
+    if (held) QVERIFY(holder.Open(PortNames(h.folder.path()).DevicePath(CliHarness::SimPort)));
+
+    const CliResult result = h.Run({"--json", "--port", "COM14", "scan"});
+    holder.Close();
+
+    QCOMPARE(result.exitCode, 2);
+    const QJsonObject object = QJsonDocument::fromJson(result.out.value(0).toUtf8()).object();
+    const QJsonArray ports = object.value("ports").toArray();
+    QCOMPARE(ports.size(), 1);
+    const QJsonObject port = ports[0].toObject();
+    QCOMPARE(port.value("port").toString(), QString("COM14"));
+    QCOMPARE(port.value("state").toString(), state);
+    QVERIFY2(port.value("text").toString().contains(said),
+             qPrintable(port.value("text").toString()));
+    QCOMPARE(object.value("hint").toObject().value("cause").toString(), cause);
+}
+
+// A device given by its path that no COM number reaches: used for the run, not kept, said once.
+void CliTest::portGivenByPathIsNotKept() {
+    CliHarness h;
+    SimulatorProcess sim(h.SimArguments(Reader));
+    QVERIFY(sim.started());
+    h.LinkMissing(CliHarness::SimPort);
+
+    const CliResult result = h.Run({"--json", "--port", sim.device(), "set-same-card", "5"});
+
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err.size(), 1);
+    QVERIFY2(result.err[0].contains(sim.device()) && result.err[0].contains("not kept"),
+             qPrintable(result.err[0]));
+    const QJsonObject object = QJsonDocument::fromJson(result.out.value(0).toUtf8()).object();
+    QCOMPARE(object.value("port").toString(), sim.device());
+    QCOMPARE(object.value("result").toString(), QString("ok"));
+    QCOMPARE(h.Frames(), (QStringList{"A00B", "A00V", "A00B", "A00N0005"}));
+    QVERIFY(!h.KeptSettings().contains("ScanCommNo"));
+}
+
+// The trace holds every frame the simulator received, each with its reply and verdict, and
+// tracing changes none of the frames.
+void CliTest::traceHoldsEveryExchange() {
+    CliHarness h;
+    SimulatorProcess sim(
+        h.SimArguments(Reader + QStringList{"--fault", "wrong-check", "--fault-after", "2"}));
+    QVERIFY(sim.started());
+    const QString trace = h.folder.filePath("trace.txt");
+
+    const CliResult result = h.Run({"--trace=" + trace, "set-same-card", "5"});
+
+    QCOMPARE(result.exitCode, 1);
+    QFile file(trace);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(lines.value(0).startsWith("# vq880 trace 1"));
+    static const QRegularExpression event(QStringLiteral(
+        "^(\\d+\\.\\d{3}) COM14 19200,e,8,1 (open|write|read|verdict|close)( .*)?$"));
+    QStringList written, verdicts;
+    double last = 0;
+    for (const QString& line : lines.mid(1)) {
+        if (line.contains(" refused ")) continue;  // the other ports lead nowhere
+        const auto match = event.match(line);
+        QVERIFY2(match.hasMatch(), qPrintable(line));
+        const double ms = match.captured(1).toDouble();
+        if (match.captured(2) == "write") {
+            QVERIFY2(ms >= last, qPrintable(line));  // frames in the order of time
+            last = ms;
+            const QByteArray frame =
+                QByteArray::fromHex(line.section(' ', 4).section('|', 0, 0).toLatin1());
+            written << QString::fromLatin1(frame.mid(1, frame.size() - 4));
+        }
+        if (match.captured(2) == "verdict") verdicts << match.captured(3).trimmed();
+    }
+    QCOMPARE(written, h.Frames());
+    QCOMPARE(verdicts.size(), written.size());
+    QCOMPARE(verdicts.mid(0, 2), (QStringList{"accepted", "accepted"}));
+    QVERIFY(verdicts.size() > 2);
+    for (const QString& verdict : verdicts.mid(2)) QCOMPARE(verdict, QString("wrong-check"));
 }
 
 void CliTest::portHeldByAnotherProgramIsNamed() {
@@ -849,7 +982,11 @@ void CliTest::usageErrorsTouchNoPort_data() {
     row("rs485 without wiegand", QStringList{"set-mode", "--rs485", "32"}, {"--wiegand"});
     row("rssi 251", QStringList{"set-rssi", "251"}, {"RSSI"});
     row("port COM17", QStringList{"--port", "COM17", "scan"}, {"COM17"});
-    row("port not a COM name", QStringList{"--port", "/dev/ttyS0", "scan"}, {"/dev/ttyS0"});
+    row("port neither a COM name nor a device",
+        QStringList{"--port", "/nonexistent/ttyUSB0", "scan"}, {"/nonexistent/ttyUSB0"});
+    row("port a regular file", QStringList{"--port", PlanFile("serial,number\n"), "scan"},
+        {"--port", "no character device"});
+    row("trace into a device", QStringList{"--trace=/dev/null", "scan"}, {"--trace", "/dev/null"});
     row("count 0", QStringList{"tags", "--count", "0"}, {"--count"});
     row("seconds -1", QStringList{"tags", "--seconds", "-1"}, {"--seconds"});
     row("option of another command", QStringList{"set-id", "5", "--count", "2"}, {"--count"});

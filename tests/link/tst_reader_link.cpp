@@ -73,6 +73,43 @@ class ReaderLinkTest : public QObject {
         link.ClosePort();
     }
 
+    // The trace sees the frame at its first byte's time, each run of bytes as a group and the
+    // verdict, and takes nothing from the exchange: every byte is written when it would be
+    // without it.
+    void traceTellsTheExchangeAndChangesNoTime() {
+        struct Recorder final : LinkTracer {
+            QList<LinkEvent> events;
+            void Trace(const LinkEvent& event) override { events << event; }
+        } recorder;
+        Rig plain, traced;
+        traced.link.SetTracer(&recorder);
+        for (Rig* rig : {&plain, &traced}) {
+            // Two bytes 3 ms apart, with idle reads between them: two groups.
+            rig->line.Reply("\nB", 2, 3000);
+            rig->link.Sleep(20);
+            QVERIFY(!rig->link.SendCommand("A00B"));
+        }
+        QCOMPARE(traced.line.writeTimesUs, plain.line.writeTimesUs);
+        QCOMPARE(traced.clock.NowUs(), plain.clock.NowUs());
+
+        using Kind = LinkEvent::Kind;
+        QCOMPARE(recorder.events.size(), 4);
+        QCOMPARE(recorder.events[0].kind, Kind::Written);
+        QCOMPARE(recorder.events[0].timeUs, traced.line.writeTimesUs.first());
+        QCOMPARE(recorder.events[0].bytes, CommandFrame("A00B"));
+        QCOMPARE(recorder.events[0].port, QString("COM3"));
+        QCOMPARE(recorder.events[0].lineSetting, QString("19200,e,8,1"));
+        const quint64 arrival = traced.line.writeTimesUs.last() + 2000;
+        for (int i : {1, 2}) {
+            QCOMPARE(recorder.events[i].kind, Kind::Read);
+            QCOMPARE(recorder.events[i].bytes, QByteArray(1, "\nB"[i - 1]));
+            const quint64 at = arrival + quint64(i - 1) * 3000;
+            QVERIFY(recorder.events[i].timeUs >= at && recorder.events[i].timeUs <= at + 1000);
+        }
+        QCOMPARE(recorder.events[3].kind, Kind::Judged);
+        QCOMPARE(recorder.events[3].verdict, ReplyVerdict::Noise);
+    }
+
     void emptyReplyFrameIsValid() {
         Rig rig;
         rig.line.Reply(QByteArray::fromHex("0A30410D"));
@@ -250,7 +287,12 @@ class ReaderLinkTest : public QObject {
         QTemporaryDir folder;
         PortNames names{folder.path()};
         ReaderLink link{line, clock, names, {}};
-        QVERIFY(!link.OpenPort(17, "19200,e,8,1"));
+#ifdef _WIN32
+        const int outside = 257;  // the command line reaches up to COM256 there
+#else
+        const int outside = 17;
+#endif
+        QVERIFY(!link.OpenPort(outside, "19200,e,8,1"));
         QVERIFY(!link.OpenPort(0, "19200,e,8,1"));
         QVERIFY(line.openedDevice.isEmpty());
     }
@@ -264,6 +306,7 @@ class ReaderLinkTest : public QObject {
         QTest::newRow("COM9") << 9 << "\\\\.\\COM9";
         QTest::newRow("COM10") << 10 << "\\\\.\\COM10";
         QTest::newRow("COM16") << 16 << "\\\\.\\COM16";
+        QTest::newRow("COM256") << 256 << "\\\\.\\COM256";
 #else
         QTest::newRow("COM1") << 1 << "/dev/ttyS0";
         QTest::newRow("COM4") << 4 << "/dev/ttyS3";

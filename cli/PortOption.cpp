@@ -1,0 +1,58 @@
+#include "PortOption.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "PortNames.h"
+#include "ValueChecks.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr int ComNumberMax = 256;
+const char* const Accepted = "COM1 to COM256";
+#else
+constexpr int ComNumberMax = PortNames::WindowPortCount;
+const char* const Accepted = "COM1 to COM16 or a serial device such as /dev/ttyUSB0";
+#endif
+
+[[noreturn]] void Refuse(const QString& text, const QString& why = {}) {
+    throw UsageMistake{QStringLiteral("--port must name %1, not \"%2\"%3.")
+                           .arg(QLatin1String(Accepted), text, why)};
+}
+
+#ifndef _WIN32
+// A character device given by its path, the same as a COM number when one reaches it.
+PortChoice DeviceChoice(const QString& path, const QString& machineFolder) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        Refuse(path, QStringLiteral(": there is no such device"));
+    if (!S_ISCHR(info.st_mode)) Refuse(path, QStringLiteral(": it is no character device"));
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const PortNames names(machineFolder);
+    for (int com = 1; com <= PortNames::WindowPortCount; ++com)
+        if (QFileInfo(names.DevicePath(com)).canonicalFilePath() == canonical) return {com, {}};
+    return {PortNames::RunOnlyPort, path};
+}
+#endif
+
+}  // namespace
+
+PortChoice ParsePortOption(const QString& text, const QString& machineFolder) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]{0,2})$"));
+    if (const auto match = com.match(text); match.hasMatch()) {
+        const int number = match.captured(1).toInt();
+        if (number > ComNumberMax) Refuse(text);
+        return {number, {}};
+    }
+#ifdef _WIN32
+    Q_UNUSED(machineFolder);
+    Refuse(text);
+#else
+    if (!text.contains(QLatin1Char('/'))) Refuse(text);
+    return DeviceChoice(text, machineFolder);
+#endif
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Files that the command line writes at the user's word (the record, the trace): never through
+// a link, into a FIFO, a device or a folder, so that a mistaken path cannot reach a port or
+// block the run.
+
+// Whether a path may be written: missing (it is made), or a regular file that is not a link.
+bool MayWriteTo(const QString& path);
+
+// Opens or creates a regular file for writing, appended to or emptied first. The descriptor, or
+// -1 with `refused` set when the path is no regular file, or errno when the system said no.
+struct OpenedFile {
+    int fd = -1;
+    bool refused = false;
+};
+OpenedFile OpenRegularFile(const QString& path, bool append);

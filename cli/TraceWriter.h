@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+
+#include "LinkTracer.h"
+
+// The trace of --trace: one line for every open, frame, byte group, verdict and close of the
+// reader link, for support to read. The format is kept from version to version:
+//
+//   TIME PORT LINE EVENT [DETAILS]
+//
+// TIME is milliseconds since the start of the trace with three decimals, PORT "COMn" or the
+// device's path, LINE the line setting such as "19200,e,8,1". EVENT is one of
+//   open DEVICE
+//   refused DEVICE REASON [ERROR]   REASON: no-device, missing-link-target, no-permission,
+//                                   in-use, not-serial-device, open-error; ERROR the system's
+//   write HEX |TEXT|                a command frame, from its first byte
+//   read HEX |TEXT|                 bytes that came back together, from the first of them
+//   verdict VERDICT                 accepted, wrong-check, wrong-length, echo, noise, nothing
+//                                   (within the reply window), port-gone
+//   close
+// HEX is the bytes as two upper-case hexadecimal digits each, separated by spaces; TEXT the same
+// bytes with each one outside printable ASCII shown as ".".
+class TraceWriter final : public LinkTracer {
+  public:
+    // The trace goes to the stream, which the writer flushes after each exchange; it does not
+    // own it.
+    TraceWriter(std::FILE* stream, quint64 startUs);
+    void Trace(const LinkEvent& event) override;
+
+    // One event's line, without its end of line.
+    static QByteArray Line(const LinkEvent& event, quint64 startUs);
+    static constexpr const char* Header =
+        "# vq880 trace 1: milliseconds, port, line setting, event, details\n";
+
+  private:
+    std::FILE* stream_;
+    quint64 startUs_;
+};
