@@ -59,6 +59,7 @@ class TestDiscovery : public QObject {
     void presenceReplyOfAnotherLengthCountsAsNoAnswer_data();
     void presenceReplyOfAnotherLengthCountsAsNoAnswer();
     void failedScanMovesTheListToTheFactorySettingOnly();
+    void failedScanExplainsItselfInTheMessagesTooltip();
     void lockedScanWithAnIndexOutsideTheTableStaysInside();
 };
 
@@ -441,6 +442,28 @@ void TestDiscovery::lockedScanWithAnIndexOutsideTheTableStaysInside() {
     QCOMPARE(LineUsed(uses[0]), LineOf(5));
     QCOMPARE(h.form().context().ScanBaudRateNo, 5);
     QCOMPARE(h.form().context().ScanBaudRate, QString("19200,e,8,1"));
+}
+
+// Each port's line and the hint, in the window's language, as the message's tooltip; the
+// message itself is the same, and the next message takes the tooltip away.
+void TestDiscovery::failedScanExplainsItselfInTheMessagesTooltip() {
+    FormHarness h({}, "/dev/no-reader");
+    AddSilentPorts(h.line);
+    h.line.SetBusyDevice(PortNames::DefaultDevice(5));
+    Ui(h.form()).btnGB->click();
+
+    QVERIFY(!h.FindReader());
+
+    TPanel* message = Ui(h.form()).pnMsg;
+    QCOMPARE(message->caption(), h.form().context().Text(RowReaderNotFind));
+    const QStringList tip = message->toolTip().split('\n');
+    QCOMPARE(tip.size(), 18);  // sixteen ports, a blank line, the hint
+    QCOMPARE(tip[0], QString("COM1 (/dev/ttyS0): 在 19200,e,8,1 下无应答"));
+    QCOMPARE(tip[4], QString("COM5 (/dev/ttyUSB0): 被其他程序占用"));
+    QVERIFY2(tip[17].startsWith("其他程序占用了 COM5（/dev/ttyUSB0）"), qPrintable(tip[17]));
+
+    Ui(h.form()).btnID->click();
+    QVERIFY(message->toolTip().isEmpty());
 }
 
 QTEST_MAIN(TestDiscovery)
