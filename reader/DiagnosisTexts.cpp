@@ -97,12 +97,15 @@ constexpr Texts WrongCheckHint = {
     "%1 上收到的幀校驗錯誤：線路有干擾，或通訊設定不符；請嘗試全部通訊設定（--all-line-settings，"
     "或在視窗中取消鎖定）"};
 constexpr Texts EchoHint = {
-    "The adapter at %1 echoes what the tool sends, and no reader answered: an RS485 adapter "
-    "without echo suppression; switch its echo off, then check the reader's power and wiring",
-    "%1 上的转换器回显了发送的内容，且没有读卡器应答：这是没有回显抑制的 RS485 转换器；请关闭回显，"
-    "再检查读卡器的电源和接线",
-    "%1 上的轉換器回顯了送出的內容，且沒有讀卡器回應：這是沒有回顯抑制的 RS485 轉換器；請關閉回顯，"
-    "再檢查讀卡器的電源和接線"};
+    "The adapter at %1 echoes every frame the tool sends, as an RS485 adapter without echo "
+    "suppression does, and the tool cannot take a reader's answer behind the echo: switch the "
+    "adapter's echo off (its jumper or switch), then scan again",
+    "%1 上的转换器会回显发送的每一帧，这是没有回显抑制的 RS485 "
+    "转换器，回显后面的读卡器应答无法被接收："
+    "请关闭转换器的回显（跳线或开关），然后重新扫描",
+    "%1 上的轉換器會回顯送出的每一幀，這是沒有回顯抑制的 RS485 "
+    "轉換器，回顯後面的讀卡器回應無法被接收："
+    "請關閉轉換器的回顯（跳線或開關），然後重新掃描"};
 constexpr Texts WrongLengthHint = {
     "At %1 something answered with whole frames of another length: another device may be on "
     "the line",
