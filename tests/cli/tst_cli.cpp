@@ -444,6 +444,15 @@ void CliTest::traceHoldsEveryExchange() {
     QCOMPARE(verdicts.mid(0, 2), (QStringList{"accepted", "accepted"}));
     QVERIFY(verdicts.size() > 2);
     for (const QString& verdict : verdicts.mid(2)) QCOMPARE(verdict, QString("wrong-check"));
+
+    // A trace that cannot be made is a usage error, before any port is touched.
+    const int frames = h.Frames().size();
+    const CliResult refused =
+        h.Run({"--trace=" + h.folder.filePath("no-folder/trace.txt"), "scan"});
+    QCOMPARE(refused.exitCode, 64);
+    QCOMPARE(refused.err.size(), 1);
+    QVERIFY2(refused.err[0].contains("cannot be created"), qPrintable(refused.err[0]));
+    QCOMPARE(h.Frames().size(), frames);
 }
 
 void CliTest::portHeldByAnotherProgramIsNamed() {
