@@ -10,6 +10,7 @@
 #include <QThread>
 #include <cerrno>
 
+#include "DeviceGroup.h"
 #include "PortHolder.h"
 
 namespace {
@@ -61,8 +62,11 @@ OpenResult Refusal(const QByteArray& path, QSerialPort::SerialPortError error) {
     if (error == QSerialPort::PermissionError) {
         // Its own lock file, another program's, or the device's exclusive mode give the same
         // error as the device's permissions: the permissions are asked for themselves.
-        if (::access(path.constData(), R_OK | W_OK) != 0)
-            return OpenResult::Failed(OpenFailure::NoPermission, errno);
+        if (::access(path.constData(), R_OK | W_OK) != 0) {
+            OpenResult result = OpenResult::Failed(OpenFailure::NoPermission, errno);
+            result.group = DeviceGroup(QFile::decodeName(path));
+            return result;
+        }
         OpenResult result = OpenResult::Failed(OpenFailure::InUse, EBUSY);
         const PortHolder holder = FindPortHolder(QFile::decodeName(path));
         result.holderPid = holder.pid;

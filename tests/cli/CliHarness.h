@@ -51,12 +51,14 @@ class CliHarness {
                more;
     }
 
-    QProcess* Start(const QStringList& arguments) {
+    // vq880, or another program that runs it (given in the arguments).
+    QProcess* Start(const QStringList& arguments,
+                    const QString& program = QStringLiteral(VQ880_CLI_PATH)) {
         auto* process = new QProcess;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("VQ880_MACHINE_FOLDER", folder.path());
         process->setProcessEnvironment(environment);
-        process->start(QStringLiteral(VQ880_CLI_PATH), arguments);
+        process->start(program, arguments);
         return process;
     }
     static CliResult Finish(QProcess* process, int timeoutMs = 30000) {

@@ -1,6 +1,8 @@
 // vq880 end to end: the program itself against the simulator program on a pseudo-terminal, in
 // a private machine folder.
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -165,6 +167,7 @@ class CliTest : public QObject {
     void noReaderIsExitTwo();
     void noReaderSaysWhy_data();
     void noReaderSaysWhy();
+    void noPermissionNamesTheGroup();
     void portGivenByPathIsNotKept();
     void traceHoldsEveryExchange();
     void portHeldByAnotherProgramIsNamed();
@@ -382,6 +385,41 @@ void CliTest::noReaderSaysWhy() {
     QVERIFY2(port.value("text").toString().contains(said),
              qPrintable(port.value("text").toString()));
     QCOMPARE(object.value("hint").toObject().value("cause").toString(), cause);
+}
+
+// A device the user may not open: the group that may is named, and joining it is the hint. The
+// tests run as root in CI, where permissions stop nobody: the tool then runs as the user nobody,
+// and the device belongs to the group dialout.
+void CliTest::noPermissionNamesTheGroup() {
+    if (::geteuid() != 0) QSKIP("needs root, to run the tool as another user");
+    if (QStandardPaths::findExecutable("setpriv").isEmpty()) QSKIP("setpriv is missing");
+    const group* dialout = ::getgrnam("dialout");
+    if (!dialout) QSKIP("this system has no group dialout");
+    CliHarness h;
+    SimulatorProcess sim(h.SimArguments(Reader));
+    QVERIFY(sim.started());
+    const QByteArray device = QFile::encodeName(sim.device());
+    QVERIFY(::chown(device.constData(), 0, dialout->gr_gid) == 0);
+    QVERIFY(::chmod(device.constData(), 0660) == 0);
+    QVERIFY(QFile::setPermissions(
+        h.folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadOther | QFileDevice::ExeOther));
+
+    const CliResult result =
+        CliHarness::Finish(h.Start({"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                    VQ880_CLI_PATH, "--json", "--port", "COM14", "scan"},
+                                   QStandardPaths::findExecutable("setpriv")));
+
+    QCOMPARE(result.exitCode, 2);
+    const QJsonObject object = QJsonDocument::fromJson(result.out.value(0).toUtf8()).object();
+    const QJsonObject port = object.value("ports").toArray().at(0).toObject();
+    QCOMPARE(port.value("state").toString(), QString("no-permission"));
+    QCOMPARE(port.value("group").toString(), QString("dialout"));
+    const QJsonObject hint = object.value("hint").toObject();
+    QCOMPARE(hint.value("cause").toString(), QString("no-permission"));
+    QVERIFY2(hint.value("text").toString().contains("usermod -aG dialout"),
+             qPrintable(hint.value("text").toString()));
+    QVERIFY(h.Frames().isEmpty());
 }
 
 // A device given by its path that no COM number reaches: used for the run, not kept, said once.
