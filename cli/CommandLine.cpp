@@ -39,7 +39,8 @@ QString HelpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text += QStringLiteral("\nCommands:\n");
     for (const CommandInfo& info : CommandTable())
-        text += QStringLiteral("  %1 %2")
+        text += QStringLiteral("  ") +
+                QStringLiteral("%1 %2")
                     .arg(QLatin1String(info.name), QLatin1String(info.arguments))
                     .trimmed() +
                 QLatin1Char('\n');
@@ -211,6 +212,7 @@ const std::vector<CommandInfo>& CommandTable() {
          {"first-id", "plan", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi",
           "count", "record"},
          {}},
+        {"ports", Command::Ports, "", 0, {}, {}},
     };
     return commands;
 }

@@ -20,6 +20,7 @@ enum class Command {
     FactoryDefault,
     Reset,
     Provision,
+    Ports,
 };
 
 // The settings a command writes; provisioning may write several, the set-* commands one.

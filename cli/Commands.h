@@ -15,6 +15,8 @@ int RunScan(ConsoleContext& console);
 int RunSetting(ConsoleContext& console);
 int RunTags(ConsoleContext& console, StopSignals& stop);
 int RunProvision(ConsoleContext& console, StopSignals& stop);
+// Needs no reader and no kept settings: it opens no port.
+int RunPorts(const Request& request);
 
 // One of the window's setting operations on the found reader. The line setting is followed by
 // a search at the new setting, which keeps the new place; its failure is the operation's.

@@ -13,6 +13,7 @@
 namespace {
 
 int Run(const Request& request) {
+    if (request.command == Command::Ports) return RunPorts(request);
     if (request.port != 0 && !PortNames::WindowReaches(request.port))
         Output::Note(QStringLiteral("%1 is used for this run only and not kept: the window reaches "
                                     "COM1 to COM16 only.")

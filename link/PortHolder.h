@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+#include <map>
 
 // The program that holds a serial device, where the system tells: the process named in the
 // device's lock file, or one that has the device open.
@@ -10,5 +12,9 @@ struct PortHolder {
     QString name;    // the program's name, as the system lists its processes
 };
 
-// Looks for the holder of the device; the same device reached through a link counts too.
+// Looks for the holder of the device; the same device reached through a link counts too. The
+// program at the far end of a pseudo-terminal, which holds its master, does not hold the port.
 PortHolder FindPortHolder(const QString& devicePath);
+// The holders of several devices at once, with one look at the processes; by the devices'
+// canonical paths, for those that have one.
+std::map<QString, PortHolder> FindPortHolders(const QStringList& devicePaths);

@@ -47,8 +47,18 @@ qint64 LockOwner(const QStringList& names) {
     return 0;
 }
 
-// A process with the device among its open files.
-qint64 OpenedBy(const QString& target) {
+// The number of the pseudo-terminal whose master an open file is, or -1.
+int MasterIndex(qint64 pid, const QString& fd) {
+    QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid).arg(fd));
+    if (!info.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : info.readAll().split('\n'))
+        if (line.startsWith("tty-index:")) return line.mid(10).trimmed().toInt();
+    return -1;
+}
+
+// For each target, a process that has it among its open files; one look at /proc for all.
+std::map<QString, qint64> OpenedBy(const QStringList& targets) {
+    std::map<QString, qint64> found;
     const qint64 self = qint64(::getpid());
     const QStringList pids =
         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -56,20 +66,53 @@ qint64 OpenedBy(const QString& target) {
         bool ok = false;
         const qint64 pid = entry.toLongLong(&ok);
         if (!ok || pid == self) continue;
+        QStringList opened;
+        QList<int> masters;
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
-            if (fd.symLinkTarget() == target) return pid;
+        for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+            const QString target = fd.symLinkTarget();
+            if (target == QLatin1String("/dev/ptmx") || target == QLatin1String("/dev/pts/ptmx"))
+                masters << MasterIndex(pid, fd.fileName());
+            else if (targets.contains(target))
+                opened << target;
+        }
+        for (const QString& target : opened) {
+            // The far end of a pseudo-terminal keeps its slave open by design.
+            static const QString pts = QStringLiteral("/dev/pts/");
+            if (target.startsWith(pts) && masters.contains(target.mid(pts.size()).toInt()))
+                continue;
+            found.emplace(target, pid);
+        }
     }
-    return 0;
+    return found;
+}
+
+PortHolder Named(qint64 pid) {
+    return {pid, pid != 0 ? ProcessName(pid) : QString()};
 }
 
 }  // namespace
 
 PortHolder FindPortHolder(const QString& devicePath) {
     const QString target = QFileInfo(devicePath).canonicalFilePath();
-    PortHolder holder;
-    holder.pid = LockOwner(LockNames(devicePath, target));
-    if (holder.pid == 0 && !target.isEmpty()) holder.pid = OpenedBy(target);
-    if (holder.pid != 0) holder.name = ProcessName(holder.pid);
-    return holder;
+    if (const qint64 pid = LockOwner(LockNames(devicePath, target))) return Named(pid);
+    if (target.isEmpty()) return {};
+    const auto opened = OpenedBy({target});
+    return Named(opened.empty() ? 0 : opened.begin()->second);
+}
+
+std::map<QString, PortHolder> FindPortHolders(const QStringList& devicePaths) {
+    std::map<QString, PortHolder> holders;
+    QStringList unlocked;
+    for (const QString& path : devicePaths) {
+        const QString target = QFileInfo(path).canonicalFilePath();
+        if (target.isEmpty() || holders.count(target)) continue;
+        if (const qint64 pid = LockOwner(LockNames(path, target)))
+            holders[target] = Named(pid);
+        else
+            unlocked << target;
+    }
+    if (unlocked.isEmpty()) return holders;
+    for (const auto& [target, pid] : OpenedBy(unlocked)) holders[target] = Named(pid);
+    return holders;
 }

@@ -419,6 +419,17 @@ void CliTest::noPermissionNamesTheGroup() {
     QCOMPARE(hint.value("cause").toString(), QString("no-permission"));
     QVERIFY2(hint.value("text").toString().contains("usermod -aG dialout"),
              qPrintable(hint.value("text").toString()));
+
+    // ports tells the same without opening it.
+    const CliResult ports =
+        CliHarness::Finish(h.Start({"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                    VQ880_CLI_PATH, "--json", "ports"},
+                                   QStandardPaths::findExecutable("setpriv")));
+    QCOMPARE(ports.exitCode, 0);
+    const QJsonObject fourteen = QJsonDocument::fromJson(ports.out.value(13).toUtf8()).object();
+    QCOMPARE(fourteen.value("port").toString(), QString("COM14"));
+    QCOMPARE(fourteen.value("state").toString(), QString("no-permission"));
+    QCOMPARE(fourteen.value("group").toString(), QString("dialout"));
     QVERIFY(h.Frames().isEmpty());
 }
 
@@ -748,6 +759,8 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
         {"Provisioned reader", "Summary"},
         {QJsonObject{{"result", "ok"}}, QJsonObject{{"ok", 1}, {"result", "port-gone"}}});
     row("a usage error: exit 64, no object", ReaderThere, {}, {"set-id", "0"}, Never, 64, {}, {});
+    row("ports: each COM number, then each device that none reaches", ReaderThere, {}, {"ports"},
+        Never, 0, {"Port+"}, {QJsonObject{{"command", "ports"}}});
 
     // A command of the command table without its row, or missing from the manual, fails here,
     // and so does a command of the manual that the table lacks, or an exit status of the manual
@@ -839,7 +852,8 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals() {
     // The count of a reading is of the lines it printed; the last object's result is the one
     // of the exit status.
     if (last.contains("tags")) QCOMPARE(last.value("tags").toInt(), tagLines);
-    if (!objects.isEmpty())
+    // ports tells of the ports, not of an outcome, and always ends with 0.
+    if (!objects.isEmpty() && arguments.first() != "ports")
         QCOMPARE(Manual().resultStatus.value(last.value("result").toString(), -1), status);
 }
 

@@ -1,0 +1,91 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <cstdlib>
+
+#include "PortInventory.h"
+#include "PortNames.h"
+
+namespace {
+
+// A pseudo-terminal whose master and slave this test holds, as the simulator holds its own;
+// not handed on to the programs it starts.
+struct Pty {
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    int slave = -1;
+    QString path;
+    Pty() {
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+        path = QString::fromLocal8Bit(ptsname(master));
+        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    ~Pty() {
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+    }
+};
+
+}  // namespace
+
+class PortInventoryTest : public QObject {
+    Q_OBJECT
+  private slots:
+    // Through links in ports/: a pseudo-terminal that only its far end holds is free; one that
+    // another program has open is in use by that program; a link to nothing says so.
+    void eachComNumbersDeviceAndState() {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("ports"));
+        const PortNames names(folder.path());
+        Pty free, held;
+        QVERIFY(!free.path.isEmpty() && !held.path.isEmpty());
+        QVERIFY(QFile::link(free.path, names.LinkPath(1)));
+        QVERIFY(QFile::link(folder.filePath("unplugged"), names.LinkPath(2)));
+        QVERIFY(QFile::link(held.path, names.LinkPath(3)));
+        // The far end of COM1 is also held by a child, as the simulator holds its pseudo-terminal.
+        const pid_t farEnd = fork();
+        if (farEnd == 0) {
+            pause();
+            _exit(0);
+        }
+        QProcess holder;
+        holder.setStandardInputFile(held.path);
+        holder.start("sleep", {"30"});
+        QVERIFY(holder.waitForStarted());
+        const qint64 holderPid = holder.processId();
+
+        const PortInventory inventory = TakePortInventory(folder.path());
+        holder.kill();
+        holder.waitForFinished();
+        ::kill(farEnd, SIGKILL);
+        ::waitpid(farEnd, nullptr, 0);
+
+        QCOMPARE(int(inventory.comPorts.size()), 16);
+        const PortEntry& one = inventory.comPorts[0];
+        QCOMPARE(one.comNumber, 1);
+        QCOMPARE(one.device, names.LinkPath(1));
+        QCOMPARE(one.target, free.path);
+        QCOMPARE(DeviceStateName(one.state), QString("free"));
+        const PortEntry& two = inventory.comPorts[1];
+        QCOMPARE(DeviceStateName(two.state), QString("missing-link-target"));
+        QVERIFY(!two.present());
+        const PortEntry& three = inventory.comPorts[2];
+        QCOMPARE(DeviceStateName(three.state), QString("in-use"));
+        QCOMPARE(three.holderPid, holderPid);
+        QCOMPARE(three.holderName, QString("sleep"));
+        // Without a link, the fixed map.
+        QCOMPARE(inventory.comPorts[4].device, QString("/dev/ttyUSB0"));
+        QVERIFY(inventory.comPorts[4].link.isEmpty());
+        // A device that a COM number reaches is not listed again.
+        for (const PortEntry& entry : inventory.unreached)
+            QVERIFY(entry.target != free.path && entry.target != held.path);
+    }
+};
+
+QTEST_GUILESS_MAIN(PortInventoryTest)
+#include "tst_port_inventory.moc"
