@@ -2,7 +2,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <vector>
 
+#include "AssignCommand.h"
 #include "Commands.h"
 #include "Output.h"
 #include "PortInventory.h"
@@ -10,29 +12,14 @@
 
 namespace {
 
-QString ShellQuoted(const QString& text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-// The first COM number with nothing at it, else the first whose link leads nowhere; 0 for none.
-int FreeComNumber(const PortInventory& inventory) {
+// The COM numbers a device may be given: those with nothing at them, then those whose link
+// leads nowhere. Each is offered once, so that two devices do not take it from each other.
+std::vector<int> FreeComNumbers(const PortInventory& inventory) {
+    std::vector<int> free;
     for (DeviceState wanted : {DeviceState::Absent, DeviceState::MissingTarget})
         for (const PortEntry& entry : inventory.comPorts)
-            if (entry.state == wanted) return entry.comNumber;
-    return 0;
-}
-
-// The command that gives a COM number to a device no COM number reaches, by its stable name
-// where it has one.
-QString AssignCommand(const PortEntry& entry, int comNumber, const QString& portsFolder) {
-    const QString device = entry.identity.byId.isEmpty() ? entry.device : entry.identity.byId;
-    const QString link = QDir(portsFolder).filePath(PortNames::PortName(comNumber));
-    QString command = QStringLiteral("ln -sfn %1 %2").arg(ShellQuoted(device), ShellQuoted(link));
-    if (!QFileInfo(portsFolder).isDir())
-        command.prepend(QStringLiteral("mkdir -p %1 && ").arg(ShellQuoted(portsFolder)));
-    return command;
+            if (entry.state == wanted) free.push_back(entry.comNumber);
+    return free;
 }
 
 QString StateText(const PortEntry& entry) {
@@ -117,12 +104,17 @@ int RunPorts(const Request& request) {
     }
     if (!inventory.unreached.empty())
         out.Lines({QStringLiteral("Serial devices that no COM number reaches:")});
-    const int comNumber = FreeComNumber(inventory);
-    for (const PortEntry& entry : inventory.unreached) {
+    const std::vector<int> free = FreeComNumbers(inventory);
+    for (size_t i = 0; i < inventory.unreached.size(); ++i) {
+        const PortEntry& entry = inventory.unreached[i];
         QJsonObject object = Object(entry);
         QString line = "  " + Line(entry);
-        if (comNumber > 0) {
-            const QString assign = AssignCommand(entry, comNumber, inventory.portsFolder);
+        if (i < free.size()) {
+            const int comNumber = free[i];
+            // By its stable name where it has one.
+            const QString device =
+                entry.identity.byId.isEmpty() ? entry.device : entry.identity.byId;
+            const QString assign = AssignCommand(device, comNumber, inventory.portsFolder);
             object.insert("assign", assign);
             line += QStringLiteral("\n    as %1: %2").arg(PortNames::PortName(comNumber), assign);
         }
