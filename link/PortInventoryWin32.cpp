@@ -54,29 +54,60 @@ void TakeIdentity(HDEVINFO list, SP_DEVINFO_DATA& device, PortIdentity& identity
         identity.serialNumber = parts[2];
 }
 
+// The ports the serial drivers name under HARDWARE\DEVICEMAP\SERIALCOMM: also those of drivers
+// that are not in the class of ports (virtual COM ports, Wine's).
+QStringList DriverPorts() {
+    QStringList ports;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return ports;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        wchar_t data[64] = {};
+        DWORD nameSize = 256, dataSize = sizeof data - 2, type = 0;
+        const LONG status = RegEnumValueW(key, index, name, &nameSize, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status == ERROR_SUCCESS && type == REG_SZ) ports << QString::fromWCharArray(data);
+    }
+    RegCloseKey(key);
+    return ports;
+}
+
+PortEntry Entry(const QString& name) {
+    PortEntry entry;
+    bool number = false;
+    entry.comNumber = name.mid(3).toInt(&number);
+    if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || !number) entry.comNumber = 0;
+    entry.device = QStringLiteral("\\\\.\\") + name.toUpper();
+    entry.target = entry.device;
+    entry.state = DeviceState::Present;
+    return entry;
+}
+
 }  // namespace
 
 PortInventory TakePortInventory(const QString&) {
     PortInventory inventory;
     HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
-    if (list == INVALID_HANDLE_VALUE) return inventory;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
-    for (DWORD i = 0; SetupDiEnumDeviceInfo(list, i, &device); ++i) {
-        const QString name = PortName(list, device);
-        if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) continue;  // LPT too
-        bool number = false;
-        const int comNumber = name.mid(3).toInt(&number);
-        if (!number || comNumber < 1) continue;
-        PortEntry entry;
-        entry.comNumber = comNumber;
-        entry.device = QStringLiteral("\\\\.\\") + name.toUpper();
-        entry.target = entry.device;
-        entry.state = DeviceState::Present;
+    for (DWORD i = 0; list != INVALID_HANDLE_VALUE && SetupDiEnumDeviceInfo(list, i, &device);
+         ++i) {
+        PortEntry entry = Entry(PortName(list, device));
+        if (entry.comNumber < 1) continue;  // LPT too
         TakeIdentity(list, device, entry.identity);
         inventory.comPorts.push_back(entry);
     }
-    SetupDiDestroyDeviceInfoList(list);
+    if (list != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(list);
+    for (const QString& name : DriverPorts()) {
+        PortEntry entry = Entry(name);
+        const bool listed =
+            std::any_of(inventory.comPorts.begin(), inventory.comPorts.end(),
+                        [&](const PortEntry& other) { return other.comNumber == entry.comNumber; });
+        if (entry.comNumber > 0 && !listed) inventory.comPorts.push_back(entry);
+    }
     std::sort(inventory.comPorts.begin(), inventory.comPorts.end(),
               [](const PortEntry& a, const PortEntry& b) { return a.comNumber < b.comNumber; });
     return inventory;

@@ -7,14 +7,35 @@ set -euo pipefail
 skip() { printf 'SKIP: %s\n' "$*"; exit 77; }
 
 if [ "${1:-}" != --inside ]; then
-    for tool in xvfb-run dbus-run-session dbus-send; do
+    for tool in dbus-run-session dbus-send; do
         command -v "$tool" >/dev/null || skip "$tool is missing (scripts/deps.sh test installs it)"
     done
     [ -x /usr/libexec/at-spi-bus-launcher ] ||
         skip "at-spi2-core is missing (scripts/deps.sh test installs it)"
     /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
         skip "python3-pyatspi is missing (scripts/deps.sh test installs it)"
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- "$0" --inside "$@"
+    command -v Xvfb >/dev/null || skip "Xvfb is missing (scripts/deps.sh test installs it)"
+    # A display of the test's own: with -displayfd the server picks a free number and writes it
+    # once it takes connections, so no other server's number or start-up is raced.
+    number=$(mktemp) server_log=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" 2>"$server_log" &
+    server=$!
+    trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$number" "$server_log"' EXIT
+    for _ in $(seq 200); do
+        [ -s "$number" ] && break
+        kill -0 "$server" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ ! -s "$number" ]; then
+        cat "$server_log"
+        echo "FAIL: the X server did not start"
+        exit 1
+    fi
+    status=0
+    DISPLAY=":$(head -n1 "$number")" dbus-run-session -- "$0" --inside "$@" || status=$?
+    # What the server said, when the window could not use it.
+    [ "$status" -eq 0 ] || [ "$status" -eq 77 ] || cat "$server_log"
+    exit "$status"
 fi
 shift
 window=$1 script=$2
