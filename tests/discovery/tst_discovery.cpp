@@ -458,9 +458,10 @@ void TestDiscovery::failedScanExplainsItselfInTheMessagesTooltip() {
     QCOMPARE(message->caption(), h.form().context().Text(RowReaderNotFind));
     const QStringList tip = message->toolTip().split('\n');
     QCOMPARE(tip.size(), 18);  // sixteen ports, a blank line, the hint
-    QCOMPARE(tip[0], QString("COM1 (/dev/ttyS0): 在 19200,e,8,1 下无应答"));
-    QCOMPARE(tip[4], QString("COM5 (/dev/ttyUSB0): 被其他程序占用"));
-    QVERIFY2(tip[17].startsWith("其他程序占用了 COM5（/dev/ttyUSB0）"), qPrintable(tip[17]));
+    const QString com1 = PortNames::DefaultDevice(1), com5 = PortNames::DefaultDevice(5);
+    QCOMPARE(tip[0], "COM1 (" + com1 + "): 在 19200,e,8,1 下无应答");
+    QCOMPARE(tip[4], "COM5 (" + com5 + "): 被其他程序占用");
+    QVERIFY2(tip[17].startsWith("其他程序占用了 COM5（" + com5 + "）"), qPrintable(tip[17]));
 
     Ui(h.form()).btnID->click();
     QVERIFY(message->toolTip().isEmpty());

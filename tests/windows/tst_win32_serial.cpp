@@ -4,11 +4,9 @@
 #include <windows.h>
 
 #include <QtTest>
-#include <algorithm>
 
 #include "Clock.h"
 #include "LineSetting.h"
-#include "PortInventory.h"
 #include "PortNames.h"
 #include "ReaderLink.h"
 #include "SerialLineWin32.h"
@@ -132,19 +130,6 @@ class Win32SerialTest : public QObject {
         if (opened && UnderWine()) QSKIP("Wine does not hold serial ports exclusively");
         QVERIFY(!opened);
         QVERIFY(!rig.link.IsOpen());
-    }
-
-    // vq880 ports lists the system's COM ports without opening them: the reader's among them.
-    void inventoryListsTheReadersPort() {
-        const int com = ComFromEnvironment("VQ880_READER_COM");
-        if (!com) QSKIP("VQ880_READER_COM names no port with a reader on it");
-        const PortInventory inventory = TakePortInventory(QString());
-        const auto listed =
-            std::find_if(inventory.comPorts.begin(), inventory.comPorts.end(),
-                         [com](const PortEntry& entry) { return entry.comNumber == com; });
-        QVERIFY(listed != inventory.comPorts.end());
-        QCOMPARE(listed->device, PortNames::DefaultDevice(com));
-        QCOMPARE(DeviceStateName(listed->state), QString("present"));
     }
 };
 
