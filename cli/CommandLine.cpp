@@ -9,7 +9,6 @@
 #include "PortOption.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
-#include "RecordFile.h"
 #include "RegularFile.h"
 #include "ValueChecks.h"
 
@@ -156,14 +155,14 @@ Request Check(const QCommandLineParser& parser) {
             throw UsageMistake{
                 QStringLiteral("--trace= names no file: give --trace alone for "
                                "standard error.")};
-        if (request.tracePath != QLatin1String("-") && !MayWriteTo(request.tracePath))
-            throw UsageMistake{QStringLiteral("--trace \"%1\" is not a regular file (a link, "
-                                              "FIFO, device or folder is refused).")
-                                   .arg(request.tracePath)};
+        if (request.tracePath != QLatin1String("-"))
+            if (QString problem = WritePathProblem(QStringLiteral("--trace"), request.tracePath);
+                !problem.isEmpty())
+                throw UsageMistake{problem};
     }
     if (parser.isSet("record")) {
         request.recordPath = parser.value("record");
-        const QString problem = RecordPathProblem(request.recordPath);
+        const QString problem = WritePathProblem(QStringLiteral("--record"), request.recordPath);
         if (!problem.isEmpty()) throw UsageMistake{problem};
     }
     if (info->command == Command::Provision) {

@@ -157,11 +157,7 @@ QString ConsoleContext::OpenTrace() {
     std::FILE* stream = stderr;
     if (path != QLatin1String("-")) {
         const OpenedFile file = OpenRegularFile(path, false);
-        if (file.refused)
-            return QStringLiteral(
-                       "--trace \"%1\" is not a regular file (a link, FIFO, device or folder is "
-                       "refused).")
-                .arg(path);
+        if (file.refused) return NotRegularFile(QStringLiteral("--trace"), path);
 #ifdef _WIN32
         if (file.fd >= 0) traceFile_.reset(::_fdopen(file.fd, "w"));
 #else

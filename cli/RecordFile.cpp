@@ -15,13 +15,6 @@
 
 namespace {
 
-QString Refusal(const QString& path) {
-    return QStringLiteral(
-               "--record \"%1\" is not a regular file (a link, FIFO, device or folder "
-               "is refused).")
-        .arg(path);
-}
-
 QString SystemError(const QString& what, const QString& path) {
     return QStringLiteral("--record \"%1\": %2: %3.")
         .arg(path, what, QString::fromLocal8Bit(std::strerror(errno)));
@@ -29,17 +22,13 @@ QString SystemError(const QString& what, const QString& path) {
 
 }  // namespace
 
-QString RecordPathProblem(const QString& path) {
-    return MayWriteTo(path) ? QString() : Refusal(path);
-}
-
 RecordFile::~RecordFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
 QString RecordFile::Open(const QString& path) {
     const OpenedFile file = OpenRegularFile(path, true);
-    if (file.refused) return Refusal(path);
+    if (file.refused) return NotRegularFile(QStringLiteral("--record"), path);
     if (file.fd < 0) return SystemError("cannot open", path);
     fd_ = file.fd;
     path_ = path;

@@ -25,7 +25,3 @@ class RecordFile {
     RecordFormat format_ = RecordFormat::Csv;
     int fd_ = -1;
 };
-
-// Whether a path may be a record: missing (it is made), or a regular file that is not a link.
-// The line that says why not, or an empty text.
-QString RecordPathProblem(const QString& path);

@@ -18,6 +18,16 @@ bool MayWriteTo(const QString& path) {
     return !info.isSymLink() && (!info.exists() || info.isFile());
 }
 
+QString NotRegularFile(const QString& option, const QString& path) {
+    return QStringLiteral(
+               "%1 \"%2\" is not a regular file (a link, FIFO, device or folder is refused).")
+        .arg(option, path);
+}
+
+QString WritePathProblem(const QString& option, const QString& path) {
+    return MayWriteTo(path) ? QString() : NotRegularFile(option, path);
+}
+
 OpenedFile OpenRegularFile(const QString& path, bool append) {
     OpenedFile file;
     if (!MayWriteTo(path)) {

@@ -8,6 +8,10 @@
 
 // Whether a path may be written: missing (it is made), or a regular file that is not a link.
 bool MayWriteTo(const QString& path);
+// The line that refuses the path given to the option because it is no regular file.
+QString NotRegularFile(const QString& option, const QString& path);
+// That line when the path may not be written, or an empty text.
+QString WritePathProblem(const QString& option, const QString& path);
 
 // Opens or creates a regular file for writing, appended to or emptied first. The descriptor, or
 // -1 with `refused` set when the path is no regular file, or errno when the system said no.

@@ -17,14 +17,11 @@ OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
     PortHandle = result.handle;
     gone_ = false;
     // Kept for a tracer that comes while the port is open.
-    tracedPort_ = names_.Label(comNumber);
+    tracedComNumber_ = comNumber;
     tracedLine_ = lineSetting;
     if (tracer_) {
-        LinkEvent event;
-        event.kind = result.opened() ? LinkEvent::Kind::Opened : LinkEvent::Kind::Refused;
-        event.timeUs = clock_.NowUs();
-        event.port = tracedPort_;
-        event.lineSetting = tracedLine_;
+        LinkEvent event = Event(
+            result.opened() ? LinkEvent::Kind::Opened : LinkEvent::Kind::Refused, clock_.NowUs());
         event.open = result;
         tracer_->Trace(event);
     }
@@ -45,12 +42,17 @@ void ReaderLink::ClosePort() {
     if (tracer_) TraceEvent(LinkEvent::Kind::Closed, clock_.NowUs());
 }
 
-void ReaderLink::TraceEvent(LinkEvent::Kind kind, quint64 timeUs, QByteArray bytes) {
+LinkEvent ReaderLink::Event(LinkEvent::Kind kind, quint64 timeUs) const {
     LinkEvent event;
     event.kind = kind;
     event.timeUs = timeUs;
-    event.port = tracedPort_;
+    event.port = names_.Label(tracedComNumber_);
     event.lineSetting = tracedLine_;
+    return event;
+}
+
+void ReaderLink::TraceEvent(LinkEvent::Kind kind, quint64 timeUs, QByteArray bytes) {
+    LinkEvent event = Event(kind, timeUs);
     event.bytes = std::move(bytes);
     if (kind == LinkEvent::Kind::Judged)
         event.verdict = Verdict(command_ == ReaderInfoCommand ? ReaderInfoReplyLength : 0);

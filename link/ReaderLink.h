@@ -70,7 +70,6 @@ class ReaderLink {
     // for none. The events of an exchange are told when its reply window is over, so that the
     // tracing takes nothing from the exchange's own time.
     void SetTracer(LinkTracer* tracer) { tracer_ = tracer; }
-    const PortNames& names() const { return names_; }
 
     static constexpr int ReplyBufferSize = 1024;
     static constexpr quint32 ReplyWindowMs = 120;
@@ -79,6 +78,8 @@ class ReaderLink {
   private:
     void PauseAfterWrite(quint32 ms);
     bool EndExchange(bool accepted);
+    // An event at the open port and line.
+    LinkEvent Event(LinkEvent::Kind kind, quint64 timeUs) const;
     void TraceEvent(LinkEvent::Kind kind, quint64 timeUs, QByteArray bytes = {});
 
     PortHandleType PortHandle = InvalidPortHandle;
@@ -103,7 +104,7 @@ class ReaderLink {
 
     // Tracing: the port and line of the open port, and the exchange's frame and byte groups.
     LinkTracer* tracer_ = nullptr;
-    QString tracedPort_;
+    int tracedComNumber_ = 0;
     QString tracedLine_;
     quint64 frameStartUs_ = 0;
     struct ByteGroup {
