@@ -2,295 +2,305 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QHash>
+#include <QRegularExpression>
 
+#include "CommandTable.h"
+#include "ConsoleTexts.h"
 #include "LineSetting.h"
 #include "PortOption.h"
 #include "ProvisioningPlan.h"
-#include "ReaderProtocol.h"
 #include "RegularFile.h"
-#include "ValueChecks.h"
+#include "SettingsStore.h"
+
+namespace Texts {
+ConsoleText UnknownOption = {"Unknown option '%1'.", "未知的选项“%1”。", "未知的選項「%1」。"};
+ConsoleText MissingValue = {"Missing value after '%1'.", "“%1”后面缺少值。", "「%1」後面缺少值。"};
+}  // namespace Texts
 
 namespace {
 
-// All the options that belong to a command, each once.
-QStringList CommandOptions() {
-    QStringList all;
-    for (const CommandInfo& info : CommandTable())
-        for (const QString& option : info.options)
-            if (!all.contains(option)) all << option;
-    return all;
+const QString HelpOption = QStringLiteral("help");
+const QString VersionOption = QStringLiteral("version");
+const QString MachineFolderOption = QStringLiteral("machine-folder");
+
+// A negative number given as a value, such as "set-id -1", would be taken for an option: it
+// stands in the parser's list under a name that is no option, and is put back afterwards.
+const QString NegativeMark = QStringLiteral("\x01negative");
+
+// The arguments as the parser is to read them: a bare --trace means standard error, and a
+// negative number that follows no option that takes a value is a command's value.
+QStringList Prepared(const QStringList& arguments, QStringList& negatives) {
+    static const QRegularExpression negative(QStringLiteral("^-[0-9]"));
+    QStringList prepared;
+    bool valueFollows = false;
+    bool optionsEnded = false;
+    for (QString argument : arguments) {
+        const bool isValue = valueFollows;
+        valueFollows = false;
+        if (prepared.isEmpty() || optionsEnded || isValue) {
+            prepared << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) optionsEnded = true;
+        if (argument == QLatin1String("--trace") || argument == QLatin1String("-trace"))
+            argument = QStringLiteral("--trace=-");
+        if (negative.match(argument).hasMatch()) {
+            negatives << argument;
+            argument = NegativeMark + QString::number(negatives.size() - 1);
+        } else if (argument.startsWith(QLatin1Char('-')) && !argument.contains(QLatin1Char('='))) {
+            const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+            const OptionRow* option = FindOption(name);
+            valueFollows = (option && option->valueName && !option->optionalValue) ||
+                           name == MachineFolderOption;
+        }
+        prepared << argument;
+    }
+    return prepared;
 }
 
-QString LanguageFlag(const QString& text) {
-    static const QHash<QString, QString> flags = {
-        {"english", "English"}, {"chinesegb", "ChineseGB"}, {"chinesebig5", "ChineseBIG5"}};
-    const auto flag = flags.find(text.toLower());
-    if (flag == flags.end())
-        throw UsageMistake{
-            QStringLiteral("--language must be english, chinesegb or chinesebig5, not \"%1\".")
-                .arg(text)};
-    return *flag;
+QString MachineFolder(const QCommandLineParser& parser) {
+    if (parser.isSet(MachineFolderOption)) return parser.value(MachineFolderOption);
+    const QString fromEnvironment = qEnvironmentVariable("VQ880_MACHINE_FOLDER");
+    return fromEnvironment.isEmpty() ? QStringLiteral(VQ880_MACHINE_FOLDER) : fromEnvironment;
 }
 
-QString HelpText(const QCommandLineParser& parser) {
-    QString text = parser.helpText();
+// --language's column, or -1 when it is not given or names no language.
+int LanguageOption(const QCommandLineParser& parser) {
+    const QStringList given = parser.values(QStringLiteral("language"));
+    return given.size() == 1 ? LanguageIndexFromName(given.first()) : -1;
+}
+
+QString HelpText() {
+    QString text = QStringLiteral(
+        "Usage: vq880 [options] command [arguments]\n"
+        "Finds a VQ880 reader on COM1 to COM16 and reads its tags or writes its settings.\n\n"
+        "Options:\n");
+    QList<QPair<QString, QString>> rows{{"-h, --help", "Shows this help."},
+                                        {"-v, --version", "Shows the version."}};
+    for (const OptionRow& option : OptionTable()) {
+        QString given = "--" + QLatin1String(option.name);
+        if (option.valueName)
+            given += QString(option.optionalValue ? "[=%1]" : " %1").arg(option.valueName);
+        rows.append({given, QLatin1String(option.help)});
+    }
+    int width = 0;
+    for (const auto& row : rows) width = std::max(width, int(row.first.size()));
+    for (const auto& row : rows)
+        text += "  " + row.first.leftJustified(width + 2) + row.second + '\n';
     text += QStringLiteral("\nCommands:\n");
-    for (const CommandInfo& info : CommandTable())
-        text += QStringLiteral("  ") +
-                QStringLiteral("%1 %2")
-                    .arg(QLatin1String(info.name), QLatin1String(info.arguments))
-                    .trimmed() +
-                QLatin1Char('\n');
+    for (const CommandRow& command : CommandTable()) text += "  " + command.Synopsis() + '\n';
+    QStringList lines;
+    for (const char* setting : LineSettingTable) lines << QLatin1String(setting);
     text += QStringLiteral(
                 "\nLine settings: %1.\n"
                 "Exit status: 0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage "
                 "error, 74 the port went away.\n")
-                .arg([] {
-                    QStringList all;
-                    for (const char* setting : LineSettingTable) all << QLatin1String(setting);
-                    return all.join(QStringLiteral(", "));
-                }());
+                .arg(lines.join(QStringLiteral(", ")));
     return text;
 }
 
+[[noreturn]] void Refuse(const QString& text) {
+    throw UsageMistake{text};
+}
+
+QString PathOption(const QCommandLineParser& parser, const QString& option) {
+    const QString path = parser.value(option);
+    if (path.isEmpty()) Refuse(Tr(Texts::EmptyPath).arg(option));
+    return path;
+}
+
+// The options given, each checked to belong to the command and to be given once.
+void CheckOptionsGiven(const QCommandLineParser& parser, const CommandRow& command) {
+    QStringList seen;
+    for (const QString& name : parser.optionNames()) {
+        if (name == MachineFolderOption) continue;
+        const OptionRow* option = FindOption(name);
+        if (option && !Takes(command, *option))
+            Refuse(Tr(Texts::NotAnOptionOf).arg(name, QLatin1String(command.name)));
+        if (seen.contains(name)) Refuse(Tr(Texts::GivenTwice).arg(name));
+        seen << name;
+    }
+}
+
+// The setting that set-* writes, from its value after the name.
+void ReadSettingArgument(const CommandRow& command, const QString& argument, Request& request) {
+    const SettingRow& setting = *command.setting;
+    const int value = setting.parts.front().rule.Check(argument, Tr(*setting.valueName));
+    request.values[setting.key] = SettingValue{{value, 0}};
+}
+
+// The settings the options give; the parts of one setting go together.
 void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
-    SettingValues& v = request.values;
-    if (parser.isSet("first-id"))
-        v.readerNumber =
-            Integer(parser.value("first-id"), "--first-id", ReaderNumberMin, ReaderNumberMax);
-    if (parser.isSet("line-speed"))
-        v.lineSettingIndex = LineIndex(parser.value("line-speed"), "--line-speed");
-    if (parser.isSet("same-card"))
-        v.sameCardSeconds = Integer(parser.value("same-card"), "--same-card", 0, SameCardMax);
-    if (parser.isSet("input"))
-        v.inputNormallyOpen = InputNormallyOpen(parser.value("input"), "--input");
-    if (parser.isSet("rs485"))
-        v.rs485Index =
-            FormatIndex(parser.value("rs485"), "--rs485", Rs485FormatBits, Rs485FormatCount);
-    if (parser.isSet("wiegand"))
-        v.wiegandIndex = FormatIndex(parser.value("wiegand"), "--wiegand", WiegandFormatBits,
-                                     WiegandFormatCount);
-    if (parser.isSet("rssi"))
-        v.rssiLevel = Integer(parser.value("rssi"), "--rssi", 0, RssiLevelMax);
-    if (v.rs485Index.has_value() != v.wiegandIndex.has_value())
-        throw UsageMistake{QStringLiteral("--rs485 and --wiegand go together: give both.")};
-}
-
-void ReadArgument(const CommandInfo& info, const QString& argument, Request& request) {
-    SettingValues& v = request.values;
-    switch (info.command) {
-        case Command::SetId:
-            v.readerNumber =
-                Integer(argument, "The reader number", ReaderNumberMin, ReaderNumberMax);
-            break;
-        case Command::SetLineSpeed:
-            v.lineSettingIndex = LineIndex(argument, "The line setting");
-            break;
-        case Command::SetSameCard:
-            v.sameCardSeconds = Integer(argument, "The same-card time", 0, SameCardMax);
-            break;
-        case Command::SetInput:
-            v.inputNormallyOpen = InputNormallyOpen(argument, "The input");
-            break;
-        case Command::SetRssi:
-            v.rssiLevel = Integer(argument, "The RSSI level", 0, RssiLevelMax);
-            break;
-        default:
-            break;
+    for (const SettingRow& setting : SettingCatalogue()) {
+        SettingValue value;
+        QStringList given, missing;
+        for (size_t i = 0; i < setting.parts.size(); ++i) {
+            const SettingPart& part = setting.parts[i];
+            if (!part.option) continue;
+            const QString option = QLatin1String(part.option);
+            if (!parser.isSet(option)) {
+                missing << "--" + option;
+                continue;
+            }
+            value.parts[i] = part.rule.Check(parser.value(option), "--" + option);
+            given << "--" + option;
+        }
+        if (given.isEmpty()) continue;
+        if (!missing.isEmpty())
+            Refuse(Tr(Texts::GoTogether)
+                       .arg("--" + QLatin1String(setting.parts[0].option),
+                            "--" + QLatin1String(setting.parts[1].option)));
+        request.values[setting.key] = value;
     }
 }
 
-Request Check(const QCommandLineParser& parser) {
+std::optional<int> NumberOption(const QCommandLineParser& parser, const QString& option) {
+    if (!parser.isSet(option)) return std::nullopt;
+    return OptionRule(option)->Check(parser.value(option), "--" + option);
+}
+
+Request Check(const QCommandLineParser& parser, QStringList positional, bool afterBareTrace) {
     Request request;
-    QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) throw UsageMistake{QStringLiteral("No command given.")};
+    if (positional.isEmpty()) Refuse(Tr(Texts::NoCommand));
     request.commandName = positional.takeFirst();
-    const CommandInfo* info = nullptr;
-    for (const CommandInfo& candidate : CommandTable())
-        if (request.commandName == QLatin1String(candidate.name)) info = &candidate;
-    if (!info)
-        throw UsageMistake{QStringLiteral("Unknown command \"%1\".").arg(request.commandName)};
-    request.command = info->command;
-
-    for (const QString& option : CommandOptions())
-        if (parser.isSet(option) && !info->options.contains(option))
-            throw UsageMistake{
-                QStringLiteral("--%1 is not an option of %2.").arg(option, request.commandName)};
-    if (positional.size() < info->positionalCount)
-        throw UsageMistake{QStringLiteral("%1 needs an argument: %2.")
-                               .arg(request.commandName, QLatin1String(info->arguments))};
-    if (positional.size() > info->positionalCount)
-        throw UsageMistake{QStringLiteral("Unexpected argument \"%1\" after %2.")
-                               .arg(positional.value(info->positionalCount), request.commandName)};
-
-    if (parser.isSet("language")) request.languageFlag = LanguageFlag(parser.value("language"));
-    request.allLineSettings = parser.isSet("all-line-settings");
-    request.json = parser.isSet("json");
-    request.beep = parser.isSet("beep");
-    if (parser.isSet("machine-folder")) {
-        request.machineFolder = parser.value("machine-folder");
-    } else {
-        const QString fromEnvironment = qEnvironmentVariable("VQ880_MACHINE_FOLDER");
-        request.machineFolder =
-            fromEnvironment.isEmpty() ? QStringLiteral(VQ880_MACHINE_FOLDER) : fromEnvironment;
+    const CommandRow* command = FindCommand(request.commandName);
+    if (!command) {
+        QString text = Tr(Texts::UnknownCommand).arg(request.commandName);
+        if (afterBareTrace) text += Tr(Texts::TraceTakesItsFileAfterEquals);
+        Refuse(text);
     }
-    if (parser.isSet("port")) {
-        const PortChoice port = ParsePortOption(parser.value("port"), request.machineFolder);
+    request.command = command;
+    CheckOptionsGiven(parser, *command);
+
+    const int positionalCount = command->argument() ? 1 : 0;
+    if (positional.size() < positionalCount)
+        Refuse(Tr(Texts::NeedsAnArgument)
+                   .arg(request.commandName, QLatin1String(command->argument())));
+    if (positional.size() > positionalCount)
+        Refuse(Tr(Texts::UnexpectedArgument)
+                   .arg(positional.value(positionalCount), request.commandName));
+
+    if (parser.isSet(QStringLiteral("language"))) {
+        request.language = LanguageOption(parser);
+        if (request.language < 0)
+            Refuse(Tr(Texts::Language).arg(parser.value(QStringLiteral("language"))));
+    }
+    request.allLineSettings = parser.isSet(QStringLiteral("all-line-settings"));
+    request.json = parser.isSet(QStringLiteral("json"));
+    request.beep = parser.isSet(QStringLiteral("beep"));
+    request.machineFolder = MachineFolder(parser);
+    if (request.machineFolder.isEmpty()) Refuse(Tr(Texts::EmptyPath).arg(MachineFolderOption));
+    if (parser.isSet(QStringLiteral("port"))) {
+        const PortChoice port =
+            ParsePortOption(parser.value(QStringLiteral("port")), request.machineFolder);
         request.port = port.comNumber;
         request.runOnlyDevice = port.runOnlyDevice;
     }
 
-    if (info->positionalCount == 1) ReadArgument(*info, positional.first(), request);
+    if (positionalCount == 1) ReadSettingArgument(*command, positional.first(), request);
     ReadSettingOptions(parser, request);
-    if (parser.isSet("count"))
-        request.count = Integer(parser.value("count"), "--count", 1, 1000000);
-    if (parser.isSet("seconds"))
-        request.seconds = Integer(parser.value("seconds"), "--seconds", 1, 86400 * 365);
+    request.firstId = NumberOption(parser, QStringLiteral("first-id"));
+    request.count = NumberOption(parser, QStringLiteral("count"));
+    request.seconds = NumberOption(parser, QStringLiteral("seconds"));
 
-    if (parser.isSet("trace")) {
-        request.tracePath = parser.value("trace");
-        if (request.tracePath.isEmpty())
-            throw UsageMistake{
-                QStringLiteral("--trace= names no file: give --trace alone for "
-                               "standard error.")};
+    if (parser.isSet(QStringLiteral("trace"))) {
+        request.tracePath = parser.value(QStringLiteral("trace"));
+        if (request.tracePath.isEmpty()) Refuse(Tr(Texts::TraceNamesNoFile));
         if (request.tracePath != QLatin1String("-"))
             if (QString problem = WritePathProblem(QStringLiteral("--trace"), request.tracePath);
                 !problem.isEmpty())
-                throw UsageMistake{problem};
+                Refuse(problem);
     }
-    if (parser.isSet("record")) {
-        request.recordPath = parser.value("record");
+    if (parser.isSet(QStringLiteral("record"))) {
+        request.recordPath = PathOption(parser, QStringLiteral("record"));
         const QString problem = WritePathProblem(QStringLiteral("--record"), request.recordPath);
-        if (!problem.isEmpty()) throw UsageMistake{problem};
-    }
-    if (info->command == Command::Provision) {
-        if (parser.isSet("plan") && parser.isSet("first-id"))
-            throw UsageMistake{QStringLiteral(
-                "--first-id and --plan exclude each other: the plan gives each reader's number.")};
-        if (!parser.isSet("plan") && !parser.isSet("first-id"))
-            throw UsageMistake{QStringLiteral("provision needs --first-id or --plan.")};
-        if (parser.isSet("plan"))
-            request.plan = std::make_shared<const ProvisioningPlan>(ReadPlan(parser.value("plan")));
+        if (!problem.isEmpty()) Refuse(problem);
     }
 
+    QStringList oneOf;
+    for (const QString& option : command->oneOf)
+        if (parser.isSet(option)) oneOf << option;
+    if (!command->oneOf.isEmpty() && oneOf.isEmpty()) Refuse(Tr(Texts::FirstIdOrPlan));
+    if (oneOf.size() > 1) Refuse(Tr(Texts::FirstIdAndPlan));
+    if (parser.isSet(QStringLiteral("plan")))
+        request.plan = std::make_shared<const ProvisioningPlan>(
+            ReadPlan(PathOption(parser, QStringLiteral("plan"))));
+
     QStringList missing;
-    for (const QString& option : info->requiredOptions)
+    for (const QString& option : command->required)
         if (!parser.isSet(option)) missing << QStringLiteral("--") + option;
     if (!missing.isEmpty())
-        throw UsageMistake{QStringLiteral("%1 needs %2.")
-                               .arg(request.commandName, missing.join(QStringLiteral(" and ")))};
+        Refuse(Tr(Texts::Needs).arg(request.commandName, missing.join(Tr(Texts::And))));
     return request;
+}
+
+// The language of the run's texts: --language when it names one, else the kept one.
+void SetRunLanguage(const QCommandLineParser& parser) {
+    int language = LanguageOption(parser);
+    if (language < 0) {
+        KeptSettings kept;
+        SettingsStore(MachineFolder(parser)).Load(kept);
+        language = LanguageIndexFromFlag(kept.LanguageFlag);
+    }
+    SetConsoleLanguage(language);
+}
+
+// The parser's own mistake, in the run's language.
+QString ParserMistake(const QCommandLineParser& parser) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return Tr(Texts::UnknownOption).arg(parser.unknownOptionNames().first());
+    static const QRegularExpression missing(QStringLiteral("'([^']*)'"));
+    const auto match = missing.match(parser.errorText());
+    return match.hasMatch() ? Tr(Texts::MissingValue).arg(match.captured(1)) : parser.errorText();
 }
 
 }  // namespace
 
-const std::vector<CommandInfo>& CommandTable() {
-    static const std::vector<CommandInfo> commands = {
-        {"scan", Command::Scan, "", 0, {}, {}},
-        {"tags", Command::Tags, "[--count N] [--seconds S]", 0, {"count", "seconds"}, {}},
-        {"set-id", Command::SetId, "N [--record FILE]", 1, {"record"}, {}},
-        {"set-line-speed", Command::SetLineSpeed, "SETTING [--record FILE]", 1, {"record"}, {}},
-        {"set-same-card", Command::SetSameCard, "SECONDS [--record FILE]", 1, {"record"}, {}},
-        {"set-input", Command::SetInput, "no|nc [--record FILE]", 1, {"record"}, {}},
-        {"set-mode",
-         Command::SetMode,
-         "--rs485 24|32|40|64 --wiegand 26|34|42 [--record FILE]",
-         0,
-         {"rs485", "wiegand", "record"},
-         {"rs485", "wiegand"}},
-        {"set-rssi", Command::SetRssi, "LEVEL [--record FILE]", 1, {"record"}, {}},
-        {"factory-default", Command::FactoryDefault, "[--record FILE]", 0, {"record"}, {}},
-        {"reset", Command::Reset, "", 0, {}, {}},
-        {"provision",
-         Command::Provision,
-         "--first-id N|--plan FILE [--line-speed S] [--same-card S] [--input no|nc] "
-         "[--rs485 B --wiegand B] [--rssi L] [--count K] [--record FILE]",
-         0,
-         {"first-id", "plan", "line-speed", "same-card", "input", "rs485", "wiegand", "rssi",
-          "count", "record"},
-         {}},
-        {"ports", Command::Ports, "", 0, {}, {}},
-    };
-    return commands;
-}
-
 QString UsageLine() {
-    return QStringLiteral("Usage: vq880 [options] <command> [arguments]; vq880 --help lists them.");
+    return Tr(Texts::UsageLine);
 }
 
 ParseResult ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Finds a VQ880 reader on COM1 to COM16 and reads its tags or writes its settings."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({"h", "help"}, "Shows this help.");
-    const QCommandLineOption version({"v", "version"}, "Shows the version.");
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOptions({
-        {"port",
-         "Searches only this port: COM1 to COM16 (on Windows up to COM256), or a serial device "
-         "such as /dev/ttyUSB0; one the window does not reach is not kept.",
-         "COMn|device"},
-        {"all-line-settings", "Tries every line setting on each port, not only the kept one."},
-        {"json", "Writes one JSON object per line, for scripts."},
-        {"language", "english, chinesegb or chinesebig5; the kept language by default.",
-         "language"},
-        {"beep", "Sounds the tones of the window."},
-        {"count", "tags: ends after N tags; provision: after K readers.", "N"},
-        {"seconds", "tags: ends after S seconds.", "S"},
-        {"rs485", "set-mode, provision: RS485 format, 24, 32, 40 or 64 bits.", "bits"},
-        {"wiegand", "set-mode, provision: Wiegand format, 26, 34 or 42 bits.", "bits"},
-        {"first-id", "provision: the number of the first reader, 1 to 99.", "N"},
-        {"record",
-         "provision, set-*, factory-default: appends what each reader was given to this CSV "
-         "file (JSON lines when it ends in .jsonl).",
-         "file"},
-        {"plan",
-         "provision: a CSV file that gives each reader, by serial number, its number and "
-         "settings.",
-         "file"},
-        {"line-speed", "provision: the line setting to write.", "setting"},
-        {"same-card", "provision: the same-card time to write, 0 to 9999 seconds.", "seconds"},
-        {"input", "provision: the digital input to write, no or nc.", "no|nc"},
-        {"rssi", "provision: the RSSI level to write, 0 to 250.", "level"},
-        {"trace",
-         "Writes every frame and reply to standard error, or with =FILE to that file (see "
-         "vq880(1) for its format).",
-         "file"},
-    });
-    QCommandLineOption machineFolder("machine-folder", "The machine folder.", "folder");
-    machineFolder.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(machineFolder);
-    parser.addPositionalArgument("command", "What to do, see below.");
+    parser.addOption({{"h", HelpOption}, "Shows this help."});
+    parser.addOption({{"v", VersionOption}, "Shows the version."});
+    for (const OptionRow& option : OptionTable())
+        parser.addOption(option.valueName
+                             ? QCommandLineOption(option.name, option.help, option.valueName)
+                             : QCommandLineOption(option.name, option.help));
+    parser.addOption({MachineFolderOption, "The machine folder.", "folder"});
 
-    // --trace takes its file only as --trace=FILE: alone it means standard error.
-    QStringList given = arguments;
-    for (QString& argument : given)
-        if (argument == QLatin1String("--trace") || argument == QLatin1String("-trace"))
-            argument = QStringLiteral("--trace=-");
-
+    QStringList negatives;
+    const QStringList prepared = Prepared(arguments, negatives);
     ParseResult result;
-    if (!parser.parse(given)) {
+    const bool parsed = parser.parse(prepared);
+    SetRunLanguage(parser);
+    if (!parsed) {
         result.kind = ParseResult::Kind::UsageError;
-        result.text = parser.errorText();
-        if (!result.text.endsWith(QLatin1Char('.'))) result.text += QLatin1Char('.');
+        result.text = ParserMistake(parser);
         return result;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(HelpOption)) {
         result.kind = ParseResult::Kind::Help;
-        result.text = HelpText(parser);
+        result.text = HelpText();
         return result;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(VersionOption)) {
         result.kind = ParseResult::Kind::Version;
         result.text = QStringLiteral("vq880 %1\n").arg(QCoreApplication::applicationVersion());
         return result;
     }
+    QStringList positional = parser.positionalArguments();
+    for (QString& argument : positional)
+        if (argument.startsWith(NegativeMark))
+            argument = negatives.value(argument.mid(NegativeMark.size()).toInt());
+    // A command name right after a bare --trace was most likely meant as its file.
+    const int traceAt = prepared.indexOf(QStringLiteral("--trace=-"));
+    const bool afterBareTrace =
+        traceAt >= 0 && !positional.isEmpty() && prepared.value(traceAt + 1) == positional.first();
     try {
-        result.request = Check(parser);
+        result.request = Check(parser, positional, afterBareTrace);
     } catch (const UsageMistake& mistake) {
         result.kind = ParseResult::Kind::UsageError;
         result.text = mistake.text;

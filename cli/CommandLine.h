@@ -4,40 +4,16 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
-#include <vector>
+
+#include "SettingCatalogue.h"
+
+struct CommandRow;
+struct ProvisioningPlan;
 
 // What the command line asks for, checked against the ranges the reader takes before any port
 // is touched.
-enum class Command {
-    Scan,
-    Tags,
-    SetId,
-    SetLineSpeed,
-    SetSameCard,
-    SetInput,
-    SetMode,
-    SetRssi,
-    FactoryDefault,
-    Reset,
-    Provision,
-    Ports,
-};
-
-// The settings a command writes; provisioning may write several, the set-* commands one.
-struct SettingValues {
-    std::optional<int> readerNumber;      // 1 to 99
-    std::optional<int> lineSettingIndex;  // index in LineSettingTable
-    std::optional<int> sameCardSeconds;   // 0 to 9999
-    std::optional<bool> inputNormallyOpen;
-    std::optional<int> rs485Index;  // 0 to 3, always together with wiegandIndex
-    std::optional<int> wiegandIndex;
-    std::optional<int> rssiLevel;  // 0 to 250
-};
-
-struct ProvisioningPlan;
-
 struct Request {
-    Command command = Command::Scan;
+    const CommandRow* command = nullptr;
     QString commandName;
     int port = 0;  // --port, 0 for the whole search
     // --port named a device that no COM number reaches; port is PortNames::RunOnlyPort then.
@@ -45,10 +21,12 @@ struct Request {
     bool allLineSettings = false;
     bool json = false;
     bool beep = false;
-    QString languageFlag;  // empty: the kept language
+    int language = -1;  // --language's column of the text table; -1 for the kept language
     QString machineFolder;
+    // The settings to write: set-*'s one, or provisioning's.
     SettingValues values;
-    std::optional<int> count;  // tags: tags to read; provision: readers to set up
+    std::optional<int> firstId;  // provision: the number of the first reader
+    std::optional<int> count;    // tags: tags to read; provision: readers to set up
     std::optional<int> seconds;
     // provision --plan: the readers by serial number, read and checked with the command line.
     std::shared_ptr<const ProvisioningPlan> plan;
@@ -59,7 +37,7 @@ struct Request {
 };
 
 // Either a request, the text to print for --help or --version, or the one line that names
-// what is wrong with the command line.
+// what is wrong with the command line, in the run's language.
 struct ParseResult {
     enum class Kind { Run, Help, Version, UsageError };
     Kind kind = Kind::Run;
@@ -67,21 +45,8 @@ struct ParseResult {
     QString text;
 };
 
+// Also sets the run's language (ConsoleLanguage): --language, else the kept one.
 ParseResult ParseCommandLine(const QStringList& arguments);
-
-// One command as the command line knows it: the values that follow its name, the options that
-// belong to it and those it cannot do without.
-struct CommandInfo {
-    const char* name;
-    Command command;
-    const char* arguments;  // as the help shows them
-    int positionalCount;
-    QStringList options;          // the command's own options, without "--"
-    QStringList requiredOptions;  // of those, the ones it needs
-};
-
-// Every command, in the order of the help.
-const std::vector<CommandInfo>& CommandTable();
 
 // The short usage line printed below a usage error.
 QString UsageLine();

@@ -5,11 +5,27 @@
 #include <cerrno>
 #include <cstring>
 
+#include "ConsoleTexts.h"
 #include "NoReaderReport.h"
 #include "PortNames.h"
+#include "ReaderCaptions.h"
 #include "ReaderOperations.h"
 #include "RegularFile.h"
 #include "TextTable.h"
+
+QString ResultName(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Success:
+            return QStringLiteral("ok");
+        case Outcome::Failure:
+            return QStringLiteral("error");
+        case Outcome::PortGone:
+            return QStringLiteral("port-gone");
+        case Outcome::NoReader:
+            break;
+    }
+    return QStringLiteral("no-reader");
+}
 
 ConsoleContext::ConsoleContext(const Request& request)
     : request_(request),
@@ -20,11 +36,14 @@ ConsoleContext::ConsoleContext(const Request& request)
     context_ = std::make_unique<ReaderContext>(view_, program_.services());
     context_->LoadSettings();
     // The language of this run only: the kept one stays as it is.
-    if (!request.languageFlag.isEmpty()) {
-        context_->LanguageFlag = request.languageFlag;
-        context_->LanguageIndex = LanguageIndexFromFlag(request.languageFlag);
+    if (request.language >= 0) {
+        context_->LanguageFlag = QLatin1String(LanguageFlags[request.language]);
+        context_->LanguageIndex = request.language;
     }
-    view_.SetProgressPrefix(context_->Text(RowScanCom) + QStringLiteral(" : #"));
+}
+
+QString ConsoleContext::Text(const Message& message) const {
+    return message.Text(context_->LanguageIndex);
 }
 
 int ConsoleContext::ExitStatus(const ScanResult& result) {
@@ -34,9 +53,7 @@ int ConsoleContext::ExitStatus(const ScanResult& result) {
 }
 
 int ConsoleContext::Search(const ScanOptions& options) {
-    view_.Clear();
     lastScan_ = ScanReader(*context_, options);
-    if (lastScan_.found()) reader_ = lastScan_.reader;
     return ExitStatus(lastScan_);
 }
 
@@ -52,7 +69,9 @@ int ConsoleContext::SearchReader() {
     ScanOptions options;
     options.locked = !request_.allLineSettings;
     options.onlyPort = request_.port;
-    return Search(options);
+    const int status = Search(options);
+    if (lastScan_.found()) reader_ = lastScan_.reader;
+    return status;
 }
 
 int ConsoleContext::FindReaderAgain() {
@@ -63,10 +82,11 @@ int ConsoleContext::FindReaderAgain() {
 }
 
 void ConsoleContext::ReportSearchFailure(int status) {
-    const QString message = view_.Text(Panel::Msg);
-    QJsonObject object{{"command", request_.commandName},
-                       {"result", status == ExitNoReader ? "no-reader" : "error"},
-                       {"message", message}};
+    const QString message = Text(lastScan_.message);
+    QJsonObject object{
+        {"command", request_.commandName},
+        {"result", ResultName(status == ExitNoReader ? Outcome::NoReader : Outcome::Failure)},
+        {"message", message}};
     if (status == ExitNoReader) {
         // What happened at each port, and the likeliest cause.
         const Diagnosis diagnosis = Diagnose(lastScan_);
@@ -98,20 +118,21 @@ void ConsoleContext::ReportSearchFailure(int status) {
         object.insert("port", context_->portNames().Label(asked));
         object.insert("note", note);
     } else if (request_.port != 0 && missing) {
-        Output::Note(QStringLiteral("%1 has no device (%2).")
+        Output::Note(Tr(Texts::PortHasNoDevice)
                          .arg(context_->portNames().Label(asked), missing->open.device));
     }
     out_.Object(object);
 }
 
-QStringList ConsoleContext::ReaderLines() {
+QStringList ConsoleContext::ReaderLines() const {
     const ReaderContext& s = *context_;
-    return {view_.Text(Panel::Msg), view_.Text(Panel::Serial), view_.Text(Panel::Version),
-            s.Text(RowId) + QStringLiteral(": ") + view_.Text(Panel::Id),
+    return {Text(lastScan_.message), SerialCaption(reader_.serialNumber, s.LanguageIndex),
+            VersionCaption(reader_.version, s.LanguageIndex),
+            s.Text(RowId) + QStringLiteral(": ") + QString::fromLatin1(reader_.readerNumber),
             s.Text(RowBaudRate) + QStringLiteral(": ") + s.ScanBaudRate};
 }
 
-QJsonObject ConsoleContext::ReaderObject() {
+QJsonObject ConsoleContext::ReaderObject() const {
     const ReaderContext& s = *context_;
     return {{"port", s.portNames().Label(s.ScanCommNo)},
             {"line", s.ScanBaudRate},
@@ -142,11 +163,10 @@ bool ConsoleContext::PortWentAway() const {
 QString ConsoleContext::ReportPortGone() const {
     // The device as the reader was found on it: a link in ports/ may be gone with it.
     const int port = context_->ScanCommNo;
-    const QString device = reader_.comNumber == port && !reader_.device.isEmpty()
+    const QString device = reader_.place.comNumber == port && !reader_.device.isEmpty()
                                ? reader_.device
                                : context_->portNames().DevicePath(port);
-    const QString note =
-        QStringLiteral("%1 (%2) went away.").arg(context_->portNames().Label(port), device);
+    const QString note = Tr(Texts::PortWentAway).arg(context_->portNames().Label(port), device);
     Output::Note(note);
     return note;
 }
@@ -185,7 +205,7 @@ bool ConsoleContext::Record(RecordEntry entry) {
     if (!record_) return true;
     entry.time = QDateTime::currentDateTime();
     entry.command = request_.commandName;
-    entry.port = context_->portNames().Label(reader_.comNumber);
+    entry.port = context_->portNames().Label(reader_.place.comNumber);
     entry.serial = QString::fromLatin1(reader_.serialNumber);
     entry.version = QString::fromLatin1(reader_.version);
     entry.readerBefore = QString::fromLatin1(reader_.readerNumber);

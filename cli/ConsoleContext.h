@@ -13,6 +13,10 @@
 #include "RecordFile.h"
 #include "TraceWriter.h"
 
+// "ok", "error", "no-reader" or "port-gone": the result of an outcome in the JSON lines and the
+// record.
+QString ResultName(Outcome outcome);
+
 // One run of the command line: the platform's services on the machine folder, the console view
 // and the context of the reader operations, as the window has them.
 class ConsoleContext {
@@ -29,6 +33,8 @@ class ConsoleContext {
     const ScanResult& lastScan() const { return lastScan_; }
     // The reader as the last successful search found it.
     const ReaderIdentity& reader() const { return reader_; }
+    // A message of an operation in the run's language.
+    QString Text(const Message& message) const;
 
     // Finds the reader as the scan does and reports a failure; the exit status: 0 found and
     // told its version, 1 found but it did not tell its version, 2 no reader.
@@ -37,17 +43,15 @@ class ConsoleContext {
     int SearchReader();
     // Finds the reader again after its line setting changed: on the port it was found on, at
     // the line setting it listens at now, by the scan's port road, which keeps the new place.
-    // Reports nothing: the scan's texts stay in the view.
+    // Reports nothing.
     int FindReaderAgain();
-    // The exit status of a search's result.
+    // The exit status of a search's result, and of an operation's outcome.
     static int ExitStatus(const ScanResult& result);
-
-    // The scan's texts as the window's panels show them, and as a JSON object.
-    QStringList ReaderLines();
-    QJsonObject ReaderObject();
-
-    // The exit status of an operation's outcome.
     static int ExitStatus(Outcome outcome);
+
+    // The found reader as the scan reports it: lines for people, and a JSON object.
+    QStringList ReaderLines() const;
+    QJsonObject ReaderObject() const;
 
     // Whether the device of the found reader's port is no longer there, as a pulled USB adapter
     // leaves it.

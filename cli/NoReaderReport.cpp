@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 
+#include "ConsoleTexts.h"
 #include "DiagnosisTexts.h"
 
 namespace {
@@ -36,7 +37,7 @@ QJsonObject PortObject(const PortSummary& port, const PortNames& names, int lang
 QStringList NoReaderLines(const Diagnosis& diagnosis, const PortNames& names, int language) {
     QStringList lines;
     for (const QString& line : PortLines(diagnosis, names, language)) lines << "  " + line;
-    lines << QStringLiteral("Hint: ") + HintText(diagnosis, names, language);
+    lines << Tr(Texts::Hint) + HintText(diagnosis, names, language);
     return lines;
 }
 

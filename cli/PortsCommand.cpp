@@ -6,6 +6,7 @@
 
 #include "AssignCommand.h"
 #include "Commands.h"
+#include "ConsoleTexts.h"
 #include "Output.h"
 #include "PortInventory.h"
 #include "PortNames.h"
@@ -95,15 +96,14 @@ QJsonObject Object(const PortEntry& entry) {
 
 }  // namespace
 
-int RunPorts(const Request& request) {
-    const Output out(request.json);
-    const PortInventory inventory = TakePortInventory(request.machineFolder);
+int RunPorts(CommandRun& run) {
+    const Output& out = run.out;
+    const PortInventory inventory = TakePortInventory(run.request.machineFolder);
     for (const PortEntry& entry : inventory.comPorts) {
         out.Lines({Line(entry)});
         out.Object(Object(entry));
     }
-    if (!inventory.unreached.empty())
-        out.Lines({QStringLiteral("Serial devices that no COM number reaches:")});
+    if (!inventory.unreached.empty()) out.Lines({Tr(Texts::UnreachedDevices)});
     const std::vector<int> free = FreeComNumbers(inventory);
     for (size_t i = 0; i < inventory.unreached.size(); ++i) {
         const PortEntry& entry = inventory.unreached[i];

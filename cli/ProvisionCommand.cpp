@@ -7,9 +7,11 @@
 
 #include "Commands.h"
 #include "ConsoleContext.h"
+#include "ConsoleTexts.h"
 #include "LineSetting.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
+#include "SettingWrite.h"
 #include "StopSignals.h"
 
 #ifdef _WIN32
@@ -49,7 +51,7 @@ struct ReaderReport {
         QJsonObject object{{"reader", number},
                            {"serial", serial},
                            {"written", writtenObject},
-                           {"result", ok ? "ok" : "error"}};
+                           {"result", ResultName(ok ? Outcome::Success : Outcome::Failure)}};
         if (!ok) object.insert("failed", failed);
         if (!label.isEmpty()) object.insert("label", label);
         return object;
@@ -114,49 +116,30 @@ Wait WaitForReader(ConsoleContext& console, StopSignals& stop, int readersPort) 
 }
 
 // What the plan's row asks for, the command line's settings where the row leaves a column empty.
-SettingValues Merged(const SettingValues& row, const SettingValues& options) {
-    SettingValues values = options;
-    values.readerNumber = row.readerNumber;
-    if (row.lineSettingIndex) values.lineSettingIndex = row.lineSettingIndex;
-    if (row.sameCardSeconds) values.sameCardSeconds = row.sameCardSeconds;
-    if (row.inputNormallyOpen) values.inputNormallyOpen = row.inputNormallyOpen;
-    if (row.rs485Index) values.rs485Index = row.rs485Index, values.wiegandIndex = row.wiegandIndex;
-    if (row.rssiLevel) values.rssiLevel = row.rssiLevel;
+SettingValues Merged(const SettingValues& row, SettingValues values) {
+    for (const auto& [key, value] : row) values[key] = value;
     return values;
 }
 
-// Writes the number and every setting asked for, the line setting last (the reader listens at
-// it from then on); stops at the first that is not confirmed.
+// Writes the number and every setting asked for, in the catalogue's order: the line setting
+// last, since the reader listens at it from then on. Stops at the first that is not confirmed.
 ReaderReport Provision(ConsoleContext& console, const SettingValues& asked, const QString& label) {
-    const int number = *asked.readerNumber;
     ReaderReport report;
-    report.number = QString::asprintf("%02d", number);
+    report.number = RecordedText(Setting(SettingKey::Id).recorded(asked.at(SettingKey::Id)));
     report.serial = QString::fromLatin1(console.reader().serialNumber);
     report.label = label;
 
-    std::vector<Command> steps{Command::SetId};
-    if (asked.sameCardSeconds) steps.push_back(Command::SetSameCard);
-    if (asked.inputNormallyOpen) steps.push_back(Command::SetInput);
-    if (asked.rs485Index) steps.push_back(Command::SetMode);
-    if (asked.rssiLevel) steps.push_back(Command::SetRssi);
-    if (asked.lineSettingIndex) steps.push_back(Command::SetLineSpeed);
-
-    for (const Command command : steps) {
-        // Each setting operation takes its own value out of the ones asked for.
-        const Outcome outcome = WriteSetting(console, command, asked);
+    for (const auto& [key, value] : asked) {
+        const SettingRow& setting = Setting(key);
+        const Outcome outcome = WriteSetting(console, setting, value).outcome;
         const bool ok = outcome == Outcome::Success;
         report.portGone = outcome == Outcome::PortGone;
-        const QJsonObject sent = WrittenBy(command, asked);
-        const QString name = sent.begin().key();
-        const QJsonValue value = sent.begin().value();
-        const QString text = value.isString() ? value.toString() : QString::number(value.toInt());
-        report.written << name + QLatin1Char('=') + text +
-                              (ok ? QString() : QStringLiteral("(Error)"));
-        report.writtenObject.insert(name, value);
-        if (command == Command::SetId) report.numberTaken = ok;
+        report.written << setting.Printed(value) + (ok ? QString() : QStringLiteral("(Error)"));
+        report.writtenObject.insert(QLatin1String(setting.name), setting.recorded(value));
+        if (key == SettingKey::Id) report.numberTaken = ok;
         if (!ok) {
             report.ok = false;
-            report.failed = name;
+            report.failed = QLatin1String(setting.name);
             break;
         }
     }
@@ -165,19 +148,19 @@ ReaderReport Provision(ConsoleContext& console, const SettingValues& asked, cons
 
 }  // namespace
 
-int RunProvision(ConsoleContext& console, StopSignals& stop) {
+int RunProvision(CommandRun& run) {
+    ConsoleContext& console = *run.console;
+    StopSignals& stop = *run.stop;
     const Request& request = console.request();
     ReaderContext& s = console.context();
-    ConsoleView& view = console.view();
     // The readers come as the first one: at the line setting they were searched at to begin
     // with, whatever the ones before were set to.
-    const QString arrivalLine = s.ScanBaudRate;
-    const int arrivalLineIndex = s.ScanBaudRateNo;
-    view.SetProgressShown(false);
+    const ReaderPlace arrivalPlace = s.Place();
+    console.view().SetProgressShown(false);
 
     std::vector<ReaderReport> reports;
     const ProvisioningPlan* plan = request.plan.get();
-    int number = request.values.readerNumber.value_or(0);
+    int number = request.firstId.value_or(0);
     QList<QByteArray> planned;  // serial numbers of the plan given their row
     QStringList notInPlan;      // serial numbers that came and are not in the plan
     // Where the readers come, once one has come: until then a port without its device (the
@@ -191,13 +174,11 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
     };
     while (!finished()) {
         if (!plan && number > ReaderNumberMax) {
-            Output::Note(QStringLiteral("Reader number %1 was the last one.").arg(ReaderNumberMax));
+            Output::Note(Tr(Texts::LastReaderNumber).arg(ReaderNumberMax));
             break;
         }
-        Progress(
-            plan
-                ? QStringLiteral("Waiting for the next reader of the plan ...")
-                : QStringLiteral("Waiting for reader %1 ...").arg(number, 2, 10, QLatin1Char('0')));
+        Progress(plan ? Tr(Texts::WaitingForPlanReader)
+                      : Tr(Texts::WaitingForReader).arg(number, 2, 10, QLatin1Char('0')));
         const Wait arrival = WaitForReader(console, stop, readersPort);
         portGone = arrival == Wait::PortGone;
         if (arrival != Wait::Done) break;
@@ -205,30 +186,33 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
 
         const QByteArray serial = console.reader().serialNumber;
         const PlanRow* row = plan ? plan->Find(serial) : nullptr;
-        if (plan && !row) {
+        // A reader of the plan is done once: plugged in again, it is left as it is.
+        const bool alreadyDone = row && planned.contains(serial);
+        if (plan && (!row || alreadyDone)) {
             // Left untouched: the run goes on with the next reader.
-            const QString text = QString::fromLatin1(serial) + QStringLiteral(" not in the plan");
+            const QString text = (alreadyDone ? Tr(Texts::AlreadyDone) : Tr(Texts::NotInThePlan))
+                                     .arg(QString::fromLatin1(serial));
             console.out().Lines({text});
-            console.out().Object({{"event", "not-in-plan"},
+            console.out().Object({{"event", alreadyDone ? "already-done" : "not-in-plan"},
                                   {"serial", QString::fromLatin1(serial)},
                                   {"message", text}});
-            if (!notInPlan.contains(QString::fromLatin1(serial)))
+            if (!row && !notInPlan.contains(QString::fromLatin1(serial)))
                 notInPlan << QString::fromLatin1(serial);
         } else {
             SettingValues asked = request.values;
             if (row)
                 asked = Merged(row->values, request.values);
             else
-                asked.readerNumber = number;
+                asked[SettingKey::Id] = SettingValue{{number, 0}};
             const ReaderReport report = Provision(console, asked, row ? row->label : QString());
             // On the disk before the reader's line appears and before the next one is started.
             RecordEntry entry;
             entry.written = report.writtenObject;
             if (report.numberTaken) entry.readerAfter = report.number;
             entry.label = report.label;
-            entry.result = report.portGone
-                               ? OutcomeName(Outcome::PortGone)
-                               : OutcomeName(report.ok ? Outcome::Success : Outcome::Failure);
+            entry.result = ResultName(report.portGone ? Outcome::PortGone
+                                      : report.ok     ? Outcome::Success
+                                                      : Outcome::Failure);
             entry.failed = report.failed;
             recordFailed = !console.Record(entry);
             console.out().Lines({report.Line()});
@@ -236,34 +220,40 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
             object.insert("event", "reader");
             console.out().Object(object);
             reports.push_back(report);
-            if (row && !planned.contains(serial)) planned << serial;
+            if (row) planned << serial;
             // A number the reader did not take goes to the next one.
             if (!row && report.numberTaken) ++number;
             portGone = report.portGone;
             if (portGone || recordFailed || finished()) break;
         }
 
-        Progress(row || !plan ? QStringLiteral("Unplug reader %1 (S/N %2) ...")
-                                    .arg(reports.back().number, QString::fromLatin1(serial))
-                              : QStringLiteral("Unplug the reader (S/N %1) ...")
-                                    .arg(QString::fromLatin1(serial)));
+        if (row)
+            Progress(Tr(Texts::UnplugReader)
+                         .arg(RecordedText(
+                                  Setting(SettingKey::Id).recorded(row->values.at(SettingKey::Id))),
+                              QString::fromLatin1(serial)));
+        else if (!plan)
+            Progress(
+                Tr(Texts::UnplugReader).arg(reports.back().number, QString::fromLatin1(serial)));
+        else
+            Progress(Tr(Texts::UnplugTheReader).arg(QString::fromLatin1(serial)));
         const Wait departure = WaitUntilGone(console, stop, QString::fromLatin1(serial));
         portGone = departure == Wait::PortGone;
         if (departure != Wait::Done) break;
-        s.ScanBaudRate = arrivalLine;
-        s.ScanBaudRateNo = arrivalLineIndex;
+        s.KeepPlace(s.Place().WithLineOf(arrivalPlace));
     }
 
     int failed = 0;
     QJsonArray all;
-    QStringList lines{QStringLiteral("Summary: %1 readers").arg(reports.size())};
+    QStringList lines{reports.size() == 1 ? Tr(Texts::SummaryOne)
+                                          : Tr(Texts::Summary).arg(reports.size())};
     for (const ReaderReport& report : reports) {
         if (!report.ok) ++failed;
         lines << report.Line();
         all.append(report.Object());
     }
     if (!notInPlan.isEmpty())
-        lines << QStringLiteral("Not in the plan: ") + notInPlan.join(QStringLiteral(", "));
+        lines << Tr(Texts::NotInThePlanList).arg(notInPlan.join(QStringLiteral(", ")));
     console.out().Lines(lines);
     const Outcome outcome = portGone                       ? Outcome::PortGone
                             : reports.empty()              ? Outcome::NoReader
@@ -273,7 +263,7 @@ int RunProvision(ConsoleContext& console, StopSignals& stop) {
                         {"readers", all},
                         {"ok", int(reports.size()) - failed},
                         {"error", failed},
-                        {"result", OutcomeName(outcome)}};
+                        {"result", ResultName(outcome)}};
     if (plan) summary.insert("not-in-plan", QJsonArray::fromStringList(notInPlan));
     if (portGone) summary.insert("message", console.ReportPortGone());
     console.out().Object(summary);

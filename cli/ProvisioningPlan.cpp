@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <functional>
+#include <map>
 
 #include "ReaderProtocol.h"
 #include "ValueChecks.h"
@@ -14,10 +15,35 @@ namespace {
 // A plan is a list of readers; anything larger is not one.
 constexpr qint64 MaxPlanBytes = 1 << 20;
 
+const QString SerialColumn = QStringLiteral("serial");
+const QString LabelColumn = QStringLiteral("label");
+
+// The columns of a plan: the serial number, each part of each setting, the label.
 const QStringList& Columns() {
-    static const QStringList columns{"serial", "number",  "line-speed", "same-card", "input",
-                                     "rs485",  "wiegand", "rssi",       "label"};
+    static const QStringList columns = [] {
+        QStringList all{SerialColumn};
+        for (const SettingRow& setting : SettingCatalogue())
+            for (const SettingPart& part : setting.parts) all << QLatin1String(part.column);
+        return all << LabelColumn;
+    }();
     return columns;
+}
+
+// The setting and the index of its part that a column gives.
+struct ColumnPart {
+    const SettingRow* setting = nullptr;
+    size_t part = 0;
+};
+ColumnPart PartOf(const QString& column) {
+    for (const SettingRow& setting : SettingCatalogue())
+        for (size_t i = 0; i < setting.parts.size(); ++i)
+            if (column == QLatin1String(setting.parts[i].column)) return {&setting, i};
+    return {};
+}
+
+// The number's column, and the serial's: the two every row needs.
+QString NumberColumn() {
+    return QLatin1String(Setting(SettingKey::Id).parts.front().column);
 }
 
 // The cells of one line: comma-separated, a cell in double quotes may hold commas and "" for
@@ -103,9 +129,8 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
                 header << name;
             }
             column.clear();
-            for (const char* needed : {"serial", "number"})
-                if (!header.contains(QLatin1String(needed)))
-                    wrong(QStringLiteral("no column %1").arg(QLatin1String(needed)));
+            for (const QString& needed : {SerialColumn, NumberColumn()})
+                if (!header.contains(needed)) wrong(QStringLiteral("no column %1").arg(needed));
             continue;
         }
         if (cells.size() > header.size())
@@ -114,16 +139,16 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
 
         PlanRow row;
         row.line = lineNumber;
-        SettingValues& v = row.values;
+        std::map<SettingKey, int> partsGiven;
         for (int i = 0; i < header.size(); ++i) {
             column = header[i];
             const QString cell = cells.value(i);
             if (cell.isEmpty()) {
-                if (column == QLatin1String("serial") || column == QLatin1String("number"))
+                if (column == SerialColumn || column == NumberColumn())
                     wrong(QStringLiteral("empty"));
                 continue;
             }
-            if (column == QLatin1String("serial")) {
+            if (column == SerialColumn) {
                 static const QRegularExpression printable(
                     QStringLiteral("^[\\x21-\\x7E]{%1}$").arg(SerialNumberLength));
                 if (!printable.match(cell).hasMatch())
@@ -136,37 +161,28 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
                               .arg(cell)
                               .arg(lineOfSerial[row.serial]));
                 lineOfSerial.insert(row.serial, lineNumber);
-            } else if (column == QLatin1String("number")) {
-                v.readerNumber = checked(
-                    [&] { return Integer(cell, "number", ReaderNumberMin, ReaderNumberMax); });
-                if (lineOfNumber.contains(*v.readerNumber))
-                    wrong(QStringLiteral("number %1 is on line %2 already")
-                              .arg(*v.readerNumber)
-                              .arg(lineOfNumber[*v.readerNumber]));
-                lineOfNumber.insert(*v.readerNumber, lineNumber);
-            } else if (column == QLatin1String("line-speed")) {
-                v.lineSettingIndex = checked([&] { return LineIndex(cell, "line-speed"); });
-            } else if (column == QLatin1String("same-card")) {
-                v.sameCardSeconds =
-                    checked([&] { return Integer(cell, "same-card", 0, SameCardMax); });
-            } else if (column == QLatin1String("input")) {
-                v.inputNormallyOpen = checked([&] { return InputNormallyOpen(cell, "input"); });
-            } else if (column == QLatin1String("rs485")) {
-                v.rs485Index = checked(
-                    [&] { return FormatIndex(cell, "rs485", Rs485FormatBits, Rs485FormatCount); });
-            } else if (column == QLatin1String("wiegand")) {
-                v.wiegandIndex = checked([&] {
-                    return FormatIndex(cell, "wiegand", WiegandFormatBits, WiegandFormatCount);
-                });
-            } else if (column == QLatin1String("rssi")) {
-                v.rssiLevel = checked([&] { return Integer(cell, "rssi", 0, RssiLevelMax); });
-            } else {
+            } else if (column == LabelColumn) {
                 row.label = cell;
+            } else {
+                const ColumnPart given = PartOf(column);
+                const SettingPart& part = given.setting->parts[given.part];
+                const int value = checked([&] { return part.rule.Check(cell, column); });
+                row.values[given.setting->key].parts[given.part] = value;
+                ++partsGiven[given.setting->key];
+                if (given.setting->key != SettingKey::Id) continue;
+                if (lineOfNumber.contains(value))
+                    wrong(QStringLiteral("number %1 is on line %2 already")
+                              .arg(value)
+                              .arg(lineOfNumber[value]));
+                lineOfNumber.insert(value, lineNumber);
             }
         }
         column.clear();
-        if (v.rs485Index.has_value() != v.wiegandIndex.has_value())
-            wrong(QStringLiteral("rs485 and wiegand go together: give both"));
+        for (const auto& [key, count] : partsGiven)
+            if (count != int(Setting(key).parts.size()))
+                wrong(QStringLiteral("%1 and %2 go together: give both")
+                          .arg(QLatin1String(Setting(key).parts[0].column),
+                               QLatin1String(Setting(key).parts[1].column)));
         plan.rows.push_back(row);
     }
     if (header.isEmpty()) throw UsageMistake{QStringLiteral("%1: an empty plan.").arg(fileName)};

@@ -4,16 +4,18 @@
 #include <QString>
 #include <vector>
 
-#include "CommandLine.h"
+#include "SettingCatalogue.h"
 
 // A site's plan for provisioning: which reader, by its serial number, gets which number and
 // settings. Read from a CSV file with a header row; columns serial and number are required,
-// line-speed, same-card, input, rs485, wiegand, rssi and label optional.
+// the other settings' columns (line-speed, same-card, input, rs485 with wiegand, rssi) and
+// label optional.
 struct PlanRow {
     QByteArray serial;
-    int line = 0;          // in the file, from 1
-    SettingValues values;  // the number always; the others where the row gives them
-    QString label;         // free text: the door or lane
+    int line = 0;  // in the file, from 1
+    SettingValues
+        values;     // the number (SettingKey::Id) always; the others where the row gives them
+    QString label;  // free text: the door or lane
 };
 
 struct ProvisioningPlan {

@@ -3,11 +3,17 @@
 #include <QJsonDocument>
 #include <QStringList>
 
+#include "SettingCatalogue.h"
+
 namespace {
 
 // The settings' columns, in the order provisioning sends them.
 const QStringList& SettingColumns() {
-    static const QStringList columns{"id", "same-card", "input", "mode", "rssi", "line-speed"};
+    static const QStringList columns = [] {
+        QStringList names;
+        for (const SettingRow& setting : SettingCatalogue()) names << QLatin1String(setting.name);
+        return names;
+    }();
     return columns;
 }
 
@@ -18,10 +24,6 @@ QString Cell(const QString& text) {
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QString Value(const QJsonValue& value) {
-    return value.isDouble() ? QString::number(value.toInt()) : value.toString();
 }
 
 }  // namespace
@@ -48,7 +50,8 @@ QByteArray CsvLine(const RecordEntry& entry) {
     QStringList cells{
         TimeWithOffset(entry.time), entry.command,    entry.port, entry.serial, entry.version,
         entry.readerBefore,         entry.readerAfter};
-    for (const QString& column : SettingColumns()) cells << Value(entry.written.value(column));
+    for (const QString& column : SettingColumns())
+        cells << RecordedText(entry.written.value(column));
     cells << entry.label << entry.result << entry.failed;
     for (QString& cell : cells) cell = Cell(cell);
     return cells.join(QLatin1Char(',')).toUtf8() + '\n';

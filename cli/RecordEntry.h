@@ -15,9 +15,9 @@ struct RecordEntry {
     QString version;
     QString readerBefore;  // two digits, as the reader told it when it was found
     QString readerAfter;
-    // Each setting sent, under the keys of provisioning's "written": id, line-speed, same-card,
-    // input, mode, rssi. In the order they are sent: all were confirmed but the one named by
-    // failed, and nothing after it was sent.
+    // Each setting sent, under its name in the catalogue of settings, as the catalogue records
+    // it. In the order they are sent: all were confirmed but the one named by failed, and
+    // nothing after it was sent.
     QJsonObject written;
     QString label;   // the plan's, for the door or lane
     QString result;  // "ok", "error" or "port-gone"

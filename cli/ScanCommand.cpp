@@ -2,14 +2,13 @@
 #include "Commands.h"
 #include "ConsoleContext.h"
 
-int RunScan(ConsoleContext& console) {
-    const int status = console.FindReader();
-    if (status != ExitSuccess) return status;
-    console.out().Lines(console.ReaderLines());
+int RunScan(CommandRun& run) {
+    ConsoleContext& console = *run.console;
+    run.out.Lines(console.ReaderLines());
     QJsonObject object = console.ReaderObject();
     object.insert("command", "scan");
-    object.insert("result", "ok");
-    object.insert("message", console.view().Text(Panel::Msg));
-    console.out().Object(object);
+    object.insert("result", ResultName(Outcome::Success));
+    object.insert("message", console.Text(console.lastScan().message));
+    run.out.Object(object);
     return ExitSuccess;
 }

@@ -5,27 +5,25 @@
 #include "CardLayouts.h"
 #include "Commands.h"
 #include "ConsoleContext.h"
+#include "ReaderCaptions.h"
 #include "RecordEntry.h"
 #include "StopSignals.h"
 
 namespace {
 
 // Prints each tag as it is read and ends the run when enough were read, the time is up or a
-// stop signal came. The end is the window's cancel click: ReadTags called again while it runs;
-// the run then finishes its pass and closes the port.
+// stop signal came: the run then finishes its pass and closes the port.
 class TagPrinter final : public ReadingRunObserver {
   public:
-    TagPrinter(ConsoleContext& console, StopSignals& stop)
-        : console_(console),
-          stop_(stop),
-          deadline_(console.request().seconds
-                        ? QDeadlineTimer(qint64(*console.request().seconds) * 1000)
-                        : QDeadlineTimer(QDeadlineTimer::Forever)) {
-        console_.view().afterMessages = [this] {
-            if (stop_.requested() || deadline_.hasExpired()) EndRun();
+    TagPrinter(CommandRun& run)
+        : run_(run),
+          deadline_(run.request.seconds ? QDeadlineTimer(qint64(*run.request.seconds) * 1000)
+                                        : QDeadlineTimer(QDeadlineTimer::Forever)) {
+        run_.console->view().afterMessages = [this] {
+            if (run_.stop->requested() || deadline_.hasExpired()) EndRun();
         };
     }
-    ~TagPrinter() override { console_.view().afterMessages = nullptr; }
+    ~TagPrinter() override { run_.console->view().afterMessages = nullptr; }
     TagPrinter(const TagPrinter&) = delete;
     TagPrinter& operator=(const TagPrinter&) = delete;
 
@@ -38,26 +36,23 @@ class TagPrinter final : public ReadingRunObserver {
         }
         if (pass.outcome != PassOutcome::TagRead) return;
         const CardLayouts layouts = CardLayoutsOf(pass.tag);
-        console_.out().Lines({console_.view().Text(Panel::CardId) + "  Wiegand 26: " +
-                              Wiegand26Text(layouts) + "  Wiegand 34: " + Wiegand34Text(layouts)});
-        console_.out().Object({{"tag", QString::fromLatin1(pass.tag.hex)},
-                               {"decimal", pass.tag.number},
-                               {"wiegand26", Wiegand26Text(layouts)},
-                               {"wiegand34", Wiegand34Text(layouts)},
-                               {"time", TimeWithOffset(QDateTime::currentDateTime())}});
+        run_.out.Lines({TagCaption(pass.tag, run_.console->context().LanguageIndex) +
+                        "  Wiegand 26: " + Wiegand26Text(layouts) +
+                        "  Wiegand 34: " + Wiegand34Text(layouts)});
+        run_.out.Object({{"tag", QString::fromLatin1(pass.tag.hex)},
+                         {"decimal", pass.tag.number},
+                         {"wiegand26", Wiegand26Text(layouts)},
+                         {"wiegand34", Wiegand34Text(layouts)},
+                         {"time", TimeWithOffset(QDateTime::currentDateTime())}});
         // The last tag asked for ends the run here, inside its own pass: no exchange follows.
-        const auto& count = console_.request().count;
+        const auto& count = run_.request.count;
         if (count && ++tagsRead_ >= *count) EndRun();
     }
 
   private:
-    void EndRun() {
-        ReaderContext& s = console_.context();
-        if (s.TagReading) ReadTags(s);
-    }
+    void EndRun() { CancelReadTags(run_.console->context()); }
 
-    ConsoleContext& console_;
-    StopSignals& stop_;
+    CommandRun& run_;
     QDeadlineTimer deadline_;
     int tagsRead_ = 0;
     bool portGone_ = false;
@@ -65,33 +60,34 @@ class TagPrinter final : public ReadingRunObserver {
 
 }  // namespace
 
-int RunTags(ConsoleContext& console, StopSignals& stop) {
-    const int found = console.FindReader();
-    if (found != ExitSuccess) return found;
-    if (stop.requested()) return ExitSuccess;
+int RunTags(CommandRun& run) {
+    ConsoleContext& console = *run.console;
+    if (run.stop->requested()) return ExitSuccess;
 
-    ReadingRunResult run;
+    ReadingRunResult reading;
     bool portGone = false;
     {
-        TagPrinter printer(console, stop);
-        run = ReadTags(console.context(), &printer);
+        TagPrinter printer(run);
+        reading = ReadTags(console.context(), &printer);
         portGone = printer.portGone();
     }
     if (portGone) {
         const QString note = console.ReportPortGone();
-        console.out().Object({{"command", "tags"},
-                              {"result", OutcomeName(Outcome::PortGone)},
-                              {"message", note},
-                              {"tags", run.tags}});
+        run.out.Object({{"command", "tags"},
+                        {"result", ResultName(Outcome::PortGone)},
+                        {"message", note},
+                        {"tags", reading.tags}});
         return ExitPortGone;
     }
-    if (run.end == ReadingRunEnd::PortNotOpened) {
+    if (reading.end == ReadingRunEnd::PortNotOpened) {
         // "Open COM : n Error"
-        const QString message = console.view().Text(Panel::Msg);
-        console.out().Lines({message});
-        console.out().Object({{"command", "tags"}, {"result", "error"}, {"message", message}});
+        const QString message = console.Text(reading.message);
+        run.out.Lines({message});
+        run.out.Object(
+            {{"command", "tags"}, {"result", ResultName(Outcome::Failure)}, {"message", message}});
         return ExitNotConfirmed;
     }
-    console.out().Object({{"command", "tags"}, {"result", "ok"}, {"tags", run.tags}});
+    run.out.Object(
+        {{"command", "tags"}, {"result", ResultName(Outcome::Success)}, {"tags", reading.tags}});
     return ExitSuccess;
 }

@@ -4,44 +4,9 @@
 #include <exception>
 
 #include "CommandLine.h"
-#include "Commands.h"
-#include "ConsoleContext.h"
+#include "CommandRunner.h"
+#include "ConsoleTexts.h"
 #include "Output.h"
-#include "PortNames.h"
-#include "StopSignals.h"
-
-namespace {
-
-int Run(const Request& request) {
-    if (request.command == Command::Ports) return RunPorts(request);
-    if (request.port != 0 && !PortNames::WindowReaches(request.port))
-        Output::Note(QStringLiteral("%1 is used for this run only and not kept: the window reaches "
-                                    "COM1 to COM16 only.")
-                         .arg(request.runOnlyDevice.isEmpty() ? PortNames::PortName(request.port)
-                                                              : request.runOnlyDevice));
-    ConsoleContext console(request);
-    if (QString problem = console.OpenTrace();
-        !problem.isEmpty() || !(problem = console.OpenRecord()).isEmpty()) {
-        Output::Note(problem);
-        return ExitUsage;
-    }
-    switch (request.command) {
-        case Command::Scan:
-            return RunScan(console);
-        case Command::Tags: {
-            StopSignals stop;
-            return RunTags(console, stop);
-        }
-        case Command::Provision: {
-            StopSignals stop;
-            return RunProvision(console, stop);
-        }
-        default:
-            return RunSetting(console);
-    }
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
@@ -62,11 +27,11 @@ int main(int argc, char* argv[]) {
             break;
     }
     try {
-        return Run(parsed.request);
+        return RunCommand(parsed.request);
     } catch (const std::exception& error) {
         Output::Note(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        Output::Note(QStringLiteral("Unknown error"));
+        Output::Note(Tr(Texts::UnknownError));
     }
     return ExitNotConfirmed;
 }

@@ -13,10 +13,11 @@ class PortNames {
   public:
     explicit PortNames(QString machineFolder, QString runOnlyDevice = {});
 
-    // The COM numbers the window scans, and the only ones kept between runs.
+    // The COM numbers the window scans, COM1 to COM16, and the only ones kept between runs.
+    static constexpr int FirstComNumber = 1;
     static constexpr int WindowPortCount = 16;
     static bool WindowReaches(int comNumber) {
-        return comNumber >= 1 && comNumber <= WindowPortCount;
+        return comNumber >= FirstComNumber && comNumber <= WindowPortCount;
     }
     // The number that stands for the run-only device given by its path.
     static constexpr int RunOnlyPort = 1000;

@@ -1,6 +1,7 @@
 #include "TextTable.h"
 #include "internal/PresenceCheck.h"
 #include "internal/SettingRoad.h"
+#include "internal/Steps.h"
 
 namespace {
 
@@ -8,13 +9,15 @@ namespace {
 // constructor, window and cursor back on every way out.
 class WaitModeScope {
   public:
-    explicit WaitModeScope(ReaderView& view) : view_(view) { view_.SetWaitMode(true); }
-    ~WaitModeScope() { view_.SetWaitMode(false); }
+    explicit WaitModeScope(ReaderContext& context) : context_(context) {
+        ReportStep(context_, OperationStep::Kind::Waiting, true);
+    }
+    ~WaitModeScope() { ReportStep(context_, OperationStep::Kind::Waiting, false); }
     WaitModeScope(const WaitModeScope&) = delete;
     WaitModeScope& operator=(const WaitModeScope&) = delete;
 
   private:
-    ReaderView& view_;
+    ReaderContext& context_;
 };
 
 // The port of one operation: opened with the found reader's port and line setting, closed
@@ -36,14 +39,12 @@ class PortScope {
     bool open_;
 };
 
-void ShowOutcome(ReaderContext& context, Colour colour, const QString& text, Tone tone) {
-    context.view().ShowColour(Indicator::Comm, colour);
-    context.view().ShowText(Panel::Msg, text);
-    context.Beep(tone);
-}
-
-void ShowFailure(ReaderContext& context, const QString& text) {
-    ShowOutcome(context, Colour::Red, text, FailureTone);
+SettingResult ShowOutcome(ReaderContext& context, Outcome outcome, const Message& message) {
+    const bool success = outcome == Outcome::Success;
+    ReportStep(context, OperationStep::Kind::Verdict, success);
+    ReportMessage(context, message);
+    context.Beep(success ? SuccessTone : FailureTone);
+    return {outcome, message};
 }
 
 // The tries of one operation on the open port. True once the reader has confirmed the
@@ -66,28 +67,22 @@ bool SendSetting(ReaderLink& link, const ReaderSetting& setting) {
 
 }  // namespace
 
-ReaderSetting TableRowSetting(const ReaderContext& context, int startRow, int successRow,
-                              int failureRow) {
+ReaderSetting TableRowSetting(int startRow, int successRow, int failureRow) {
     ReaderSetting setting;
-    setting.startText = context.Text(startRow);
-    setting.successText = context.Text(successRow);
-    setting.failureText = context.Text(failureRow);
+    setting.startText = Message::Row(startRow);
+    setting.successText = Message::Row(successRow);
+    setting.failureText = Message::Row(failureRow);
     return setting;
 }
 
-Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting) {
-    const WaitModeScope waitMode(context.view());
-    if (!context.ReaderFound) {
-        // No scan has found a reader yet: nothing is sent.
-        ShowFailure(context, context.Text(RowStartScanReader));
-        return Outcome::NoReader;
-    }
-    if (!setting.commandRule) {
-        ShowFailure(context, setting.failureText);
-        return Outcome::Failure;
-    }
+SettingResult ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting) {
+    const WaitModeScope waitMode(context);
+    // No scan has found a reader yet: nothing is sent.
+    if (!context.ReaderFound)
+        return ShowOutcome(context, Outcome::NoReader, Message::Row(RowStartScanReader));
+    if (!setting.commandRule) return ShowOutcome(context, Outcome::Failure, setting.failureText);
     if (setting.preparation) setting.preparation();
-    context.view().ShowText(Panel::Msg, setting.startText);
+    ReportMessage(context, setting.startText);
 
     bool confirmed = false;
     bool gone = false;
@@ -96,10 +91,8 @@ Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting)
         if (port.isOpen()) confirmed = SendSetting(context.link(), setting);
         gone = context.link().PortGone();
     }
-    if (!confirmed) {
-        ShowFailure(context, setting.failureText);
-        return gone ? Outcome::PortGone : Outcome::Failure;
-    }
-    ShowOutcome(context, Colour::Yellow, setting.successText, SuccessTone);
-    return Outcome::Success;
+    if (!confirmed)
+        return ShowOutcome(context, gone ? Outcome::PortGone : Outcome::Failure,
+                           setting.failureText);
+    return ShowOutcome(context, Outcome::Success, setting.successText);
 }

@@ -4,13 +4,15 @@
 #include "ReaderOperations.h"
 #include "TextTable.h"
 #include "internal/PresenceCheck.h"
+#include "internal/Steps.h"
 
 namespace {
+
+using Kind = OperationStep::Kind;
 
 constexpr int SavedPortTries = 3;
 constexpr int ScanTries = 2;
 constexpr int VersionTries = 3;
-constexpr int ComNumberMax = 16;
 
 // A field of a reply by its 1-based position, as the reply layouts count; shorter when the
 // reply ends early.
@@ -18,40 +20,23 @@ QByteArray ReplyField(const QByteArray& replyText, int position, int count) {
     return replyText.mid(position - 1, count);
 }
 
-// The decimal value of the two reader-number characters, when both are decimal digits.
-std::optional<int> ReaderNumber(const QByteArray& characters) {
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (characters.size() != 2 || !digit(characters[0]) || !digit(characters[1]))
-        return std::nullopt;
-    return characters.toInt();
-}
-
-void ShowStartTexts(ReaderContext& context) {
-    ReaderView& view = context.view();
-    view.ShowText(Panel::Msg, context.Text(RowScanReader) + " ....");
-    view.ShowText(Panel::Serial, context.Text(RowSerial) + " : ________");
-    view.ShowText(Panel::Version, context.Text(RowVersion) + " : __.__-__");
-    view.ShowText(Panel::Id, "__");
-}
-
 void ShowScanCom(ReaderContext& context, int comNumber) {
-    context.view().ShowText(Panel::Msg,
-                            context.Text(RowScanCom) + " : #" + QString::number(comNumber));
+    ReportMessage(context,
+                  Message::Row(RowScanCom).Append(" : " + PortReference(context, comNumber)));
 }
 
-void ShowReaderInfoOutcome(ReaderContext& context, int row) {
-    context.view().ShowText(Panel::Msg,
-                            context.Text(row) + " : #" + QString::number(context.ScanCommNo) + ")");
+Message ReaderInfoOutcome(const ReaderContext& context, int row) {
+    return Message::Row(row).Append(" : " + PortReference(context, context.ScanCommNo) + ")");
 }
 
 // The place where the reader answered, from the port's record and the presence reply.
 void NoteIdentity(ScanResult& result, const PortTry& port, const QByteArray& presenceReply) {
     ReaderIdentity& reader = result.reader;
     result.answered = true;
-    reader.comNumber = port.comNumber;
+    reader.place.comNumber = port.comNumber;
+    reader.place.lineSetting = port.lines.back().lineSetting;
+    reader.place.lineIndex = port.lines.back().lineIndex;
     reader.device = port.open.device;
-    reader.lineSetting = port.lines.back().lineSetting;
-    reader.lineIndex = port.lines.back().lineIndex;
     reader.serialNumber = ReplyField(presenceReply, SerialNumberPosition, SerialNumberLength);
     reader.readerNumber = ReplyField(presenceReply, ReaderNumberPosition, 2);
 }
@@ -61,7 +46,7 @@ void NoteIdentity(ScanResult& result, const PortTry& port, const QByteArray& pre
 bool TryKeptPlace(ReaderContext& context, const ScanOptions& options, ScanResult& result) {
     const int comNumber = options.onlyPort > 0 ? options.onlyPort : context.ScanCommNo;
     if (!options.tryKeptPlace || comNumber <= 0) return false;
-    context.view().SelectLineSetting(context.ScanBaudRateNo);
+    ReportLineSetting(context, context.ScanBaudRateNo);
     ReaderLink& link = context.link();
     PortTry port;
     port.comNumber = comNumber;
@@ -79,43 +64,59 @@ bool TryKeptPlace(ReaderContext& context, const ScanOptions& options, ScanResult
     result.ports.push_back(port);
     if (!found) return false;
     NoteIdentity(result, port, link.LastReply().ReplyText);
-    context.ScanCommNo = comNumber;
+    ReaderPlace place = context.Place();
+    place.comNumber = comNumber;
+    context.KeepPlace(place);
     return true;
+}
+
+// Whether an asked port was tried already at that line setting, or did not open, at the try
+// of the kept place: it is tried once.
+bool TriedAtKeptPlace(const ScanResult& result, int comNumber, const QString& lineSetting) {
+    for (const PortTry& port : result.ports)
+        if (port.keptPlace && port.comNumber == comNumber &&
+            (!port.open || port.lines.front().lineSetting == lineSetting))
+            return true;
+    return false;
 }
 
 // COM1 to COM16 (or the asked port alone), each at every line setting of the table or,
 // locked, at the saved one only. The place of the reader is kept the moment it answers.
 bool ScanPorts(ReaderContext& context, const ScanOptions& options, ScanResult& result) {
     ReaderLink& link = context.link();
-    const int first = options.onlyPort > 0 ? options.onlyPort : 1;
-    const int last = options.onlyPort > 0 ? options.onlyPort : ComNumberMax;
+    const int first = options.onlyPort > 0 ? options.onlyPort : PortNames::FirstComNumber;
+    const int last = options.onlyPort > 0 ? options.onlyPort : PortNames::WindowPortCount;
     for (int comNumber = first; comNumber <= last; ++comNumber) {
         PortTry port;
         port.comNumber = comNumber;
+        bool tried = false;
         bool found = false;
         for (int i = 0; i < int(LineSettingTable.size()); ++i) {
             int index = i;
             if (options.locked)  // an index from an edited store must not reach outside the table
                 index =
                     IsLineIndex(context.ScanBaudRateNo) ? context.ScanBaudRateNo : FactoryLineIndex;
-            context.view().SelectLineSetting(index);
-            const QString lineSetting = QString::fromLatin1(LineSettingTable[index]);
-            port.open = link.OpenPort(comNumber, lineSetting);
+            const ReaderPlace place = ReaderPlace::At(comNumber, index);
+            if (options.onlyPort > 0 && TriedAtKeptPlace(result, comNumber, place.lineSetting)) {
+                if (options.locked) break;
+                continue;
+            }
+            ReportLineSetting(context, index);
+            tried = true;
+            port.open = link.OpenPort(comNumber, place.lineSetting);
             // A port that does not open has no other line setting worth trying.
             if (!port.open) break;
             ShowScanCom(context, comNumber);
-            port.lines.push_back({index, lineSetting, {}});
+            port.lines.push_back({index, place.lineSetting, {}});
             found = AskPresence(link, ScanTries, &port.lines.back().replies);
             if (found) {
-                context.ScanCommNo = comNumber;
-                context.ScanBaudRate = lineSetting;
-                context.ScanBaudRateNo = index;
+                context.KeepPlace(place);
                 context.SaveScanSettings();
             }
             link.ClosePort();
             if (found || options.locked) break;
         }
-        result.ports.push_back(port);
+        if (tried) result.ports.push_back(port);
         if (found) {
             NoteIdentity(result, port, link.LastReply().ReplyText);
             return true;
@@ -124,20 +125,8 @@ bool ScanPorts(ReaderContext& context, const ScanOptions& options, ScanResult& r
     return false;
 }
 
-// Serial number and reader number from the presence reply that found the reader.
-void ShowReaderIdentity(ReaderContext& context, const ReaderIdentity& reader) {
-    ReaderView& view = context.view();
-    view.ShowText(Panel::Serial,
-                  context.Text(RowSerial) + " : " + QString::fromLatin1(reader.serialNumber));
-    view.ShowText(Panel::Id, QString::fromLatin1(reader.readerNumber));
-    // The scroll bar keeps its position within 1 to 99 ("00" puts it at 1). Characters that
-    // are no decimal number stay in the panel as they came, and the scroll bar where it was.
-    if (const auto number = ReaderNumber(reader.readerNumber))
-        view.MoveTo(ValueControl::ReaderNumber, *number);
-}
-
 // Asks the found reader for its firmware version; the version when it told it.
-std::optional<QByteArray> ReadVersion(ReaderContext& context) {
+std::optional<QByteArray> ReadVersion(ReaderContext& context, ScanResult& result) {
     ReaderLink& link = context.link();
     if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return std::nullopt;
     std::optional<QByteArray> version;
@@ -146,25 +135,32 @@ std::optional<QByteArray> ReadVersion(ReaderContext& context) {
         if (!link.SendCommand(VersionCommand)) continue;
         link.Sleep(PauseBeforeCommandMs);
         version = ReplyField(link.LastReply().ReplyText, VersionPosition, VersionLength);
-        context.view().ShowText(Panel::Version,
-                                context.Text(RowVersion) + " : " + QString::fromLatin1(*version));
-        ShowReaderInfoOutcome(context, RowGetReaderInfoOk);
+        result.reader.version = *version;
+        ReportReader(context, Kind::VersionRead, result.reader);
+        result.message = ReaderInfoOutcome(context, RowGetReaderInfoOk);
+        ReportMessage(context, result.message);
         context.ReaderFound = true;
-        context.view().SetBusy(false);
-        context.view().ShowColour(Indicator::Comm, Colour::Yellow);
+        ReportStep(context, Kind::Busy, false);
+        ReportStep(context, Kind::Verdict, true);
     }
     link.ClosePort();
     return version;
 }
 
+void ReportFailure(ReaderContext& context, const Message& message) {
+    ReportMessage(context, message);
+    ReportStep(context, Kind::Busy, false);
+    ReportStep(context, Kind::Verdict, false);
+    context.Beep(FailureTone);
+}
+
 }  // namespace
 
 ScanResult ScanReader(ReaderContext& context, const ScanOptions& options) {
-    ReaderView& view = context.view();
-    view.SetHourglass(true);
-    view.SetBusy(true);
-    ShowStartTexts(context);
-    view.ProcessMessages();
+    ReportStep(context, Kind::Hourglass, true);
+    ReportStep(context, Kind::Busy, true);
+    ReportMessage(context, Message::Row(RowScanReader).Append(" ...."), Kind::ScanStarted);
+    context.view().ProcessMessages();
 
     context.ReaderFound = false;
     const int keptPort = context.ScanCommNo;
@@ -173,27 +169,22 @@ ScanResult ScanReader(ReaderContext& context, const ScanOptions& options) {
     if (!atKeptPlace) ScanPorts(context, options, result);
 
     if (result.answered) {
-        view.SelectLineSetting(context.ScanBaudRateNo);
-        ShowReaderIdentity(context, result.reader);
-        if (const auto version = ReadVersion(context)) {
+        ReportLineSetting(context, context.ScanBaudRateNo);
+        ReportReader(context, Kind::ReaderAnswered, result.reader);
+        if (ReadVersion(context, result)) {
             result.versionRead = true;
-            result.reader.version = *version;
             context.Beep(SuccessTone);
         } else {
-            ShowReaderInfoOutcome(context, RowGetReaderInfoError);
-            view.SetBusy(false);
-            view.ShowColour(Indicator::Comm, Colour::Red);
-            context.Beep(FailureTone);
+            result.message = ReaderInfoOutcome(context, RowGetReaderInfoError);
+            ReportFailure(context, result.message);
         }
     } else {
-        view.SelectLineSetting(FactoryLineIndex);
-        view.ShowText(Panel::Msg, context.Text(RowReaderNotFind));
-        view.SetBusy(false);
-        view.ShowColour(Indicator::Comm, Colour::Red);
-        context.Beep(FailureTone);
+        ReportLineSetting(context, FactoryLineIndex);
+        result.message = Message::Row(RowReaderNotFind);
+        ReportFailure(context, result.message);
     }
 
-    view.SetHourglass(false);
+    ReportStep(context, Kind::Hourglass, false);
     // The port scan keeps the place where it found the reader; found at once at an asked port
     // that is not the kept one, the place is kept in the same way.
     if (result.found() && atKeptPlace && context.ScanCommNo != keptPort) context.SaveScanSettings();

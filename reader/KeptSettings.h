@@ -4,13 +4,14 @@
 
 #include "LineSetting.h"
 #include "ReaderProtocol.h"
+#include "TextTable.h"
 
 // The four values kept between runs, with their defaults: the only place they are written.
 struct KeptSettings {
     int ScanCommNo = 0;
     QString ScanBaudRate = QString::fromLatin1(LineSettingTable[FactoryLineIndex]);
     int ScanBaudRateNo = FactoryLineIndex;
-    QString LanguageFlag = "English";
+    QString LanguageFlag = QString::fromLatin1(LanguageFlags[0]);
 };
 
 // Where the kept settings live: one place for the whole machine. Every failure is silent.

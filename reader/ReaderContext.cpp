@@ -1,5 +1,6 @@
 #include "ReaderContext.h"
 
+#include "Message.h"
 #include "TextTable.h"
 
 ReaderContext::ReaderContext(ReaderView& view, const ContextServices& services)
@@ -20,6 +21,20 @@ void ReaderContext::LoadSettings() {
     LanguageIndex = LanguageIndexFromFlag(LanguageFlag);
 }
 
+ReaderPlace ReaderContext::Place() const {
+    ReaderPlace place;
+    place.comNumber = ScanCommNo;
+    place.lineIndex = ScanBaudRateNo;
+    place.lineSetting = ScanBaudRate;
+    return place;
+}
+
+void ReaderContext::KeepPlace(const ReaderPlace& place) {
+    ScanCommNo = place.comNumber;
+    ScanBaudRateNo = place.lineIndex;
+    ScanBaudRate = place.lineSetting;
+}
+
 void ReaderContext::SaveScanSettings() {
     if (!PortNames::WindowReaches(ScanCommNo)) return;
     store_.SaveScan(ScanCommNo, ScanBaudRateNo, ScanBaudRate);
@@ -36,9 +51,7 @@ void ReaderContext::SaveLanguageFlag() {
 }
 
 QString ReaderContext::Text(int row) const {
-    if (row < 0 || row >= TextRowCount || LanguageIndex < 0 || LanguageIndex >= LanguageCount)
-        return QString();
-    return QString::fromUtf8(TextTable[row][LanguageIndex]);
+    return Message::Row(row).Text(LanguageIndex);
 }
 
 void ReaderContext::Beep(Tone tone) {

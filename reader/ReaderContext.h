@@ -6,6 +6,7 @@
 #include "KeptSettings.h"
 #include "PortNames.h"
 #include "ReaderLink.h"
+#include "ReaderPlace.h"
 #include "ReaderProtocol.h"
 #include "ReaderView.h"
 #include "SerialLine.h"
@@ -33,7 +34,8 @@ class ReaderContext {
     ReaderContext(const ReaderContext&) = delete;
     ReaderContext& operator=(const ReaderContext&) = delete;
 
-    // Kept between runs (LoadSettings, SaveScanSettings, SaveLanguageFlag).
+    // Kept between runs (LoadSettings, SaveScanSettings, SaveLanguageFlag). The place of the
+    // reader is written through KeepPlace alone, so that its three values always go together.
     int ScanCommNo = KeptSettings().ScanCommNo;
     QString ScanBaudRate = KeptSettings().ScanBaudRate;
     int ScanBaudRateNo = KeptSettings().ScanBaudRateNo;
@@ -49,6 +51,9 @@ class ReaderContext {
 
     // The defaults, then the values that are stored.
     void LoadSettings();
+    // Where the reader is reached from now on: its COM number and line setting.
+    ReaderPlace Place() const;
+    void KeepPlace(const ReaderPlace& place);
     // Keeps the place of the reader, unless it is a port that the window does not reach.
     void SaveScanSettings();
     // Takes the language by its flag ("English", "ChineseGB", "ChineseBIG5") and keeps it.

@@ -8,14 +8,21 @@
 #include "ScanResult.h"
 
 // The reader operations, one for each button of the window. Each takes what the window's
-// controls hold at the click as plain values, reports through the context's view, and returns
-// what happened as a value for front ends that act on it.
+// controls hold at the click as plain values, tells the context's view of each step as it
+// happens, and returns what happened as a value: the outcome, the message that says it, the
+// reader as it answered.
 
 enum class Outcome {
     Success,   // the reader confirmed: "... Ok"
     Failure,   // the port did not open or the reader did not confirm: "... Error"
     NoReader,  // no scan has found a reader yet: "Start Scan Reader!"
     PortGone,  // the port went away during the exchanges: shown as "... Error" too
+};
+
+// How a setting operation ended, and the message that says it ("Set Same Card Ok").
+struct SettingResult {
+    Outcome outcome = Outcome::Failure;
+    Message message;
 };
 
 // btnScan: the kept place first, then the port scan; ReaderFound when the reader answered and
@@ -39,25 +46,27 @@ struct Presence {
 };
 Presence CheckPresence(ReaderContext& context);
 
-// btnReadCard: starts a reading run that lasts until the next call, or cancels the one
-// running. The observer hears of every pass of the run.
+// btnReadCard: a reading run, which lasts until CancelReadTags. The observer hears of every
+// pass of the run. A call while a run holds the port starts nothing.
 ReadingRunResult ReadTags(ReaderContext& context, ReadingRunObserver* observer = nullptr);
+// btnReadCard while a run lasts (its cancel caption): the run ends after its pass.
+void CancelReadTags(ReaderContext& context);
 
 // btnID: the reader number as pnID shows it (normally two decimal digits).
-Outcome SetReaderId(ReaderContext& context, const QString& readerNumber);
+SettingResult SetReaderId(ReaderContext& context, const QString& readerNumber);
 // btnBaudRate: the selected index of the line-setting list, -1 for none.
-Outcome SetLineSpeed(ReaderContext& context, int lineSettingIndex);
+SettingResult SetLineSpeed(ReaderContext& context, int lineSettingIndex);
 // btnSameCard: 0 to 9999 seconds.
-Outcome SetSameCard(ReaderContext& context, int seconds);
+SettingResult SetSameCard(ReaderContext& context, int seconds);
 // btnNoNc: true for NO (rbNO checked), false for NC.
-Outcome SetInputNoNc(ReaderContext& context, bool normallyOpen);
+SettingResult SetInputNoNc(ReaderContext& context, bool normallyOpen);
 // btnMode: the indexes of the RS485 (0 to 3) and the Wiegand (0 to 2) format lists.
-Outcome SetReaderMode(ReaderContext& context, int rs485Index, int wiegandIndex);
+SettingResult SetReaderMode(ReaderContext& context, int rs485Index, int wiegandIndex);
 // btnAddr, btnFreq, btnChannel: 0 to 255; btnRSSI: 0 to 250.
-Outcome SetRadioAddress(ReaderContext& context, int address);
-Outcome SetRadioFrequency(ReaderContext& context, int frequency);
-Outcome SetRadioChannel(ReaderContext& context, int channel);
-Outcome SetRssiLevel(ReaderContext& context, int level);
+SettingResult SetRadioAddress(ReaderContext& context, int address);
+SettingResult SetRadioFrequency(ReaderContext& context, int frequency);
+SettingResult SetRadioChannel(ReaderContext& context, int channel);
+SettingResult SetRssiLevel(ReaderContext& context, int level);
 // btnFactory and btnReset.
-Outcome SetFactoryDefault(ReaderContext& context);
-Outcome ResetReader(ReaderContext& context);
+SettingResult SetFactoryDefault(ReaderContext& context);
+SettingResult ResetReader(ReaderContext& context);

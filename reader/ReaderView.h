@@ -1,59 +1,45 @@
 #pragma once
 
-#include <QString>
+#include "Message.h"
+#include "ReadingRun.h"
+#include "ScanResult.h"
 
-// The panels an operation writes its texts into.
-enum class Panel {
-    Msg,      // pnMsg: the outcome and progress of every operation
-    Serial,   // pnSerial
-    Version,  // pnVersion
-    Id,       // pnID: the reader number as the reader or the operator gave it
-    CardId,   // pnCardID: the last tag read
+// A step of an operation, told to the front end the moment it happens: what the operation
+// does now, the reader as it answers, each tag, how the operation ended. The window shows each
+// step in its controls; the command line shows the progress of a search; tests record them.
+struct OperationStep {
+    enum class Kind {
+        Busy,              // on: busy mode begins, the link indicator blinks and nothing else
+                           // may start; off: it ends
+        Waiting,           // on: wait mode of a setting operation, the hourglass and nothing else
+                           // may start; off: it ends
+        Hourglass,         // on or off: the hourglass alone, around a scan
+        ScanStarted,       // message; the reader found before is forgotten
+        Message,           // message: what the operation does now, or how it ended
+        Verdict,           // on: the reader was reached (yellow); off: it was not (red)
+        LineSetting,       // lineIndex: the line setting the scan is at
+        ReaderAnswered,    // reader: its serial number and reader number
+        VersionRead,       // reader, with its version
+        FactoryValues,     // the settings to write are back at the reader's factory values
+        ReadingStarted,    // a reading run holds the port: nothing else may start
+        ReadingListening,  // its port is open: cancelling it is the one input taken
+        TagRead,           // tag
+        ReadingStopped,    // the run's passes are over: no tag is shown any more
+        ReadingEnded,      // the run is over: other operations may start again
+    };
+    Kind kind = Kind::Message;
+    bool on = false;
+    Message message;
+    int lineIndex = -1;
+    ReaderIdentity reader;
+    Tag tag;
 };
 
-// The two indicators and their colours: yellow RGB(255,255,0), red RGB(255,0,0), white
-// RGB(255,255,255).
-enum class Indicator { Comm, Card };
-enum class Colour { Red, Yellow, White };
-
-// The value controls whose positions the scan and the factory default move. A control's
-// change handler runs only when its position really changes.
-enum class ValueControl { ReaderNumber, SameCard, RadioAddress, RadioFrequency, RadioChannel };
-
-// What an operation shows and asks while it runs. The window implements it with its controls;
-// the command line writes what it shows; tests record it.
+// What a front end does while an operation runs: it shows the operation's steps and dispatches
+// pending events (painting, timers, the operator's clicks) while the reader is awaited.
 class ReaderView {
   public:
     virtual ~ReaderView() = default;
-
-    virtual void ShowText(Panel panel, const QString& text) = 0;
-    virtual void ShowColour(Indicator indicator, Colour colour) = 0;
-
-    // Busy mode: the link indicator blinks and the window takes no input.
-    virtual void SetBusy(bool busy) = 0;
-    // Wait mode: the hourglass, and the window takes no input.
-    virtual void SetWaitMode(bool waiting) = 0;
-    // The hourglass alone, around a scan.
-    virtual void SetHourglass(bool shown) = 0;
-    // Input back while busy mode goes on: the read button of a reading run is its cancel button.
-    virtual void EnableInput() = 0;
-
-    // The selected item of the line-setting list.
-    virtual void SelectLineSetting(int index) = 0;
-    virtual void MoveTo(ValueControl control, int position) = 0;
-
-    // A reading run holds the port: every control that would start another exchange, leave
-    // the program or change the language is locked, in this order: btnExit, btnScan,
-    // btnFactory, btnID, btnBaudRate, gbDefault, btnEng, btnGB, btnBIG5, btnNoNc,
-    // btnSameCard, btnMode; the read button carries the cancel caption. Unlocking frees them
-    // in the same order and gives the read button its caption back.
-    virtual void LockForReading(const QString& cancelCaption) = 0;
-    virtual void UnlockAfterReading() = 0;
-
-    // tmrCard, which turns the tag indicator white again 1000 ms after it was started.
-    virtual bool CardTimerRunning() const = 0;
-    virtual void StartCardTimer() = 0;
-
-    // Dispatches pending messages: painting, timers and the operator's clicks.
+    virtual void Report(const OperationStep& step) = 0;
     virtual void ProcessMessages() = 0;
 };

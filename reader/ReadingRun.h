@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include "Message.h"
 #include "SerialLine.h"
 
 // A tag number as the reader reported it.
@@ -32,16 +33,17 @@ class ReadingRunObserver {
     virtual void PassEnded(const ReadingPass& pass) = 0;
 };
 
-// How a call of the read button ended.
+// How a reading run ended.
 enum class ReadingRunEnd {
     Cancelled,      // a run that ended after the pass in which it was cancelled
     PortNotOpened,  // the port did not open ("Open COM : n Error")
     NoReader,       // no scan has found a reader yet ("Start Scan Reader!")
-    NotStarted,     // the click cancelled the run in progress, or came while it was stopping
+    NotStarted,     // a run holds the port already, or is still stopping
 };
 
 struct ReadingRunResult {
     ReadingRunEnd end = ReadingRunEnd::NotStarted;
     OpenResult open;  // why the port did not open
     int tags = 0;     // tags read in the run
+    Message message;  // shown when the run did not start: "Open COM : n Error", ...
 };

@@ -39,3 +39,10 @@ ReplyCounts& ReplyCounts::operator+=(const ReplyCounts& other) {
 int ReplyCounts::Of(ReplyVerdict verdict) const {
     return this->*Counter(verdict);
 }
+
+std::optional<int> ReaderIdentity::number() const {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (readerNumber.size() != 2 || !digit(readerNumber[0]) || !digit(readerNumber[1]))
+        return std::nullopt;
+    return readerNumber.toInt();
+}

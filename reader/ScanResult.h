@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
+#include "Message.h"
 #include "ReaderLink.h"
+#include "ReaderPlace.h"
 #include "SerialLine.h"
 
 // How the scan is to search.
@@ -50,15 +53,16 @@ struct PortTry {
     std::vector<LineSettingTry> lines;
 };
 
-// The reader that answered, as it told of itself.
+// The reader that answered, as it told of itself, and where.
 struct ReaderIdentity {
-    int comNumber = 0;
+    ReaderPlace place;  // the line index is -1 for a kept line text outside the table
     QString device;
-    QString lineSetting;
-    int lineIndex = -1;
     QByteArray serialNumber;  // as the presence reply carries it, normally 8 characters
     QByteArray readerNumber;  // the two characters of the presence reply, normally digits
     QByteArray version;       // empty when the reader did not tell it
+
+    // The reader number's value when both characters are decimal digits.
+    std::optional<int> number() const;
 };
 
 // What a scan found, and what happened at every port on the way.
@@ -66,6 +70,7 @@ struct ScanResult {
     bool answered = false;     // a reader answered a presence check
     bool versionRead = false;  // it told its version too: the reader is found
     ReaderIdentity reader;     // when answered
+    Message message;           // how the scan ended: "Get Reader Info Ok. (COM : #3)", ...
     std::vector<PortTry> ports;
 
     bool found() const { return versionRead; }

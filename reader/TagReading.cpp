@@ -1,13 +1,11 @@
 #include "FrameCodec.h"
 #include "ReaderOperations.h"
 #include "TextTable.h"
+#include "internal/Steps.h"
 
 namespace {
 
-QString TagCaption(const ReaderContext& context, const Tag& tag) {
-    return context.Text(RowTagId) + QString::asprintf(" : %010d  ", tag.number) +
-           QString::fromLatin1(tag.hex) + "(H)";
-}
+using Kind = OperationStep::Kind;
 
 // One pass: keep the window alive for 80 ms, then ask the reader for a tag. Turn k ends at
 // the pass's start plus k ms, so the sleeps' overshoots are not carried from turn to turn; a
@@ -34,69 +32,71 @@ ReadingPass ReadingPassOnce(ReaderContext& context) {
     pass.outcome = PassOutcome::TagRead;
     pass.tag.hex = link.LastReply().ReplyText.mid(TagPosition - 1, TagLength);
     pass.tag.number = HexToInt(pass.tag.hex);
-    view.ShowText(Panel::CardId, TagCaption(context, pass.tag));
-    view.ShowColour(Indicator::Card, Colour::Yellow);
-    // Started only from the stopped state: a tag read while it runs does not push the white
-    // back.
-    if (!view.CardTimerRunning()) view.StartCardTimer();
+    OperationStep step;
+    step.kind = Kind::TagRead;
+    step.tag = pass.tag;
+    view.Report(step);
     context.Beep(TagReadTone);
     return pass;
 }
 
-void ShowOpenError(ReaderContext& context) {
-    context.view().ShowColour(Indicator::Comm, Colour::Red);
-    context.view().ShowText(Panel::Msg, context.Text(RowOpenCom) + " : " +
-                                            QString::number(context.ScanCommNo) + " " +
-                                            context.Text(RowError));
-    context.Beep(FailureTone);
+// "Open COM : 5 Error", or with the path of a device that no COM number reaches.
+Message OpenError(const ReaderContext& context) {
+    const int port = context.ScanCommNo;
+    const QString name =
+        port == PortNames::RunOnlyPort ? context.portNames().Label(port) : QString::number(port);
+    return Message::Row(RowOpenCom).Append(" : " + name + " ").Append(Message::Row(RowError));
 }
 
 }  // namespace
 
 ReadingRunResult ReadTags(ReaderContext& context, ReadingRunObserver* observer) {
-    ReaderView& view = context.view();
     ReadingRunResult result;
     if (!context.ReaderFound) {
-        // Refused like a setting operation, but shComm keeps its colour.
-        view.ShowText(Panel::Msg, context.Text(RowStartScanReader));
+        // Refused like a setting operation, but the link indicator keeps its colour.
+        result.message = Message::Row(RowStartScanReader);
+        ReportMessage(context, result.message);
         context.Beep(FailureTone);
         result.end = ReadingRunEnd::NoReader;
         return result;
     }
-    if (context.TagReading) {  // the cancel click; the run ends after its pass
-        context.TagReading = false;
-        return result;
-    }
-    if (context.ReadingRunActive) return result;  // stopping: the port is still held
+    // A run holds the port, or is still finishing its pass after the cancel.
+    if (context.TagReading || context.ReadingRunActive) return result;
 
     context.ReadingRunActive = true;
     context.TagReading = true;
-    view.LockForReading(context.Text(RowCancelReadTag));
+    ReportStep(context, Kind::ReadingStarted);
 
     ReaderLink& link = context.link();
     result.open = link.OpenPort(context.ScanCommNo, context.ScanBaudRate);
     if (result.open) {
-        view.SetBusy(true);
-        view.EnableInput();  // the read button is now the cancel button
+        ReportStep(context, Kind::Busy, true);
+        ReportStep(context, Kind::ReadingListening);
         while (context.TagReading) {
             const ReadingPass pass = ReadingPassOnce(context);
             if (pass.outcome == PassOutcome::TagRead) ++result.tags;
             if (observer) observer->PassEnded(pass);
         }
-        view.SetBusy(false);
-        view.ShowColour(Indicator::Comm, Colour::Yellow);
+        ReportStep(context, Kind::Busy, false);
+        ReportStep(context, Kind::Verdict, true);
         context.Beep(SuccessTone);
-        view.ShowColour(Indicator::Card, Colour::White);
+        ReportStep(context, Kind::ReadingStopped);
         link.ClosePort();
         result.end = ReadingRunEnd::Cancelled;
     } else {
-        ShowOpenError(context);
+        result.message = OpenError(context);
+        ReportStep(context, Kind::Verdict, false);
+        ReportMessage(context, result.message);
+        context.Beep(FailureTone);
         context.TagReading = false;
         result.end = ReadingRunEnd::PortNotOpened;
     }
 
-    view.ShowText(Panel::CardId, context.Text(RowTagId));
-    view.UnlockAfterReading();
+    ReportStep(context, Kind::ReadingEnded);
     context.ReadingRunActive = false;
     return result;
+}
+
+void CancelReadTags(ReaderContext& context) {
+    context.TagReading = false;
 }

@@ -77,9 +77,17 @@ const char* const RssiTexts[3][LanguageCount] = {
     {"Set RSSI Level Error", "设定RSSI等级错误", "設定RSSI等級錯誤"},
 };
 
+const char* const LanguageFlags[LanguageCount] = {"English", "ChineseGB", "ChineseBIG5"};
+
 int LanguageIndexFromFlag(const QString& flag) {
-    int index = 0;
-    if (flag == QLatin1String("ChineseGB")) index = 1;
-    if (flag == QLatin1String("ChineseBIG5")) index = 2;
-    return index;
+    for (int index = 1; index < LanguageCount; ++index)
+        if (flag == QLatin1String(LanguageFlags[index])) return index;
+    return 0;
+}
+
+int LanguageIndexFromName(const QString& name) {
+    for (int index = 0; index < LanguageCount; ++index)
+        if (name.compare(QLatin1String(LanguageFlags[index]), Qt::CaseInsensitive) == 0)
+            return index;
+    return -1;
 }

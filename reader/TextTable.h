@@ -78,5 +78,10 @@ enum TextRow {
 enum RssiText { RssiStart = 0, RssiOk = 1, RssiError = 2 };
 extern const char* const RssiTexts[3][LanguageCount];
 
+// The languages' flags as they are kept, by their column: "English", "ChineseGB",
+// "ChineseBIG5".
+extern const char* const LanguageFlags[LanguageCount];
 // "ChineseGB" gives 1, "ChineseBIG5" gives 2, compared exactly; anything else 0 (English).
 int LanguageIndexFromFlag(const QString& flag);
+// The column of a flag given in any case ("english", "ChineseGB"); -1 for none.
+int LanguageIndexFromName(const QString& name);

@@ -12,6 +12,7 @@
 #include "AccessibleInterfaces.h"
 #include "AccessibleTexts.h"
 #include "DiagnosisTexts.h"
+#include "ReaderCaptions.h"
 #include "ReaderOperations.h"
 #include "SystemMenu.h"
 #include "TextTable.h"
@@ -69,8 +70,8 @@ void TfrmModule::FormShow() {
     setWindowTitle(Text(RowWindowCaption));
     pnTAVIN->setCaption(Text(RowCompanyLine));
     pnMsg->setCaption(Text(RowStartScanReader));
-    pnSerial->setCaption(Text(RowSerial) + QStringLiteral(" : ________"));
-    pnVersion->setCaption(Text(RowVersion) + QStringLiteral(" : __.__-__"));
+    pnSerial->setCaption(UnknownSerialCaption(context_->LanguageIndex));
+    pnVersion->setCaption(UnknownVersionCaption(context_->LanguageIndex));
     lblID->setText(Text(RowId) + QLatin1Char(':'));
     lblBaudRate->setText(Text(RowBaudRate) + QLatin1Char(':'));
     pnCardID->setCaption(Text(RowTagId));
@@ -123,19 +124,19 @@ void TfrmModule::DescribeIndicators() {
             shape->setAccessibleDescription(AccessibleName(text, language));
 }
 
-void TfrmModule::SwitchLanguage(const char* flag) {
-    context_->SetLanguage(QLatin1String(flag));
+void TfrmModule::SwitchLanguage(int language) {
+    context_->SetLanguage(QLatin1String(LanguageFlags[language]));
     FormShow();
 }
 
 void TfrmModule::btnEngClick() {
-    SwitchLanguage("English");
+    SwitchLanguage(0);
 }
 void TfrmModule::btnGBClick() {
-    SwitchLanguage("ChineseGB");
+    SwitchLanguage(1);
 }
 void TfrmModule::btnBIG5Click() {
-    SwitchLanguage("ChineseBIG5");
+    SwitchLanguage(2);
 }
 
 void TfrmModule::SetBusy(bool busy) {
@@ -187,35 +188,108 @@ void TfrmModule::EnableGivingFocusBack() {
         focus->setFocus();
 }
 
-void TfrmModule::ShowText(Panel panel, const QString& text) {
-    TPanel* const panels[] = {pnMsg, pnSerial, pnVersion, pnID, pnCardID};
-    TPanel* target = panels[int(panel)];
-    target->setCaption(text);
-    if (panel == Panel::Msg) messageUnpainted_ = true;
-    // A tag's controller layouts belong to that tag's caption (PassEnded sets them).
-    if (panel == Panel::CardId) target->setToolTip({});
-    // Why the last scan found no reader belongs to its "Reader Not Find" alone.
-    if (panel == Panel::Msg) target->setToolTip({});
-    // A new message or tag is announced as it appears; the focus stays where it is.
-    if (panel == Panel::Msg || panel == Panel::CardId) {
-        QAccessibleEvent changed(target, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&changed);
+void TfrmModule::Report(const OperationStep& step) {
+    using Kind = OperationStep::Kind;
+    const int language = context_->LanguageIndex;
+    switch (step.kind) {
+        case Kind::Busy:
+            SetBusy(step.on);
+            break;
+        case Kind::Waiting:
+            SetWaitMode(step.on);
+            break;
+        case Kind::Hourglass:
+            SetHourglass(step.on);
+            break;
+        case Kind::ScanStarted:
+            ShowMessage(step.message.Text(language));
+            pnSerial->setCaption(UnknownSerialCaption(language));
+            pnVersion->setCaption(UnknownVersionCaption(language));
+            pnID->setCaption(QStringLiteral("__"));
+            break;
+        case Kind::Message:
+            ShowMessage(step.message.Text(language));
+            break;
+        case Kind::Verdict:
+            shComm->setBrushColor(step.on ? ColorYellow : ColorRed);
+            DescribeIndicators();
+            break;
+        case Kind::LineSetting:
+            cmbBaudRate->setCurrentIndex(step.lineIndex);
+            break;
+        case Kind::ReaderAnswered:
+            ShowReader(step.reader);
+            break;
+        case Kind::VersionRead:
+            pnVersion->setCaption(VersionCaption(step.reader.version, language));
+            break;
+        case Kind::FactoryValues:
+            ShowFactoryValues();
+            break;
+        case Kind::ReadingStarted:
+            LockForReading();
+            break;
+        case Kind::ReadingListening:
+            EnableInput();
+            break;
+        case Kind::TagRead:
+            ShowTag(step.tag);
+            break;
+        case Kind::ReadingStopped:
+            shCard->setBrushColor(ColorWhite);
+            DescribeIndicators();
+            break;
+        case Kind::ReadingEnded:
+            ShowTagCaption(Text(RowTagId));
+            UnlockAfterReading();
+            break;
     }
 }
 
-void TfrmModule::ShowColour(Indicator indicator, Colour colour) {
-    const QColor colours[] = {ColorRed, ColorYellow, ColorWhite};
-    (indicator == Indicator::Comm ? shComm : shCard)->setBrushColor(colours[int(colour)]);
+void TfrmModule::ShowMessage(const QString& text) {
+    pnMsg->setCaption(text);
+    messageUnpainted_ = true;
+    // Why the last scan found no reader belongs to its "Reader Not Find" alone.
+    pnMsg->setToolTip({});
+    // A new message is announced as it appears; the focus stays where it is.
+    QAccessibleEvent changed(pnMsg, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void TfrmModule::ShowTagCaption(const QString& text) {
+    pnCardID->setCaption(text);
+    // A tag's controller layouts belong to that tag's caption (PassEnded sets them).
+    pnCardID->setToolTip({});
+    QAccessibleEvent changed(pnCardID, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void TfrmModule::ShowReader(const ReaderIdentity& reader) {
+    pnSerial->setCaption(SerialCaption(reader.serialNumber, context_->LanguageIndex));
+    pnID->setCaption(QString::fromLatin1(reader.readerNumber));
+    // The scroll bar keeps its position within 1 to 99 ("00" puts it at 1); its change handler
+    // runs only when the position really changes. Characters that are no decimal number stay
+    // in the panel as they came, and the scroll bar where it was.
+    if (const auto number = reader.number()) sbID->setValue(*number);
+}
+
+void TfrmModule::ShowTag(const Tag& tag) {
+    ShowTagCaption(TagCaption(tag, context_->LanguageIndex));
+    shCard->setBrushColor(ColorYellow);
     DescribeIndicators();
+    // Started only from the stopped state: a tag read while it runs does not push the white
+    // back.
+    if (!tmrCard->isActive()) tmrCard->start();
 }
 
-void TfrmModule::SelectLineSetting(int index) {
-    cmbBaudRate->setCurrentIndex(index);
-}
-
-void TfrmModule::MoveTo(ValueControl control, int position) {
-    QScrollBar* const bars[] = {sbID, sbSameCard, sbAddr, sbFreq, sbChannel};
-    bars[int(control)]->setValue(position);
+void TfrmModule::ShowFactoryValues() {
+    // In this order; each change handler runs only when its position really changes.
+    sbAddr->setValue(FactoryRadioAddress);
+    sbFreq->setValue(FactoryRadioFrequency);
+    sbChannel->setValue(FactoryRadioChannel);
+    sbSameCard->setValue(FactorySameCardSeconds);
+    sbID->setValue(FactoryReaderNumber);
+    cmbBaudRate->setCurrentIndex(FactoryLineIndex);
 }
 
 std::array<QWidget*, 12> TfrmModule::ReadingLockedControls() const {
@@ -223,9 +297,9 @@ std::array<QWidget*, 12> TfrmModule::ReadingLockedControls() const {
             btnEng,  btnGB,   btnBIG5,    btnNoNc, btnSameCard, btnMode};
 }
 
-void TfrmModule::LockForReading(const QString& cancelCaption) {
+void TfrmModule::LockForReading() {
     savedReadCaption_ = btnReadCard->text();
-    btnReadCard->setText(cancelCaption);
+    btnReadCard->setText(Text(RowCancelReadTag));
     for (QWidget* control : ReadingLockedControls()) control->setEnabled(false);
     readingLocked_ = true;
 }
@@ -234,14 +308,6 @@ void TfrmModule::UnlockAfterReading() {
     for (QWidget* control : ReadingLockedControls()) control->setEnabled(true);
     btnReadCard->setText(savedReadCaption_);
     readingLocked_ = false;
-}
-
-bool TfrmModule::CardTimerRunning() const {
-    return tmrCard->isActive();
-}
-
-void TfrmModule::StartCardTimer() {
-    tmrCard->start();
 }
 
 void TfrmModule::ProcessMessages() {
@@ -330,7 +396,13 @@ void TfrmModule::btnScanClick() {
     });
 }
 void TfrmModule::btnReadCardClick() {
-    RunHandler([this] { ReadTags(*context_, cardTooltip_.get()); });
+    RunHandler([this] {
+        // During a run the button is its cancel button.
+        if (context_->TagReading)
+            CancelReadTags(*context_);
+        else
+            ReadTags(*context_, cardTooltip_.get());
+    });
 }
 void TfrmModule::btnIDClick() {
     RunHandler([this] { SetReaderId(*context_, pnID->caption()); });
@@ -388,7 +460,7 @@ void TfrmModule::closeEvent(QCloseEvent* event) {
 void TfrmModule::EndReadingRun() {
     // As the cancel click does: the run ends after its pass and closes the port, before the
     // window goes.
-    context_->TagReading = false;
+    CancelReadTags(*context_);
 }
 
 bool TfrmModule::eventFilter(QObject* watched, QEvent* event) {

@@ -50,19 +50,8 @@ class TfrmModule : public QWidget, public ReaderView {
     void FormShow();
     int busyPhase() const { return busyPhase_; }
 
-    // What the operations show and ask.
-    void ShowText(Panel panel, const QString& text) override;
-    void ShowColour(Indicator indicator, Colour colour) override;
-    void SetBusy(bool busy) override;
-    void SetWaitMode(bool waiting) override;
-    void SetHourglass(bool shown) override;
-    void EnableInput() override;
-    void SelectLineSetting(int index) override;
-    void MoveTo(ValueControl control, int position) override;
-    void LockForReading(const QString& cancelCaption) override;
-    void UnlockAfterReading() override;
-    bool CardTimerRunning() const override;
-    void StartCardTimer() override;
+    // Shows each step of an operation in the controls.
+    void Report(const OperationStep& step) override;
     void ProcessMessages() override;
 
   public slots:
@@ -101,8 +90,29 @@ class TfrmModule : public QWidget, public ReaderView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Busy mode: the link indicator blinks and the window takes no input.
+    void SetBusy(bool busy);
+    // Wait mode: the hourglass, and the window takes no input.
+    void SetWaitMode(bool waiting);
+    // The hourglass alone, around a scan.
+    void SetHourglass(bool shown);
+    // Input back while busy mode goes on: the read button of a reading run is its cancel button.
+    void EnableInput();
+    // A new text in the message panel or the tag panel, announced to assistive technology.
+    void ShowMessage(const QString& text);
+    void ShowTagCaption(const QString& text);
+    void ShowReader(const ReaderIdentity& reader);
+    void ShowTag(const Tag& tag);
+    void ShowFactoryValues();
+    // A reading run holds the port: every control that would start another exchange, leave
+    // the program or change the language is locked, in this order: btnExit, btnScan,
+    // btnFactory, btnID, btnBaudRate, gbDefault, btnEng, btnGB, btnBIG5, btnNoNc,
+    // btnSameCard, btnMode; the read button carries the cancel caption. Unlocking frees them
+    // in the same order and gives the read button its caption back.
+    void LockForReading();
+    void UnlockAfterReading();
     void CreateControls();
-    void SwitchLanguage(const char* flag);
+    void SwitchLanguage(int language);
     void BindEvents();
     void SetTabOrder();
     // The controls a reading run locks, in the order they are locked.

@@ -9,9 +9,9 @@
 // The shared road of every setting operation: wait mode, the refusal without a found reader,
 // the start text, the port, the tries, and the outcome in pnMsg, shComm and a tone.
 struct ReaderSetting {
-    QString startText;
-    QString successText;
-    QString failureText;
+    Message startText;
+    Message successText;
+    Message failureText;
     // Forms the command after each try's presence check, from the check's reply. Without a
     // rule there is nothing to send: the operation fails before the port is touched. An empty
     // command sends nothing in that try; the next try checks the presence again.
@@ -24,8 +24,7 @@ struct ReaderSetting {
     std::function<void()> successAction;  // once, when the command is confirmed, before closing
 };
 
-Outcome ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting);
+SettingResult ApplyReaderSetting(ReaderContext& context, const ReaderSetting& setting);
 
 // A setting whose three texts are rows of the text table.
-ReaderSetting TableRowSetting(const ReaderContext& context, int startRow, int successRow,
-                              int failureRow);
+ReaderSetting TableRowSetting(int startRow, int successRow, int failureRow);

@@ -19,12 +19,11 @@ class ProvisioningPlanTest : public QObject {
         QCOMPARE(int(plan.rows.size()), 2);
         const PlanRow* door = plan.Find("SERA0001");
         QVERIFY(door);
-        QCOMPARE(*door->values.readerNumber, 12);
-        QCOMPARE(*door->values.rssiLevel, 100);
-        QCOMPARE(*door->values.rs485Index, 2);
-        QCOMPARE(*door->values.wiegandIndex, 1);
+        const SettingValues expected{{SettingKey::Id, {{12, 0}}},
+                                     {SettingKey::Rssi, {{100, 0}}},
+                                     {SettingKey::Mode, {{2, 1}}}};
+        QVERIFY(door->values == expected);
         QCOMPARE(door->label, QString("Door 1, east"));
-        QVERIFY(!door->values.lineSettingIndex && !door->values.sameCardSeconds);
         QCOMPARE(plan.Find("SERB0002")->line, 4);
         QVERIFY(!plan.Find("SERC0003"));
     }

@@ -21,7 +21,6 @@ class ReaderCoreTest : public QObject {
     void lockedScanUsesTheSavedLineSetting();
     void failedScanAfterASuccessfulOneLeavesNoReader();
     void savedLineSettingIsSelectedBeforeTheSavedPortTry();
-    void cardTimerIsNotRestartedWhileItRuns();
     void passTurnsRunFromOneDeadline_data();
     void passTurnsRunFromOneDeadline();
     void settingOutcome_data();
@@ -116,8 +115,8 @@ void ReaderCoreTest::failedScanAfterASuccessfulOneLeavesNoReader() {
     ScanReader(rig.context, true);
 
     QVERIFY(!rig.context.ReaderFound);
-    QCOMPARE(rig.view.texts[Panel::Msg], QString("Reader Not Find"));
-    QCOMPARE(rig.view.colours[Indicator::Comm], Colour::Red);
+    QCOMPARE(rig.view.message, QString("Reader Not Find"));
+    QCOMPARE(rig.view.verdict, std::optional<bool>(false));
     QVERIFY(!rig.view.busy && !rig.view.hourglass);
 }
 
@@ -133,33 +132,11 @@ void ReaderCoreTest::savedLineSettingIsSelectedBeforeTheSavedPortTry() {
 
     const QStringList what = rig.log.What();
     const qsizetype open = what.indexOf("open " + PortNames::DefaultDevice(3));
-    const qsizetype select = what.indexOf(QRegularExpression("select \\d+"));
+    const qsizetype select = what.indexOf(QRegularExpression("line \\d+"));
     QVERIFY(open > 0);
     QVERIFY(select >= 0 && select < open);
-    QCOMPARE(what[select], QString("select 7"));
+    QCOMPARE(what[select], QString("line 7"));
     QCOMPARE(rig.store.scanSaves, 0);  // found where it was kept: nothing saved
-}
-
-// With a tag read on every pass, tmrCard is started only from the stopped state: the tag
-// indicator turns white 1000 ms after each start, not 1000 ms after the last tag.
-void ReaderCoreTest::cardTimerIsNotRestartedWhileItRuns() {
-    ReaderOptions options;
-    options.tags = {0x0000BC61};
-    ReaderRig rig(options);
-    rig.FoundAt();
-    rig.clock.AfterMs(3500, [&rig] { ReadTags(rig.context); });  // the cancel click
-
-    ReadTags(rig.context);
-
-    const QList<quint64> starts = rig.log.Times("card timer");
-    const QList<quint64> whites =
-        rig.log.Times(QString("colour %1 %2").arg(int(Indicator::Card)).arg(int(Colour::White)));
-    QVERIFY(rig.tones.Count(1000, 30) >= 15);  // a tag on every pass
-    QVERIFY(starts.size() >= 3);
-    for (int i = 1; i < starts.size(); ++i) QVERIFY(starts[i] - starts[i - 1] >= 1000 * Ms);
-    // Each tick comes at the first dispatch after its second is up, within one turn.
-    for (int i = 0; i + 1 < starts.size(); ++i)
-        QVERIFY(whites[i] >= starts[i] + 1000 * Ms && whites[i] < starts[i] + 1002 * Ms);
 }
 
 void ReaderCoreTest::passTurnsRunFromOneDeadline_data() {
@@ -175,7 +152,7 @@ void ReaderCoreTest::passTurnsRunFromOneDeadline() {
     ReaderRig rig;  // no tag in the field: every pass is the turns and one short exchange
     rig.FoundAt();
     rig.contextClock.SetOvershootUs(overshootUs);
-    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.context); });
+    rig.clock.AfterMs(1000, [&rig] { CancelReadTags(rig.context); });
 
     ReadTags(rig.context);
 
@@ -209,11 +186,13 @@ void ReaderCoreTest::settingOutcome() {
     if (outcome == Outcome::PortGone)
         rig.clock.AfterMs(50, [&rig] { rig.line.PullAdapter(); });  // before the first check
 
-    QCOMPARE(SetSameCard(rig.context, 10), outcome);
+    const SettingResult result = SetSameCard(rig.context, 10);
+    QCOMPARE(result.outcome, outcome);
     QCOMPARE(rig.log.Times("frame A00B").size(), presenceChecks);
-    const Colour shown = outcome == Outcome::Success ? Colour::Yellow : Colour::Red;
-    QCOMPARE(rig.view.colours[Indicator::Comm], shown);
-    if (outcome != Outcome::PortGone) QCOMPARE(ResetReader(rig.context), outcome);
+    QCOMPARE(rig.view.verdict, std::optional<bool>(outcome == Outcome::Success));
+    // The message returned is the one shown.
+    QCOMPARE(result.message.Text(0), rig.view.message);
+    if (outcome != Outcome::PortGone) QCOMPARE(ResetReader(rig.context).outcome, outcome);
 }
 
 void ReaderCoreTest::scanRecordsEachPort_data() {
@@ -256,9 +235,8 @@ void ReaderCoreTest::scanRecordsEachPort() {
         return;
     }
     const ReaderIdentity& reader = result.reader;
-    QCOMPARE(reader.comNumber, 3);
+    QCOMPARE(reader.place, ReaderPlace::At(3, FactoryLineIndex));
     QCOMPARE(reader.device, PortNames::DefaultDevice(3));
-    QCOMPARE(reader.lineIndex, FactoryLineIndex);
     QCOMPARE(reader.serialNumber, QByteArray("00001234"));
     QCOMPARE(reader.readerNumber, QByteArray("01"));
     QCOMPARE(reader.version, QByteArray("01.70-01"));
@@ -289,7 +267,7 @@ void ReaderCoreTest::readingRunReportsItsTags() {
     rig.FoundAt();
     if (unplugged) rig.line.Unplug();
     if (pulled) rig.clock.AfterMs(300, [&rig] { rig.line.PullAdapter(); });
-    rig.clock.AfterMs(1000, [&rig] { ReadTags(rig.context); });
+    rig.clock.AfterMs(1000, [&rig] { CancelReadTags(rig.context); });
 
     const ReadingRunResult run = ReadTags(rig.context, &observer);
 

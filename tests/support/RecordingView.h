@@ -95,64 +95,73 @@ class TimedLine final : public SerialLine {
     qsizetype frameEntry_ = -1;
 };
 
-// The view of the operations as a recording: each call on the timeline, the last text of each
-// panel, the indicators' colours, busy mode and the hourglass, and tmrCard run on the virtual
-// clock.
+// The view of the operations as a recording: each step on the timeline in words ("busy on",
+// "message Set Same Card Ok", "verdict red", "line 5", "reader 00001234 01", "tag 0000BC61"),
+// with the English text of each message, and the state the steps leave.
 class RecordingView final : public ReaderView {
   public:
     RecordingView(VirtualClock& clock, Timeline& log) : clock_(clock), log_(log) {}
 
-    void ShowText(Panel panel, const QString& text) override {
-        texts[panel] = text;
-        log_.Note(QString("text %1 %2").arg(int(panel)).arg(text));
-    }
-    void ShowColour(Indicator indicator, Colour colour) override {
-        colours[indicator] = colour;
-        log_.Note(QString("colour %1 %2").arg(int(indicator)).arg(int(colour)));
-    }
-    void SetBusy(bool on) override {
-        busy = on;
-        log_.Note(on ? "busy on" : "busy off");
-    }
-    void SetWaitMode(bool on) override { log_.Note(on ? "wait on" : "wait off"); }
-    void SetHourglass(bool on) override {
-        hourglass = on;
-        log_.Note(on ? "hourglass on" : "hourglass off");
-    }
-    void EnableInput() override { log_.Note("input on"); }
-    void SelectLineSetting(int index) override {
-        selectedLine = index;
-        log_.Note(QString("select %1").arg(index));
-    }
-    void MoveTo(ValueControl control, int position) override {
-        log_.Note(QString("move %1 %2").arg(int(control)).arg(position));
-    }
-    void LockForReading(const QString& caption) override { log_.Note("lock " + caption); }
-    void UnlockAfterReading() override { log_.Note("unlock"); }
-    bool CardTimerRunning() const override {
-        return cardTimerDueUs_ && clock_.NowUs() < *cardTimerDueUs_;
-    }
-    void StartCardTimer() override {
-        cardTimerDueUs_ = clock_.NowUs() + 1000 * 1000;
-        log_.Note("card timer");
-    }
-    void ProcessMessages() override {
-        // tmrCard's tick, when its time has come: the tag indicator turns white.
-        if (cardTimerDueUs_ && clock_.NowUs() >= *cardTimerDueUs_) {
-            cardTimerDueUs_.reset();
-            ShowColour(Indicator::Card, Colour::White);
+    void Report(const OperationStep& step) override {
+        using Kind = OperationStep::Kind;
+        const QString onOff = step.on ? "on" : "off";
+        switch (step.kind) {
+            case Kind::Busy:
+                busy = step.on;
+                return log_.Note("busy " + onOff);
+            case Kind::Waiting:
+                waiting = step.on;
+                return log_.Note("wait " + onOff);
+            case Kind::Hourglass:
+                hourglass = step.on;
+                return log_.Note("hourglass " + onOff);
+            case Kind::ScanStarted:
+                message = step.message.Text(0);
+                return log_.Note("scan started " + message);
+            case Kind::Message:
+                message = step.message.Text(0);
+                return log_.Note("message " + message);
+            case Kind::Verdict:
+                verdict = step.on;
+                return log_.Note(step.on ? "verdict yellow" : "verdict red");
+            case Kind::LineSetting:
+                selectedLine = step.lineIndex;
+                return log_.Note(QString("line %1").arg(step.lineIndex));
+            case Kind::ReaderAnswered:
+                reader = step.reader;
+                return log_.Note("reader " + QString::fromLatin1(step.reader.serialNumber) + " " +
+                                 QString::fromLatin1(step.reader.readerNumber));
+            case Kind::VersionRead:
+                reader = step.reader;
+                return log_.Note("version " + QString::fromLatin1(step.reader.version));
+            case Kind::FactoryValues:
+                return log_.Note("factory values");
+            case Kind::ReadingStarted:
+                return log_.Note("reading started");
+            case Kind::ReadingListening:
+                return log_.Note("listening");
+            case Kind::TagRead:
+                tags << step.tag.hex;
+                return log_.Note("tag " + QString::fromLatin1(step.tag.hex));
+            case Kind::ReadingStopped:
+                return log_.Note("reading stopped");
+            case Kind::ReadingEnded:
+                return log_.Note("reading ended");
         }
     }
+    void ProcessMessages() override { ++dispatches; }
 
-    QMap<Panel, QString> texts;
-    QMap<Indicator, Colour> colours;
+    QString message;              // the last message, in English
+    std::optional<bool> verdict;  // the link indicator: yellow (true) or red
     int selectedLine = -1;
-    bool busy = false, hourglass = false;
+    bool busy = false, waiting = false, hourglass = false;
+    ReaderIdentity reader;
+    QList<QByteArray> tags;
+    int dispatches = 0;
 
   private:
     VirtualClock& clock_;
     Timeline& log_;
-    std::optional<quint64> cardTimerDueUs_;
 };
 
 // A kept-settings store in memory.

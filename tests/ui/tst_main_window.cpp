@@ -2,6 +2,7 @@
 // closing, the busy and wait modes and the two timers.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,6 +10,16 @@
 #include <stdexcept>
 
 #include "FormHarness.h"
+
+namespace {
+// Busy mode or wait mode, as an operation begins or ends it.
+void Mode(TfrmModule& form, OperationStep::Kind kind, bool on) {
+    OperationStep step;
+    step.kind = kind;
+    step.on = on;
+    form.Report(step);
+}
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -377,7 +388,7 @@ void MainWindowTest::closeRequestIsIgnoredButExitCloses() {
 void MainWindowTest::busyModeBlinksAndKeepsItsPhase() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.SetBusy(true);
+    Mode(f, OperationStep::Kind::Busy, true);
     QVERIFY(Ui(f).tmrBusy->isActive());
     QVERIFY(!f.isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());  // busy mode leaves the cursor alone
@@ -387,17 +398,17 @@ void MainWindowTest::busyModeBlinksAndKeepsItsPhase() {
     QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
     f.tmrBusyTimer();
     QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
-    f.SetBusy(false);
+    Mode(f, OperationStep::Kind::Busy, false);
     QVERIFY(f.isEnabled());
     QVERIFY(!Ui(f).tmrBusy->isActive());
     QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);  // leaving keeps the colour of the last tick
 
     // The next busy period goes on from where the last one stopped.
     Ui(f).shComm->setBrushColor(ColorRed);
-    f.SetBusy(true);
+    Mode(f, OperationStep::Kind::Busy, true);
     f.tmrBusyTimer();
     QCOMPARE(Ui(f).shComm->brushColor(), ColorYellow);
-    f.SetBusy(false);
+    Mode(f, OperationStep::Kind::Busy, false);
 }
 
 void MainWindowTest::busyTimerIsBoundAndFirstTickIsRed() {
@@ -405,24 +416,24 @@ void MainWindowTest::busyTimerIsBoundAndFirstTickIsRed() {
     TfrmModule& f = h.form();
     Ui(f).shComm->setBrushColor(ColorYellow);
     QCOMPARE(f.busyPhase(), 0);
-    f.SetBusy(true);
+    Mode(f, OperationStep::Kind::Busy, true);
     QTRY_COMPARE_WITH_TIMEOUT(f.busyPhase(), 1, 5000);
     QCOMPARE(Ui(f).shComm->brushColor(), ColorRed);
     QTRY_COMPARE_WITH_TIMEOUT(Ui(f).shComm->brushColor(), ColorYellow, 5000);
-    f.SetBusy(false);
+    Mode(f, OperationStep::Kind::Busy, false);
     QVERIFY(f.isEnabled());
 }
 
 void MainWindowTest::waitModeSetsAndRestoresCursorAndInput() {
     FormHarness h;
     TfrmModule& f = h.form();
-    f.SetWaitMode(true);
+    Mode(f, OperationStep::Kind::Waiting, true);
     QVERIFY(QGuiApplication::overrideCursor());
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QVERIFY(!f.isEnabled());
     QVERIFY(!Ui(f).btnScan->isEnabled());
     QVERIFY(!Ui(f).tmrBusy->isActive());
-    f.SetWaitMode(false);
+    Mode(f, OperationStep::Kind::Waiting, false);
     QVERIFY(f.isEnabled());
     QVERIFY(Ui(f).btnScan->isEnabled());
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -430,21 +441,31 @@ void MainWindowTest::waitModeSetsAndRestoresCursorAndInput() {
     QVERIFY(!Ui(f).btnAddr->isEnabled());
 }
 
-// The window's part of the card timer: it runs once, and its tick turns the tag indicator
-// white. That a tag read while it runs does not restart it is the reading run's rule.
+// A tag read shows it and starts tmrCard, whose tick turns the tag indicator white once. Started
+// only from the stopped state: a tag read while it runs does not push the white back.
 void MainWindowTest::cardTimerTurnsTheTagIndicatorWhiteOnce() {
     FormHarness h;
     TfrmModule& f = h.form();
-    Ui(f).shCard->setBrushColor(ColorYellow);
-    f.StartCardTimer();
+    OperationStep tag;
+    tag.kind = OperationStep::Kind::TagRead;
+    tag.tag = {"0000BC61", 0xBC61};
+    QElapsedTimer since;
+    since.start();
+    f.Report(tag);
+    QCOMPARE(Ui(f).shCard->brushColor(), ColorYellow);
+    QCOMPARE(Ui(f).pnCardID->caption(), QString("TAG ID : 0000048225  0000BC61(H)"));
     QVERIFY(Ui(f).tmrCard->isActive());
-    QVERIFY(f.CardTimerRunning());
+
+    QTest::qWait(400);
+    f.Report(tag);
+    // Unless the machine was too slow to see it before the tick.
+    if (Ui(f).tmrCard->isActive() && since.elapsed() < 900)
+        QVERIFY(Ui(f).tmrCard->remainingTime() <= 1000 - 400 + 20);
 
     // Its tick turns the tag indicator white and stops the timer.
     QTRY_COMPARE_WITH_TIMEOUT(Ui(f).shCard->brushColor(), ColorWhite, 5000);
     QVERIFY(!Ui(f).tmrCard->isActive());
-    QVERIFY(!f.CardTimerRunning());
-    f.StartCardTimer();
+    f.Report(tag);
     QVERIFY(Ui(f).tmrCard->isActive());
     f.tmrCardTimer();
     QVERIFY(!Ui(f).tmrCard->isActive());

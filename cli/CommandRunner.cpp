@@ -1,0 +1,37 @@
+#include "CommandRunner.h"
+
+#include <memory>
+
+#include "CommandTable.h"
+#include "ConsoleContext.h"
+#include "ConsoleTexts.h"
+#include "Output.h"
+#include "PortNames.h"
+#include "StopSignals.h"
+
+int RunCommand(const Request& request) {
+    const CommandRow& command = *request.command;
+    const Output out(request.json);
+    // Installed before the search, so that a stop signal during it ends the run after it.
+    std::unique_ptr<StopSignals> stop;
+    if (command.stoppable) stop = std::make_unique<StopSignals>();
+    if (command.needs == Needs::Nothing) {
+        CommandRun run{request, out, nullptr, stop.get()};
+        return command.handler(run);
+    }
+
+    if (request.port != 0 && !PortNames::WindowReaches(request.port))
+        Output::Note(Tr(Texts::RunOnlyPort)
+                         .arg(request.runOnlyDevice.isEmpty() ? PortNames::PortName(request.port)
+                                                              : request.runOnlyDevice));
+    ConsoleContext console(request);
+    if (QString problem = console.OpenTrace();
+        !problem.isEmpty() || !(problem = console.OpenRecord()).isEmpty()) {
+        Output::Note(problem);
+        return ExitUsage;
+    }
+    if (command.needs == Needs::Reader)
+        if (const int found = console.FindReader(); found != ExitSuccess) return found;
+    CommandRun run{request, console.out(), &console, stop.get()};
+    return command.handler(run);
+}

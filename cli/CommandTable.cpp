@@ -1,0 +1,154 @@
+#include "CommandTable.h"
+
+#include "Commands.h"
+#include "ReaderProtocol.h"
+
+namespace {
+
+const QString Record = QStringLiteral("record");
+
+// The command that writes one setting alone: its value after the name, or, for a setting of
+// two parts, as the parts' options.
+CommandRow SettingCommand(SettingKey key) {
+    const SettingRow& setting = Setting(key);
+    CommandRow row{setting.command, &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
+    if (!setting.argument)
+        for (const SettingPart& part : setting.parts) {
+            row.options << QLatin1String(part.option);
+            row.required << QLatin1String(part.option);
+        }
+    row.options << Record;
+    return row;
+}
+
+std::vector<CommandRow> Rows() {
+    QStringList provisionOptions{"first-id", "plan"};
+    for (const SettingRow& setting : SettingCatalogue())
+        for (const SettingPart& part : setting.parts)
+            if (part.option) provisionOptions << QLatin1String(part.option);
+    provisionOptions << "count" << Record;
+    return {
+        {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
+        {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
+        SettingCommand(SettingKey::Id),
+        SettingCommand(SettingKey::LineSpeed),
+        SettingCommand(SettingKey::SameCard),
+        SettingCommand(SettingKey::Input),
+        SettingCommand(SettingKey::Mode),
+        SettingCommand(SettingKey::Rssi),
+        {"factory-default", nullptr, {Record}, {}, {}, Needs::Reader, false, RunFactoryDefault},
+        {"reset", nullptr, {}, {}, {}, Needs::Reader, false, RunReset},
+        {"provision",
+         nullptr,
+         provisionOptions,
+         {},
+         {"first-id", "plan"},
+         Needs::Context,
+         true,
+         RunProvision},
+        {"ports", nullptr, {}, {}, {}, Needs::Nothing, false, RunPorts},
+    };
+}
+
+std::vector<OptionRow> Options() {
+    return {
+        {"port", "COMn|device",
+         "Searches only this port: COM1 to COM16 (on Windows up to COM256), or a serial device "
+         "such as /dev/ttyUSB0; one the window does not reach is not kept.",
+         false, true, false},
+        {"all-line-settings", nullptr,
+         "Tries every line setting on each port, not only the kept one.", false, true, false},
+        {"json", nullptr, "Writes one JSON object per line, for scripts.", false, false, true},
+        {"language", "english|chinesegb|chinesebig5",
+         "The language of the texts; the kept language by default.", false, false, true},
+        {"beep", nullptr, "Sounds the tones of the window.", false, true, false},
+        {"trace", "FILE",
+         "Writes every frame and reply to standard error, or with =FILE to that file (see "
+         "vq880(1) for its format).",
+         true, true, false},
+        {"count", "N", "tags: ends after N tags; provision: after N readers.", false, false, false},
+        {"seconds", "S", "tags: ends after S seconds.", false, false, false},
+        {"rs485", "24|32|40|64", "set-mode, provision: the RS485 format in bits.", false, false,
+         false},
+        {"wiegand", "26|34|42", "set-mode, provision: the Wiegand format in bits.", false, false,
+         false},
+        {"first-id", "N", "provision: the number of the first reader, 1 to 99.", false, false,
+         false},
+        {"record", "FILE",
+         "provision, set-*, factory-default: appends what each reader was given to this CSV "
+         "file (JSON lines when it ends in .jsonl).",
+         false, false, false},
+        {"plan", "FILE",
+         "provision: a CSV file that gives each reader, by serial number, its number and "
+         "settings.",
+         false, false, false},
+        {"line-speed", "SETTING", "provision: the line setting to write.", false, false, false},
+        {"same-card", "SECONDS", "provision: the same-card time to write, 0 to 9999 seconds.",
+         false, false, false},
+        {"input", "no|nc", "provision: the digital input to write, no or nc.", false, false, false},
+        {"rssi", "LEVEL", "provision: the RSSI level to write, 0 to 250.", false, false, false},
+    };
+}
+
+// The value rules of the options that give a number and are no setting.
+const ValueRule CountRule = ValueRule::Range(1, 1000000);
+const ValueRule SecondsRule = ValueRule::Range(1, 86400 * 365);
+const ValueRule FirstIdRule = ValueRule::Range(ReaderNumberMin, ReaderNumberMax);
+
+}  // namespace
+
+QString CommandRow::Synopsis() const {
+    const auto given = [](const QString& option) {
+        const OptionRow* row = FindOption(option);
+        return row && row->valueName ? QStringLiteral("--%1 %2").arg(option, row->valueName)
+                                     : "--" + option;
+    };
+    QStringList words{QLatin1String(name)};
+    if (argument()) words << QLatin1String(argument());
+    QStringList either;
+    for (const QString& option : oneOf) either << given(option);
+    if (!either.isEmpty()) words << either.join(QLatin1Char('|'));
+    for (const QString& option : required) words << given(option);
+    for (const QString& option : options)
+        if (!required.contains(option) && !oneOf.contains(option))
+            words << "[" + given(option) + "]";
+    return words.join(QLatin1Char(' '));
+}
+
+const std::vector<CommandRow>& CommandTable() {
+    static const std::vector<CommandRow> rows = Rows();
+    return rows;
+}
+
+const CommandRow* FindCommand(const QString& name) {
+    for (const CommandRow& row : CommandTable())
+        if (name == QLatin1String(row.name)) return &row;
+    return nullptr;
+}
+
+const std::vector<OptionRow>& OptionTable() {
+    static const std::vector<OptionRow> rows = Options();
+    return rows;
+}
+
+const OptionRow* FindOption(const QString& name) {
+    for (const OptionRow& row : OptionTable())
+        if (name == QLatin1String(row.name)) return &row;
+    return nullptr;
+}
+
+bool Takes(const CommandRow& command, const OptionRow& option) {
+    if (option.everyCommand) return true;
+    if (option.readerOptions) return command.needs != Needs::Nothing;
+    return command.options.contains(QLatin1String(option.name));
+}
+
+const ValueRule* OptionRule(const QString& option) {
+    if (option == QLatin1String("count")) return &CountRule;
+    if (option == QLatin1String("seconds")) return &SecondsRule;
+    if (option == QLatin1String("first-id")) return &FirstIdRule;
+    for (const SettingRow& setting : SettingCatalogue())
+        for (const SettingPart& part : setting.parts)
+            if (part.option && option == QLatin1String(part.option)) return &part.rule;
+    return nullptr;
+}
