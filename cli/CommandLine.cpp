@@ -78,10 +78,10 @@ QString HelpText() {
     QList<QPair<QString, QString>> rows{{"-h, --help", "Shows this help."},
                                         {"-v, --version", "Shows the version."}};
     for (const OptionRow& option : OptionTable()) {
-        QString given = "--" + QLatin1String(option.name);
+        QString given = "--" + option.name;
         if (option.valueName)
             given += QString(option.optionalValue ? "[=%1]" : " %1").arg(option.valueName);
-        rows.append({given, QLatin1String(option.help)});
+        rows.append({given, option.help});
     }
     int width = 0;
     for (const auto& row : rows) width = std::max(width, int(row.first.size()));
@@ -116,7 +116,7 @@ void CheckOptionsGiven(const QCommandLineParser& parser, const CommandRow& comma
         if (name == MachineFolderOption) continue;
         const OptionRow* option = FindOption(name);
         if (option && !Takes(command, *option))
-            Refuse(Tr(Texts::NotAnOptionOf).arg(name, QLatin1String(command.name)));
+            Refuse(Tr(Texts::NotAnOptionOf).arg(name, command.name));
         if (seen.contains(name)) Refuse(Tr(Texts::GivenTwice).arg(name));
         seen << name;
     }
@@ -132,24 +132,18 @@ void ReadSettingArgument(const CommandRow& command, const QString& argument, Req
 // The settings the options give; the parts of one setting go together.
 void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
     for (const SettingRow& setting : SettingCatalogue()) {
+        if (setting.TakesArgument() && !setting.givenAsOption) continue;
         SettingValue value;
-        QStringList given, missing;
-        for (size_t i = 0; i < setting.parts.size(); ++i) {
-            const SettingPart& part = setting.parts[i];
-            if (!part.option) continue;
-            const QString option = QLatin1String(part.option);
-            if (!parser.isSet(option)) {
-                missing << "--" + option;
-                continue;
-            }
-            value.parts[i] = part.rule.Check(parser.value(option), "--" + option);
-            given << "--" + option;
+        int given = 0;
+        for (size_t part = 0; part < setting.parts.size(); ++part) {
+            const QString option = setting.PartName(part);
+            if (!parser.isSet(option)) continue;
+            value.parts[part] = setting.parts[part].rule.Check(parser.value(option), "--" + option);
+            ++given;
         }
-        if (given.isEmpty()) continue;
-        if (!missing.isEmpty())
-            Refuse(Tr(Texts::GoTogether)
-                       .arg("--" + QLatin1String(setting.parts[0].option),
-                            "--" + QLatin1String(setting.parts[1].option)));
+        if (given == 0) continue;
+        if (given < int(setting.parts.size()))
+            Refuse(Tr(Texts::GoTogether).arg("--" + setting.PartName(0), "--" + setting.PartName(1)));
         request.values[setting.key] = value;
     }
 }
@@ -267,7 +261,8 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
     parser.addOption({{"v", VersionOption}, "Shows the version."});
     for (const OptionRow& option : OptionTable())
         parser.addOption(option.valueName
-                             ? QCommandLineOption(option.name, option.help, option.valueName)
+                             ? QCommandLineOption(option.name, option.help,
+                                                  QLatin1String(option.valueName))
                              : QCommandLineOption(option.name, option.help));
     parser.addOption({MachineFolderOption, "The machine folder.", "folder"});
 

@@ -11,22 +11,28 @@ const QString Record = QStringLiteral("record");
 // two parts, as the parts' options.
 CommandRow SettingCommand(SettingKey key) {
     const SettingRow& setting = Setting(key);
-    CommandRow row{setting.command, &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
-    if (!setting.argument)
-        for (const SettingPart& part : setting.parts) {
-            row.options << QLatin1String(part.option);
-            row.required << QLatin1String(part.option);
+    CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
+    if (!setting.TakesArgument())
+        for (size_t part = 0; part < setting.parts.size(); ++part) {
+            row.options << setting.PartName(part);
+            row.required << setting.PartName(part);
         }
     row.options << Record;
     return row;
 }
 
-std::vector<CommandRow> Rows() {
-    QStringList provisionOptions{"first-id", "plan"};
+// The options of the settings that provisioning writes besides the number.
+QStringList SettingOptions() {
+    QStringList options;
     for (const SettingRow& setting : SettingCatalogue())
-        for (const SettingPart& part : setting.parts)
-            if (part.option) provisionOptions << QLatin1String(part.option);
-    provisionOptions << "count" << Record;
+        for (size_t part = 0; setting.givenAsOption && part < setting.parts.size(); ++part)
+            options << setting.PartName(part);
+    return options;
+}
+
+std::vector<CommandRow> Rows() {
+    const QStringList provisionOptions =
+        QStringList{"first-id", "plan"} + SettingOptions() + QStringList{"count", Record};
     return {
         {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
         {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
@@ -51,7 +57,7 @@ std::vector<CommandRow> Rows() {
 }
 
 std::vector<OptionRow> Options() {
-    return {
+    std::vector<OptionRow> options{
         {"port", "COMn|device",
          "Searches only this port: COM1 to COM16 (on Windows up to COM256), or a serial device "
          "such as /dev/ttyUSB0; one the window does not reach is not kept.",
@@ -68,10 +74,6 @@ std::vector<OptionRow> Options() {
          true, true, false},
         {"count", "N", "tags: ends after N tags; provision: after N readers.", false, false, false},
         {"seconds", "S", "tags: ends after S seconds.", false, false, false},
-        {"rs485", "24|32|40|64", "set-mode, provision: the RS485 format in bits.", false, false,
-         false},
-        {"wiegand", "26|34|42", "set-mode, provision: the Wiegand format in bits.", false, false,
-         false},
         {"first-id", "N", "provision: the number of the first reader, 1 to 99.", false, false,
          false},
         {"record", "FILE",
@@ -82,12 +84,13 @@ std::vector<OptionRow> Options() {
          "provision: a CSV file that gives each reader, by serial number, its number and "
          "settings.",
          false, false, false},
-        {"line-speed", "SETTING", "provision: the line setting to write.", false, false, false},
-        {"same-card", "SECONDS", "provision: the same-card time to write, 0 to 9999 seconds.",
-         false, false, false},
-        {"input", "no|nc", "provision: the digital input to write, no or nc.", false, false, false},
-        {"rssi", "LEVEL", "provision: the RSSI level to write, 0 to 250.", false, false, false},
     };
+    for (const QString& name : SettingOptions()) {
+        const PartOfSetting given = OptionPart(name);
+        const SettingPart& part = given.setting->parts[given.part];
+        options.push_back({name, part.valueName, QLatin1String(part.help), false, false, false});
+    }
+    return options;
 }
 
 // The value rules of the options that give a number and are no setting.
@@ -103,7 +106,7 @@ QString CommandRow::Synopsis() const {
         return row && row->valueName ? QStringLiteral("--%1 %2").arg(option, row->valueName)
                                      : "--" + option;
     };
-    QStringList words{QLatin1String(name)};
+    QStringList words{name};
     if (argument()) words << QLatin1String(argument());
     QStringList either;
     for (const QString& option : oneOf) either << given(option);
@@ -122,7 +125,7 @@ const std::vector<CommandRow>& CommandTable() {
 
 const CommandRow* FindCommand(const QString& name) {
     for (const CommandRow& row : CommandTable())
-        if (name == QLatin1String(row.name)) return &row;
+        if (name == row.name) return &row;
     return nullptr;
 }
 
@@ -133,22 +136,20 @@ const std::vector<OptionRow>& OptionTable() {
 
 const OptionRow* FindOption(const QString& name) {
     for (const OptionRow& row : OptionTable())
-        if (name == QLatin1String(row.name)) return &row;
+        if (name == row.name) return &row;
     return nullptr;
 }
 
 bool Takes(const CommandRow& command, const OptionRow& option) {
     if (option.everyCommand) return true;
     if (option.readerOptions) return command.needs != Needs::Nothing;
-    return command.options.contains(QLatin1String(option.name));
+    return command.options.contains(option.name);
 }
 
 const ValueRule* OptionRule(const QString& option) {
     if (option == QLatin1String("count")) return &CountRule;
     if (option == QLatin1String("seconds")) return &SecondsRule;
     if (option == QLatin1String("first-id")) return &FirstIdRule;
-    for (const SettingRow& setting : SettingCatalogue())
-        for (const SettingPart& part : setting.parts)
-            if (part.option && option == QLatin1String(part.option)) return &part.rule;
-    return nullptr;
+    const PartOfSetting given = OptionPart(option);
+    return given.setting ? &given.setting->parts[given.part].rule : nullptr;
 }

@@ -33,7 +33,7 @@ enum class Needs {
 
 // One command of the command line: everything of it.
 struct CommandRow {
-    const char* name;
+    QString name;
     const SettingRow* setting;  // set-*: the setting it writes, given as its argument or options
     QStringList options;        // its own options, without "--", in the order of the help
     QStringList required;       // of those, the ones it cannot do without
@@ -44,7 +44,7 @@ struct CommandRow {
 
     // The value that follows the command's name, as the help shows it, or null.
     const char* argument() const {
-        return setting && setting->argument ? setting->argument : nullptr;
+        return setting && setting->TakesArgument() ? setting->parts.front().valueName : nullptr;
     }
     // "set-id N [--record FILE]", as the help shows it.
     QString Synopsis() const;
@@ -56,9 +56,9 @@ const CommandRow* FindCommand(const QString& name);
 
 // One option of the command line.
 struct OptionRow {
-    const char* name;
+    QString name;
     const char* valueName;  // as the help shows it; null for a switch
-    const char* help;
+    QString help;
     bool optionalValue;  // given as --name=VALUE only; alone it has a meaning of its own
     bool readerOptions;  // taken by every command that talks to a reader
     bool everyCommand;   // taken by every command

@@ -23,27 +23,16 @@ const QStringList& Columns() {
     static const QStringList columns = [] {
         QStringList all{SerialColumn};
         for (const SettingRow& setting : SettingCatalogue())
-            for (const SettingPart& part : setting.parts) all << QLatin1String(part.column);
+            for (size_t part = 0; part < setting.parts.size(); ++part)
+                all << setting.PlanColumn(part);
         return all << LabelColumn;
     }();
     return columns;
 }
 
-// The setting and the index of its part that a column gives.
-struct ColumnPart {
-    const SettingRow* setting = nullptr;
-    size_t part = 0;
-};
-ColumnPart PartOf(const QString& column) {
-    for (const SettingRow& setting : SettingCatalogue())
-        for (size_t i = 0; i < setting.parts.size(); ++i)
-            if (column == QLatin1String(setting.parts[i].column)) return {&setting, i};
-    return {};
-}
-
 // The number's column, and the serial's: the two every row needs.
 QString NumberColumn() {
-    return QLatin1String(Setting(SettingKey::Id).parts.front().column);
+    return Setting(SettingKey::Id).PlanColumn(0);
 }
 
 // The cells of one line: comma-separated, a cell in double quotes may hold commas and "" for
@@ -164,7 +153,7 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
             } else if (column == LabelColumn) {
                 row.label = cell;
             } else {
-                const ColumnPart given = PartOf(column);
+                const PartOfSetting given = PlanColumnPart(column);
                 const SettingPart& part = given.setting->parts[given.part];
                 const int value = checked([&] { return part.rule.Check(cell, column); });
                 row.values[given.setting->key].parts[given.part] = value;
@@ -181,8 +170,7 @@ ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text) {
         for (const auto& [key, count] : partsGiven)
             if (count != int(Setting(key).parts.size()))
                 wrong(QStringLiteral("%1 and %2 go together: give both")
-                          .arg(QLatin1String(Setting(key).parts[0].column),
-                               QLatin1String(Setting(key).parts[1].column)));
+                          .arg(Setting(key).PlanColumn(0), Setting(key).PlanColumn(1)));
         plan.rows.push_back(row);
     }
     if (header.isEmpty()) throw UsageMistake{QStringLiteral("%1: an empty plan.").arg(fileName)};

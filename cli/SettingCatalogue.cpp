@@ -67,10 +67,10 @@ std::vector<SettingRow> Rows() {
     return {
         {SettingKey::Id,
          "id",
-         "set-id",
-         "N",
          &Texts::ReaderNumber,
-         {{nullptr, "number", ReaderNumberRule}},
+         {{nullptr, "N", nullptr, ReaderNumberRule}},
+         false,
+         "number",
          "reader-after",
          false,
          [](ReaderContext& c, const SettingValue& v) {
@@ -81,10 +81,11 @@ std::vector<SettingRow> Rows() {
          [](const QJsonValue& v) { return RecordedIn(v, ReaderNumberMin, ReaderNumberMax); }},
         {SettingKey::SameCard,
          "same-card",
-         "set-same-card",
-         "SECONDS",
          &Texts::SameCardTime,
-         {{"same-card", "same-card", ValueRule::Range(0, SameCardMax)}},
+         {{nullptr, "SECONDS", "provision: the same-card time to write, 0 to 9999 seconds.",
+           ValueRule::Range(0, SameCardMax)}},
+         true,
+         nullptr,
          nullptr,
          false,
          [](ReaderContext& c, const SettingValue& v) { return SetSameCard(c, v.parts[0]); },
@@ -92,10 +93,11 @@ std::vector<SettingRow> Rows() {
          [](const QJsonValue& v) { return RecordedIn(v, 0, SameCardMax); }},
         {SettingKey::Input,
          "input",
-         "set-input",
-         "no|nc",
          &Texts::Input,
-         {{"input", "input", ValueRule{ValueRule::Kind::NoOrNc}}},
+         {{nullptr, "no|nc", "provision: the digital input to write, no or nc.",
+           ValueRule{ValueRule::Kind::NoOrNc}}},
+         true,
+         nullptr,
          nullptr,
          false,
          [](ReaderContext& c, const SettingValue& v) { return SetInputNoNc(c, v.parts[0] != 0); },
@@ -107,11 +109,13 @@ std::vector<SettingRow> Rows() {
          }},
         {SettingKey::Mode,
          "mode",
-         "set-mode",
-         nullptr,
          &Texts::ReaderMode,
-         {{"rs485", "rs485", ValueRule::Formats(Rs485FormatBits, Rs485FormatCount)},
-          {"wiegand", "wiegand", ValueRule::Formats(WiegandFormatBits, WiegandFormatCount)}},
+         {{"rs485", "24|32|40|64", "set-mode, provision: the RS485 format in bits.",
+           ValueRule::Formats(Rs485FormatBits, Rs485FormatCount)},
+          {"wiegand", "26|34|42", "set-mode, provision: the Wiegand format in bits.",
+           ValueRule::Formats(WiegandFormatBits, WiegandFormatCount)}},
+         true,
+         nullptr,
          nullptr,
          false,
          [](ReaderContext& c, const SettingValue& v) {
@@ -121,10 +125,11 @@ std::vector<SettingRow> Rows() {
          ModeFromText},
         {SettingKey::Rssi,
          "rssi",
-         "set-rssi",
-         "LEVEL",
          &Texts::RssiLevel,
-         {{"rssi", "rssi", ValueRule::Range(0, RssiLevelMax)}},
+         {{nullptr, "LEVEL", "provision: the RSSI level to write, 0 to 250.",
+           ValueRule::Range(0, RssiLevelMax)}},
+         true,
+         nullptr,
          nullptr,
          false,
          [](ReaderContext& c, const SettingValue& v) { return SetRssiLevel(c, v.parts[0]); },
@@ -132,10 +137,11 @@ std::vector<SettingRow> Rows() {
          [](const QJsonValue& v) { return RecordedIn(v, 0, RssiLevelMax); }},
         {SettingKey::LineSpeed,
          "line-speed",
-         "set-line-speed",
-         "SETTING",
          &Texts::LineSetting,
-         {{"line-speed", "line-speed", ValueRule{ValueRule::Kind::LineSetting}}},
+         {{nullptr, "SETTING", "provision: the line setting to write.",
+           ValueRule{ValueRule::Kind::LineSetting}}},
+         true,
+         nullptr,
          "line-after",
          true,
          [](ReaderContext& c, const SettingValue& v) { return SetLineSpeed(c, v.parts[0]); },
@@ -148,6 +154,32 @@ std::vector<SettingRow> Rows() {
 }
 
 }  // namespace
+
+QString SettingRow::Command() const {
+    return QStringLiteral("set-") + QLatin1String(name);
+}
+
+QString SettingRow::PartName(size_t part) const {
+    return QLatin1String(parts[part].name ? parts[part].name : name);
+}
+
+QString SettingRow::PlanColumn(size_t part) const {
+    return planColumn ? QLatin1String(planColumn) : PartName(part);
+}
+
+PartOfSetting OptionPart(const QString& option) {
+    for (const SettingRow& setting : SettingCatalogue())
+        for (size_t i = 0; setting.givenAsOption && i < setting.parts.size(); ++i)
+            if (setting.PartName(i) == option) return {&setting, i};
+    return {};
+}
+
+PartOfSetting PlanColumnPart(const QString& column) {
+    for (const SettingRow& setting : SettingCatalogue())
+        for (size_t i = 0; i < setting.parts.size(); ++i)
+            if (setting.PlanColumn(i) == column) return {&setting, i};
+    return {};
+}
 
 QString SettingRow::Printed(const SettingValue& value) const {
     return QLatin1String(name) + QLatin1Char('=') + RecordedText(recorded(value));

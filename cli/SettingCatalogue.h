@@ -28,22 +28,26 @@ struct SettingValue {
 // The settings a command writes, in the catalogue's order.
 using SettingValues = std::map<SettingKey, SettingValue>;
 
-// One part of a setting's value, as it is given.
+// One part of a setting's value, as it is given: the reader mode has two, the others one.
 struct SettingPart {
-    const char* option;  // the option that gives it ("rs485"); null where none does
-    const char* column;  // the plan's column that gives it
+    const char* name;  // the part's own word ("rs485"); null for the one part of a setting
+    const char* valueName;  // its value as the help shows it: "SECONDS", "24|32|40|64"
+    const char* help;       // the help of its option
     ValueRule rule;
 };
 
 struct SettingRow {
     SettingKey key;
     // The one word for the setting: the JSON key, the record's column, the printed key=value,
-    // and (with its parts) the options and the plan's columns.
+    // the option and the plan's column of a setting of one part, and, after "set-", the command
+    // that writes it alone.
     const char* name;
-    const char* command;   // the command that writes it alone, "set-same-card"
-    const char* argument;  // its value as the help shows it after that command, when it takes one
     const ConsoleText* valueName;  // the value in a mistake: "The same-card time"
     std::vector<SettingPart> parts;
+    // How the number is given otherwise: provision numbers the readers from --first-id, and the
+    // plan's column of the number is "number".
+    bool givenAsOption;
+    const char* planColumn;  // null: the parts' names
     // The key of the JSON object's value from now on, for the settings a scan reports.
     const char* afterKey;
     // The reader is reached at another line setting from now on: it is searched for there.
@@ -56,12 +60,26 @@ struct SettingRow {
 
     // The printed "same-card=10".
     QString Printed(const SettingValue& value) const;
+    // "set-same-card"
+    QString Command() const;
+    // The word of a part: its option ("rs485", "same-card") and its plan's column.
+    QString PartName(size_t part) const;
+    QString PlanColumn(size_t part) const;
+    // Whether set-* takes its value after its name rather than as options.
+    bool TakesArgument() const { return parts.size() == 1; }
 };
 
 const std::vector<SettingRow>& SettingCatalogue();
 const SettingRow& Setting(SettingKey key);
 // The row whose name is given, or null.
 const SettingRow* SettingNamed(const QString& name);
+// The setting and its part that an option or a plan's column gives; null for none.
+struct PartOfSetting {
+    const SettingRow* setting = nullptr;
+    size_t part = 0;
+};
+PartOfSetting OptionPart(const QString& option);
+PartOfSetting PlanColumnPart(const QString& column);
 
 // The value of a record's cell or JSON value as text: numbers without a fraction.
 QString RecordedText(const QJsonValue& value);

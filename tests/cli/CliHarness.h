@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 #include "PortNames.h"
 #include "SimulatorProcess.h"
@@ -72,6 +73,12 @@ class CliHarness {
         return result;
     }
     CliResult Run(const QStringList& arguments) { return Finish(Start(arguments)); }
+    // Signals a child that still runs. A child that ended early has no process id (0), and a
+    // signal to 0 would reach the whole process group: the test runner and what started it.
+    static bool Signal(QProcess* process, int signal) {
+        if (process->state() != QProcess::Running || process->processId() <= 0) return false;
+        return ::kill(pid_t(process->processId()), signal) == 0;
+    }
 
     QByteArray Log(int n = 0) const {
         QFile log(LogPath(n));

@@ -21,6 +21,12 @@ struct ManualKey {
     bool always = true;
 };
 
+// A command's synopsis in the section COMMANDS: what must be given, outside brackets.
+struct ManualSynopsis {
+    bool argument = false;  // a value after the command's name
+    QStringList options;    // the options it needs, without "--"
+};
+
 struct ManualObject {
     QString name;
     QStringList commands;
@@ -48,6 +54,10 @@ class ManualPage {
             const QString next = i + 1 < lines.size() ? lines[i + 1] : QString();
             if (line.startsWith(QLatin1String(".SH "))) {
                 section = Plain(line.mid(4));
+            } else if (section == QLatin1String("COMMANDS") && line == QLatin1String(".TP") &&
+                       (next.startsWith(QLatin1String(".B ")) ||
+                        next.startsWith(QLatin1String(".BI ")))) {
+                AddSynopsis(next.mid(next.indexOf(QLatin1Char(' ')) + 1));
             } else if (section == QLatin1String("JSON OUTPUT")) {
                 if (line.startsWith(QLatin1String(".SS "))) {
                     objects.append({Plain(line.mid(4)), {}, {}});
@@ -79,10 +89,30 @@ class ManualPage {
     }
 
     QList<ManualObject> objects;
+    // Each command's synopses; one with two synopses needs what one of them needs.
+    QHash<QString, QList<ManualSynopsis>> synopses;
     QHash<QString, int> resultStatus;  // "ok" -> 0
     QList<int> exitStatuses;
 
   private:
+    void AddSynopsis(const QString& text) {
+        static const QRegularExpression optional(QStringLiteral(R"(\[[^\]]*\])"));
+        QStringList words =
+            Plain(text).remove(optional).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty()) return;
+        const QString command = words.takeFirst();
+        ManualSynopsis synopsis;
+        for (int i = 0; i < words.size(); ++i) {
+            if (words[i].startsWith(QLatin1String("--"))) {
+                synopsis.options << words[i].mid(2);
+                ++i;  // its value
+            } else {
+                synopsis.argument = true;
+            }
+        }
+        synopses[command].append(synopsis);
+    }
+
     // The text without quotes, font changes and escaped hyphens.
     static QString Plain(QString text) {
         static const QRegularExpression font(QStringLiteral(R"(\\f[BIRP])"));

@@ -92,53 +92,6 @@ QString Compact(const QJsonObject& object) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-// The places of a command's values: the command, its value when it has one, and options; a
-// value that begins with "-" follows "--", as a command line must give it.
-QStringList CommandLineOf(const QString& command, const QString& value,
-                          const QStringList& options) {
-    QStringList line{command};
-    if (!value.isEmpty() && !value.startsWith('-')) line << value;
-    line << options;
-    if (value.startsWith('-')) line << "--" << value;
-    return line;
-}
-
-// A value of the command line: the words its mistake names it by, a value in range, and the
-// values one past each end of its range (for a choice, one that is none of them). Keyed by the
-// option, or by the command for the value that follows it.
-struct ValueCase {
-    QString named;
-    QString good;
-    QStringList outside;
-};
-
-QHash<QString, ValueCase> ValueCases() {
-    const auto past = [](int low, int high) {
-        return QStringList{QString::number(low - 1), QString::number(high + 1)};
-    };
-    const QStringList lines{"2400,n,8,1", "230400,n,8,1"};
-    const QStringList rs485 = past(Rs485FormatBits[0], Rs485FormatBits[Rs485FormatCount - 1]);
-    const QStringList wiegand =
-        past(WiegandFormatBits[0], WiegandFormatBits[WiegandFormatCount - 1]);
-    return {
-        {"set-id", {"reader number", "5", past(ReaderNumberMin, ReaderNumberMax)}},
-        {"set-line-speed", {"line setting", "38400,n,8,1", lines}},
-        {"set-same-card", {"same-card time", "10", past(0, SameCardMax)}},
-        {"set-input", {"input", "nc", {"nx"}}},
-        {"set-rssi", {"RSSI level", "200", past(0, RssiLevelMax)}},
-        {"--count", {"--count", "2", past(1, 1000000)}},
-        {"--seconds", {"--seconds", "1", past(1, 86400 * 365)}},
-        {"--rs485", {"--rs485", "32", rs485}},
-        {"--wiegand", {"--wiegand", "26", wiegand}},
-        {"--first-id", {"--first-id", "5", past(ReaderNumberMin, ReaderNumberMax)}},
-        {"--line-speed", {"--line-speed", "38400,n,8,1", lines}},
-        {"--same-card", {"--same-card", "10", past(0, SameCardMax)}},
-        {"--input", {"--input", "nc", {"nx"}}},
-        {"--rssi", {"--rssi", "200", past(0, RssiLevelMax)}},
-        {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
-        {"--record", {"--record", "record.csv", {"/dev/null"}}},
-    };
-}
 }  // namespace
 
 namespace {
@@ -183,8 +136,6 @@ class CliTest : public QObject {
     void recordHoldsWholeEntriesAndIsOnlyAppended();
     void provisionReadersInTurn_data();
     void provisionReadersInTurn();
-    void usageErrorsTouchNoPort_data();
-    void usageErrorsTouchNoPort();
 };
 
 void CliTest::commandsSendTheWindowsFrames_data() {
@@ -576,7 +527,7 @@ void CliTest::tagsEndOnSigint() {
     QVERIFY(tags->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(tags->canReadLine(), 10000);
 
-    ::kill(pid_t(tags->processId()), SIGINT);
+    QVERIFY2(CliHarness::Signal(tags, SIGINT), "vq880 tags ended before the stop signal");
     QVERIFY(tags->waitForFinished(3000));
     const CliResult result = CliHarness::Finish(tags);
 
@@ -612,7 +563,7 @@ void CliTest::provisionEndsOnSigintWithASummary() {
     QTRY_VERIFY_WITH_TIMEOUT(provision->canReadLine(), 15000);
 
     // Stopped while it waits for the reader to be unplugged.
-    ::kill(pid_t(provision->processId()), SIGINT);
+    QVERIFY2(CliHarness::Signal(provision, SIGINT), "vq880 provision ended before the stop signal");
     QVERIFY(provision->waitForFinished(5000));
     const CliResult result = CliHarness::Finish(provision);
 
@@ -769,11 +720,11 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
     QStringList table;
     for (const CommandRow& info : CommandTable()) {
         table << info.name;
-        QVERIFY2(commands.contains(info.name), info.name);
+        QVERIFY2(commands.contains(info.name), qPrintable(info.name));
         bool listed = false;
         for (const ManualObject& object : Manual().objects)
             listed = listed || object.commands.contains(info.name);
-        QVERIFY2(listed, info.name);
+        QVERIFY2(listed, qPrintable(info.name));
     }
     for (const ManualObject& object : Manual().objects)
         for (const QString& command : object.commands)
@@ -811,7 +762,8 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals() {
         QTRY_VERIFY_WITH_TIMEOUT(process->canReadLine(), 15000);
     if (stop == AfterAFrame) QTRY_VERIFY_WITH_TIMEOUT(!h.Frames().isEmpty(), 15000);
     if (stop == DeviceGoneAfterALine) sim->Kill();
-    if (stop == AfterALine || stop == AfterAFrame) ::kill(pid_t(process->processId()), SIGTERM);
+    if (stop == AfterALine || stop == AfterAFrame)
+        QVERIFY2(CliHarness::Signal(process, SIGTERM), "vq880 ended before the stop signal");
     const CliResult result = CliHarness::Finish(process);
     if (situation == PortHeld) holder.Close();
 
@@ -1016,132 +968,6 @@ void CliTest::provisionReadersInTurn() {
         if (i > 0 && !movedTo.isEmpty())
             QVERIFY(!h.Log(i).contains("the line is at " + movedTo.toLatin1() + " baud"));
     }
-}
-
-void CliTest::usageErrorsTouchNoPort_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("named");  // words the line of the mistake holds
-    QList<QStringList> given;
-    const auto row = [&given](const QString& name, const QStringList& arguments,
-                              const QStringList& named) {
-        if (given.contains(arguments)) return;
-        given << arguments;
-        QTest::newRow(qPrintable(name)) << arguments << named;
-    };
-    row("no command", QStringList{}, {"No command"});
-    row("unknown command", QStringList{"scna"}, {"scna"});
-    row("unknown option", QStringList{"--quick", "scan"}, {"quick"});
-    row("reader number 0", QStringList{"set-id", "0"}, {"reader number"});
-    row("reader number 100", QStringList{"set-id", "100"}, {"reader number"});
-    row("reader number not a number", QStringList{"set-id", "7a"}, {"7a"});
-    row("missing argument", QStringList{"set-id"}, {"needs an argument"});
-    row("extra argument", QStringList{"scan", "now"}, {"now"});
-    row("line setting not in the table", QStringList{"set-line-speed", "38400,o,8,1"},
-        {"38400,o,8,1"});
-    row("same card 10000", QStringList{"set-same-card", "10000"}, {"same-card"});
-    row("input neither no nor nc", QStringList{"set-input", "open"}, {"open"});
-    row("rs485 bits", QStringList{"set-mode", "--rs485", "30", "--wiegand", "26"}, {"--rs485"});
-    row("rs485 without wiegand", QStringList{"set-mode", "--rs485", "32"}, {"--wiegand"});
-    row("rssi 251", QStringList{"set-rssi", "251"}, {"RSSI"});
-    row("port COM17", QStringList{"--port", "COM17", "scan"}, {"COM17"});
-    row("port neither a COM name nor a device",
-        QStringList{"--port", "/nonexistent/ttyUSB0", "scan"}, {"/nonexistent/ttyUSB0"});
-    row("port a regular file", QStringList{"--port", PlanFile("serial,number\n"), "scan"},
-        {"--port", "no character device"});
-    row("trace into a device", QStringList{"--trace=/dev/null", "scan"}, {"--trace", "/dev/null"});
-    row("count 0", QStringList{"tags", "--count", "0"}, {"--count"});
-    row("seconds -1", QStringList{"tags", "--seconds", "-1"}, {"--seconds"});
-    row("option of another command", QStringList{"set-id", "5", "--count", "2"}, {"--count"});
-    row("provision without first id", QStringList{"provision"}, {"--first-id"});
-    row("provision with first id and plan",
-        QStringList{"provision", "--first-id", "5", "--plan",
-                    PlanFile("serial,number\nSERA0001,1\n")},
-        {"--first-id", "--plan"});
-    row("a plan with a mistake: file, line and column",
-        QStringList{"provision", "--plan", PlanFile("serial,number,rssi\nSERA0001,1,251\n")},
-        {"plan", "line 2", "column rssi", "251"});
-    row("language", QStringList{"--language", "french", "scan"}, {"french"});
-
-    // For every command of the command table: none of its values, one of a pair alone, each
-    // value one past its range, an option of another command. A command without rules for its
-    // values fails here.
-    const QHash<QString, ValueCase> rules = ValueCases();
-    const QStringList pair{"rs485", "wiegand"};
-    QStringList allOptions;
-    for (const CommandRow& info : CommandTable())
-        for (const QString& option : info.options)
-            if (!allOptions.contains(option)) allOptions << option;
-    for (const CommandRow& info : CommandTable()) {
-        const QString command = info.name;
-        const int positionalCount = info.argument() ? 1 : 0;
-        const ValueCase value = rules.value(command);
-        QVERIFY2(positionalCount == 0 || !value.good.isEmpty(), info.name);
-        for (const QString& option : info.options)
-            QVERIFY2(rules.contains("--" + option), qPrintable(command + " --" + option));
-        // The options the command needs, with good values, but those left out.
-        const auto needed = [&](const QStringList& leftOut) {
-            QStringList options;
-            for (const QString& option : info.required)
-                if (!leftOut.contains(option))
-                    options << "--" + option << rules["--" + option].good;
-            return options;
-        };
-        // One of the pair given alone, or the other one given beside it.
-        const auto partner = [&](const QString& option) {
-            const QString other = pair.value(1 - pair.indexOf(option));
-            return QStringList{"--" + other, rules["--" + other].good};
-        };
-
-        if (positionalCount > 0 || !info.required.isEmpty())
-            row(command + ": none of its values", {command},
-                QStringList{command} + needed({}).mid(0, 1));
-        if (info.options.contains(pair[0]) && info.options.contains(pair[1]))
-            for (const QString& alone : pair)
-                row(QStringLiteral("%1: --%2 alone").arg(command, alone),
-                    CommandLineOf(
-                        command, value.good,
-                        needed(pair) + QStringList{"--" + alone, rules["--" + alone].good}),
-                    {"--rs485", "--wiegand"});
-        for (const QString& bad : value.outside)
-            row(QStringLiteral("%1 %2: one past its range").arg(command, bad),
-                CommandLineOf(command, bad, needed({})), {value.named, bad});
-        for (const QString& option : info.options) {
-            const bool paired = pair.contains(option);
-            const QStringList others = needed(paired ? pair : QStringList{option}) +
-                                       (paired ? partner(option) : QStringList{});
-            for (const QString& bad : rules["--" + option].outside)
-                row(QStringLiteral("%1 --%2 %3: one past its range").arg(command, option, bad),
-                    CommandLineOf(command, value.good, others + QStringList{"--" + option, bad}),
-                    {"--" + option, bad});
-        }
-        for (const QString& option : allOptions) {
-            if (info.options.contains(option)) continue;
-            row(QStringLiteral("%1 --%2: an option of another command").arg(command, option),
-                CommandLineOf(command, value.good,
-                              needed({}) + QStringList{"--" + option, rules["--" + option].good}),
-                {"--" + option, command});
-            break;
-        }
-    }
-}
-
-void CliTest::usageErrorsTouchNoPort() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, named);
-    CliHarness h;
-    SimulatorProcess sim(h.SimArguments(Reader));
-    QVERIFY(sim.started());
-
-    const CliResult result = h.Run(arguments);
-
-    QCOMPARE(result.exitCode, 64);
-    QVERIFY(result.out.isEmpty());
-    QCOMPARE(result.err.size(), 2);
-    for (const QString& word : named)
-        QVERIFY2(result.err[0].contains(word), qPrintable(result.err[0]));
-    QVERIFY(result.err[1].startsWith("Usage: vq880"));
-    QVERIFY(h.Frames().isEmpty());
-    QVERIFY(h.KeptSettings().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliTest)
