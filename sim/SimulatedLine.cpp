@@ -10,10 +10,10 @@ bool SimulatedLine::Gone() const {
 }
 
 OpenResult SimulatedLine::Open(const QString& devicePath) {
-    if (open_ || busyDevices_.contains(devicePath)) return OpenResult::Failed(OpenFailure::InUse);
+    if (open_ || busyDevices_.contains(devicePath)) return OpenResult::Failed(PortState::InUse);
     const bool isReader = devicePath == readerDevice_ && !Gone();
     if (!isReader && !silentDevices_.contains(devicePath))
-        return OpenResult::Failed(OpenFailure::NoDevice);
+        return OpenResult::Failed(PortState::NoDevice);
     open_ = true;
     device_ = devicePath;
     line_ = ownLine_;

@@ -52,15 +52,15 @@ class SimulatedLineTest : public QObject {
         Bench b;
         b.line.AddSilentDevice("/dev/ttyS0");
         b.line.SetBusyDevice("/dev/ttyS1");
-        QCOMPARE(b.line.Open("/dev/ttyUSB0").failure, OpenFailure::NoDevice);
-        QCOMPARE(b.line.Open("/dev/ttyS1").failure, OpenFailure::InUse);  // held by another program
+        QCOMPARE(b.line.Open("/dev/ttyUSB0").state, PortState::NoDevice);
+        QCOMPARE(b.line.Open("/dev/ttyS1").state, PortState::InUse);  // held by another program
         QVERIFY(b.line.Open("/dev/ttyS0").opened());
-        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::InUse);  // one device at a time
+        QCOMPARE(b.line.Open("/dev/ttyS2").state, PortState::InUse);  // one device at a time
         b.line.Close();
         QVERIFY(b.line.Open("/dev/ttyS2").opened());
         b.line.Close();
         b.line.Unplug();
-        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::NoDevice);
+        QCOMPARE(b.line.Open("/dev/ttyS2").state, PortState::NoDevice);
         QCOMPARE(b.line.opens().size(), 2);
         QCOMPARE(b.line.opens()[0].device, QString("/dev/ttyS0"));
     }
