@@ -340,11 +340,11 @@ void CliTest::noReaderSaysWhy_data() {
                                              << "in-use"
                                              << "in use by tst_cli (process";
     // The asked port stands for the kept place: three presence checks there, then two more of
-    // the port scan, five in all.
-    QTest::newRow("an adapter that echoes")
-        << Reader + QStringList{"--fault", "echo"} << false << "answered"
-        << "echo"
-        << "at 19200,e,8,1: 5 echoes of the command";
+    // the port scan, five in all. An adapter that turns round too late loses each reply's LF.
+    QTest::newRow("an adapter that turns round too late")
+        << Reader + QStringList{"--fault", "slow-turnaround"} << false << "answered"
+        << "noise"
+        << "at 19200,e,8,1: 5 without a whole frame";
     QTest::newRow("wrong check characters")
         << Reader + QStringList{"--fault", "wrong-check"} << false << "answered"
         << "wrong-check"
