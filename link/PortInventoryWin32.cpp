@@ -4,6 +4,7 @@
 #include <setupapi.h>
 
 #include <QByteArray>
+#include <QStringList>
 #include <algorithm>
 
 #include "DeviceIdentifiers.h"
