@@ -1,6 +1,7 @@
 // vq880 ports and --port on what a new user may point them at: one answer to "is this a serial
 // port", in the same words in ports, the search's lines and its note; and a device that a COM
-// number reaches counting as that COM number.
+// number reaches counting as that COM number. What ports tells of each kind of path is tested
+// in-process (tst_port_inventory).
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -18,44 +19,6 @@ QJsonObject Json(const QString& line) {
 class PortsCommandTest : public QObject {
     Q_OBJECT
   private slots:
-    // ports tells a link to a file, to a folder, to /dev/null (held by nobody) and a loop of
-    // links apart from free and missing, and names the driver of what is a port.
-    void portsTellsWhatIsNoPort() {
-        CliHarness h;
-        SimulatorProcess sim(h.SimArguments());
-        QVERIFY(sim.started());
-        const PortNames names(h.folder.path());
-        const QString file = h.folder.filePath("settings.txt");
-        QFile(file).open(QIODevice::WriteOnly);
-        const auto link = [&](int com, const QString& to) {
-            QFile::remove(names.LinkPath(com));
-            QVERIFY(QFile::link(to, names.LinkPath(com)));
-        };
-        link(1, file);
-        link(2, h.folder.path());
-        link(3, "/dev/null");
-        link(4, names.LinkPath(5));
-        link(5, names.LinkPath(4));
-
-        const CliResult text = h.Run({"ports"});
-        const CliResult json = h.Run({"--json", "ports"});
-
-        QCOMPARE(text.exitCode, 0);
-        const QStringList said = {
-            "not a serial device (a regular file)", "not a serial device (a folder)",
-            "not a serial device (the null device)", "not a serial device (a loop of links)"};
-        for (int i = 0; i < said.size(); ++i) {
-            QVERIFY2(text.out.value(i).endsWith("  " + said[i]), qPrintable(text.out.value(i)));
-            const QJsonObject port = Json(json.out.value(i));
-            QCOMPARE(port.value("state").toString(), QString("not-serial-device"));
-            QCOMPARE(port.value("present").toBool(), false);
-            QVERIFY(!port.contains("holder"));
-        }
-        QVERIFY2(text.out.value(13).contains("  free  driver pty"), qPrintable(text.out.value(13)));
-        QCOMPARE(Json(json.out.value(13)).value("driver").toString(), QString("pty"));
-        QCOMPARE(Json(json.out.value(6)).value("state").toString(), QString("missing-link-target"));
-    }
-
     // --port refuses what is no serial port with exit 64, before anything opens it; a
     // pseudo-terminal stays allowed.
     void portOptionRefusesWhatIsNoPort_data() {
@@ -96,12 +59,17 @@ class PortsCommandTest : public QObject {
 
         const CliResult scan = h.Run({"--port", "COM3", "scan"});
         const CliResult ports = h.Run({"ports"});
+        const CliResult json = h.Run({"--json", "ports"});
 
         QCOMPARE(scan.exitCode, 2);
         QCOMPARE(scan.out.value(1), "  " + words);
         QCOMPARE(scan.err, QStringList{"vq880: " + words});
         QVERIFY2(ports.out.value(2).endsWith("  not a serial device (the null device)"),
                  qPrintable(ports.out.value(2)));
+        // Nobody holds it, though every program has /dev/null open.
+        const QJsonObject three = Json(json.out.value(2));
+        QCOMPARE(three.value("state").toString(), QString("not-serial-device"));
+        QVERIFY(!three.value("present").toBool() && !three.contains("holder"));
     }
 
     // A device that a COM number reaches, by its stable name or by the link's target, is that
