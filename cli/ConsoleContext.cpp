@@ -96,30 +96,26 @@ void ConsoleContext::ReportSearchFailure(int status) {
     } else {
         out_.Lines({message});
     }
-    // A port that is there but does not open is most likely held by the window or another
-    // program: say so, it is not the same as no reader.
+    // The port asked for, or the kept one, that did not open: say why, it is not the same as no
+    // reader.
     const int asked = request_.port != 0 ? request_.port : context_->ScanCommNo;
     const PortTry* refused = nullptr;
     const PortTry* missing = nullptr;
     for (const PortTry& port : lastScan_.ports) {
         if (port.comNumber != asked || port.open.opened()) continue;
-        if (port.open.failure == OpenFailure::NoDevice ||
-            port.open.failure == OpenFailure::MissingTarget)
+        if (port.open.state == PortState::NoDevice || port.open.state == PortState::MissingTarget)
             missing = &port;
         else
             refused = &port;
     }
+    const PortNames& names = context_->portNames();
     if (refused) {
-        const QString note = QStringLiteral(
-                                 "%1 (%2) exists but does not open: it is in use by "
-                                 "another program, or not permitted.")
-                                 .arg(context_->portNames().Label(asked), refused->open.device);
+        const QString note = PortNote(*refused, names, context_->LanguageIndex);
         Output::Note(note);
-        object.insert("port", context_->portNames().Label(asked));
+        object.insert("port", names.Label(asked));
         object.insert("note", note);
     } else if (request_.port != 0 && missing) {
-        Output::Note(Tr(Texts::PortHasNoDevice)
-                         .arg(context_->portNames().Label(asked), missing->open.device));
+        Output::Note(PortNote(*missing, names, context_->LanguageIndex));
     }
     out_.Object(object);
 }

@@ -70,8 +70,6 @@ ConsoleText RunOnlyPort = {
     "%1 is used for this run only and not kept: the window reaches COM1 to COM16 only.",
     "%1 只用于这一次，不会保存：窗口只能使用 COM1 到 COM16。",
     "%1 只用於這一次，不會保存：視窗只能使用 COM1 到 COM16。"};
-ConsoleText PortHasNoDevice = {"%1 has no device (%2).", "%1 没有设备（%2）。",
-                               "%1 沒有裝置（%2）。"};
 ConsoleText PortWentAway = {"%1 (%2) went away.", "%1（%2）已断开。", "%1（%2）已中斷。"};
 ConsoleText UnreachedDevices = {"Serial devices that no COM number reaches:",
                                 "没有 COM 号的串口设备：", "沒有 COM 號的序列埠裝置："};

@@ -39,9 +39,8 @@ extern ConsoleText UnknownError;
 
 // Notes and lines of the commands.
 extern ConsoleText Hint;
-extern ConsoleText RunOnlyPort;      // %1 the device
-extern ConsoleText PortHasNoDevice;  // %1 the port, %2 the device
-extern ConsoleText PortWentAway;     // %1 the port, %2 the device
+extern ConsoleText RunOnlyPort;   // %1 the device
+extern ConsoleText PortWentAway;  // %1 the port, %2 the device
 extern ConsoleText UnreachedDevices;
 extern ConsoleText LastReaderNumber;  // %1 99
 extern ConsoleText WaitingForPlanReader;

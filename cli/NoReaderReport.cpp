@@ -41,6 +41,14 @@ QStringList NoReaderLines(const Diagnosis& diagnosis, const PortNames& names, in
     return lines;
 }
 
+QString PortNote(const PortTry& port, const PortNames& names, int language) {
+    PortSummary summary;
+    summary.comNumber = port.comNumber;
+    summary.open = port.open;
+    summary.state = port.open.opened() ? PortState::Silent : port.open.state;
+    return PortLine(summary, names, language);
+}
+
 void AddNoReaderFields(QJsonObject& object, const Diagnosis& diagnosis, const PortNames& names,
                        int language) {
     QJsonArray ports;

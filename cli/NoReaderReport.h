@@ -11,3 +11,6 @@
 QStringList NoReaderLines(const Diagnosis& diagnosis, const PortNames& names, int language);
 void AddNoReaderFields(QJsonObject& object, const Diagnosis& diagnosis, const PortNames& names,
                        int language);
+// The standard-error note for a port that a search asked for and that did not open: its line as
+// the search tells it, "COM14 (/dev/pts/3): in use by minicom (process 4711)".
+QString PortNote(const PortTry& port, const PortNames& names, int language);

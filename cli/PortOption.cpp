@@ -1,12 +1,11 @@
 #include "PortOption.h"
 
-#include <sys/stat.h>
-
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "DiagnosisTexts.h"
 #include "PortNames.h"
+#include "PortPath.h"
 #include "ValueChecks.h"
 
 namespace {
@@ -25,12 +24,20 @@ const char* const Accepted = "COM1 to COM16 or a serial device such as /dev/ttyU
 }
 
 #ifndef _WIN32
-// A character device given by its path, the same as a COM number when one reaches it.
+// A serial device given by its path, the same as a COM number when one reaches it. A console
+// or a file is refused before anything opens it, in the words the port's state has everywhere.
 PortChoice DeviceChoice(const QString& path, const QString& machineFolder) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    const PortPath examined = ExaminePortPath(path);
+    if (examined.state == PortState::NoDevice || examined.state == PortState::MissingTarget)
         Refuse(path, QStringLiteral(": there is no such device"));
-    if (!S_ISCHR(info.st_mode)) Refuse(path, QStringLiteral(": it is no character device"));
+    if (!examined.serialPort()) {
+        PortFacts facts;
+        facts.state = examined.state;
+        facts.device = path;
+        facts.systemError = examined.systemError;
+        facts.notSerial = examined.notSerial;
+        Refuse(path, ": " + PortStateText(facts, 0));
+    }
     const QString canonical = QFileInfo(path).canonicalFilePath();
     const PortNames names(machineFolder);
     for (int com = 1; com <= PortNames::WindowPortCount; ++com)

@@ -7,6 +7,7 @@
 #include "AssignCommand.h"
 #include "Commands.h"
 #include "ConsoleTexts.h"
+#include "DiagnosisTexts.h"
 #include "Output.h"
 #include "PortInventory.h"
 #include "PortNames.h"
@@ -17,33 +18,19 @@ namespace {
 // leads nowhere. Each is offered once, so that two devices do not take it from each other.
 std::vector<int> FreeComNumbers(const PortInventory& inventory) {
     std::vector<int> free;
-    for (DeviceState wanted : {DeviceState::Absent, DeviceState::MissingTarget})
+    for (PortState wanted : {PortState::NoDevice, PortState::MissingTarget})
         for (const PortEntry& entry : inventory.comPorts)
             if (entry.state == wanted) free.push_back(entry.comNumber);
     return free;
 }
 
-QString StateText(const PortEntry& entry) {
-    switch (entry.state) {
-        case DeviceState::Free:
-            return QStringLiteral("free");
-        case DeviceState::InUse:
-            return entry.holderPid > 0 ? QStringLiteral("in use by %1 (process %2)")
-                                             .arg(entry.holderName)
-                                             .arg(entry.holderPid)
-                                       : QStringLiteral("in use");
-        case DeviceState::NoPermission:
-            return entry.group.isEmpty()
-                       ? QStringLiteral("no permission")
-                       : QStringLiteral("no permission (the group %1 gives it)").arg(entry.group);
-        case DeviceState::MissingTarget:
-            return QStringLiteral("link to a missing device");
-        case DeviceState::Present:
-            return QStringLiteral("present");
-        case DeviceState::Absent:
-            break;
-    }
-    return QStringLiteral("absent");
+// The driver that serves the device, and how long its adapter holds received bytes.
+QString DriverText(const PortEntry& entry) {
+    if (entry.driver.isEmpty()) return {};
+    QString text = "driver " + entry.driver;
+    if (entry.latencyTimerMs > 0)
+        text += QStringLiteral(", latency timer %1 ms").arg(entry.latencyTimerMs);
+    return text;
 }
 
 QString IdentityText(const PortIdentity& identity) {
@@ -60,7 +47,9 @@ QString IdentityText(const PortIdentity& identity) {
 QString Line(const PortEntry& entry) {
     QString device = entry.device;
     if (!entry.link.isEmpty()) device += " -> " + QFileInfo(entry.link).symLinkTarget();
-    QStringList parts{device, StateText(entry)};
+    // In English: the rest of the listing is.
+    QStringList parts{device, PortStateText(entry, 0)};
+    if (!entry.driver.isEmpty()) parts << DriverText(entry);
     if (entry.identity.known()) parts << IdentityText(entry.identity);
     const QString label = entry.comNumber > 0 ? PortNames::PortName(entry.comNumber) : QString();
     return (label.isEmpty() ? QString() : label.leftJustified(6)) +
@@ -71,15 +60,17 @@ QJsonObject Object(const PortEntry& entry) {
     QJsonObject object{{"command", "ports"},
                        {"device", entry.device},
                        {"present", entry.present()},
-                       {"state", DeviceStateName(entry.state)},
+                       {"state", PortStateName(entry.state)},
                        {"text", Line(entry)}};
     if (entry.comNumber > 0) object.insert("port", PortNames::PortName(entry.comNumber));
     if (!entry.link.isEmpty()) object.insert("link", QFileInfo(entry.link).symLinkTarget());
     if (!entry.target.isEmpty()) object.insert("target", entry.target);
-    if (entry.state == DeviceState::InUse && entry.holderPid > 0)
+    if (entry.state == PortState::InUse && entry.holderPid > 0)
         object.insert("holder", QJsonObject{{"pid", entry.holderPid}, {"name", entry.holderName}});
-    if (entry.state == DeviceState::NoPermission && !entry.group.isEmpty())
+    if (entry.state == PortState::NoPermission && !entry.group.isEmpty())
         object.insert("group", entry.group);
+    if (!entry.driver.isEmpty()) object.insert("driver", entry.driver);
+    if (entry.latencyTimerMs > 0) object.insert("latency-timer", entry.latencyTimerMs);
     if (entry.identity.known()) {
         const PortIdentity& id = entry.identity;
         QJsonObject identity;

@@ -79,8 +79,8 @@ enum class Wait { Done, Stopped, PortGone };
 
 // Whether the readers' port went away: its device is not there, found so at the open or after
 // the device hung up. A hang-up alone, with the device there again, is a reader that went.
-bool WentAway(ConsoleContext& console, OpenFailure failure, bool hungUp) {
-    const bool missing = failure == OpenFailure::NoDevice || failure == OpenFailure::MissingTarget;
+bool WentAway(ConsoleContext& console, PortState state, bool hungUp) {
+    const bool missing = state == PortState::NoDevice || state == PortState::MissingTarget;
     return (missing || hungUp) && console.PortWentAway();
 }
 
@@ -89,7 +89,7 @@ Wait WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& se
     int misses = 0;
     while (misses < MissesForGone) {
         const Presence presence = CheckPresence(console.context());
-        if (WentAway(console, presence.open.failure, presence.portGone)) return Wait::PortGone;
+        if (WentAway(console, presence.open.state, presence.portGone)) return Wait::PortGone;
         if (!presence.answered)
             ++misses;
         else if (QString::fromLatin1(presence.serialNumber) != serial)
@@ -108,7 +108,7 @@ Wait WaitForReader(ConsoleContext& console, StopSignals& stop, int readersPort) 
         for (const PortTry& port : console.lastScan().ports) {
             if (port.comNumber != readersPort) continue;
             const bool hungUp = !port.lines.empty() && port.lines.back().replies.gone > 0;
-            if (WentAway(console, port.open.failure, hungUp)) return Wait::PortGone;
+            if (WentAway(console, port.open.state, hungUp)) return Wait::PortGone;
         }
         if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
     }

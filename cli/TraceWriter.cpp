@@ -4,26 +4,6 @@
 
 namespace {
 
-QByteArray Reason(const OpenResult& open) {
-    switch (open.failure) {
-        case OpenFailure::None:
-            break;
-        case OpenFailure::NoDevice:
-            return "no-device";
-        case OpenFailure::MissingTarget:
-            return "missing-link-target";
-        case OpenFailure::NoPermission:
-            return "no-permission";
-        case OpenFailure::InUse:
-            return "in-use";
-        case OpenFailure::NotSerialDevice:
-            return "not-serial-device";
-        case OpenFailure::OtherError:
-            return "open-error";
-    }
-    return "open-error";
-}
-
 QByteArray VerdictName(ReplyVerdict verdict) {
     switch (verdict) {
         case ReplyVerdict::Accepted:
@@ -32,8 +12,6 @@ QByteArray VerdictName(ReplyVerdict verdict) {
             return "wrong-length";
         case ReplyVerdict::WrongCheck:
             return "wrong-check";
-        case ReplyVerdict::Echo:
-            return "echo";
         case ReplyVerdict::Noise:
             return "noise";
         case ReplyVerdict::PortGone:
@@ -63,10 +41,15 @@ QByteArray TraceWriter::Line(const LinkEvent& event, quint64 startUs) {
                       QByteArray::number(us % 1000).rightJustified(3, '0') + ' ' +
                       event.port.toUtf8() + ' ' + event.lineSetting.toUtf8() + ' ';
     switch (event.kind) {
-        case LinkEvent::Kind::Opened:
-            return line + "open " + event.open.device.toUtf8();
+        case LinkEvent::Kind::Opened: {
+            const QByteArray driver =
+                event.open.driver.isEmpty() ? "-" : event.open.driver.toUtf8();
+            return line + "open " + event.open.device.toUtf8() + " driver=" + driver +
+                   " low-latency=" + (event.open.lowLatency ? "yes" : "no");
+        }
         case LinkEvent::Kind::Refused:
-            line += "refused " + event.open.device.toUtf8() + ' ' + Reason(event.open);
+            line += "refused " + event.open.device.toUtf8() + ' ' +
+                    PortStateName(event.open.state).toUtf8();
             if (event.open.systemError != 0)
                 line += ' ' + QByteArray::number(event.open.systemError);
             return line;
@@ -74,6 +57,8 @@ QByteArray TraceWriter::Line(const LinkEvent& event, quint64 startUs) {
             return line + "write " + Bytes(event.bytes);
         case LinkEvent::Kind::Read:
             return line + "read " + Bytes(event.bytes);
+        case LinkEvent::Kind::Echo:
+            return line + "echo " + Bytes(event.bytes);
         case LinkEvent::Kind::Judged:
             return line + "verdict " + VerdictName(event.verdict);
         case LinkEvent::Kind::Closed:
@@ -86,6 +71,7 @@ void TraceWriter::Trace(const LinkEvent& event) {
     const QByteArray line = Line(event, startUs_) + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stream_);
     // A whole exchange at a time: what was traced is there if the run is cut short.
-    if (event.kind != LinkEvent::Kind::Written && event.kind != LinkEvent::Kind::Read)
+    if (event.kind != LinkEvent::Kind::Written && event.kind != LinkEvent::Kind::Read &&
+        event.kind != LinkEvent::Kind::Echo)
         std::fflush(stream_);
 }

@@ -12,13 +12,18 @@
 //
 // TIME is milliseconds since the start of the trace with three decimals, PORT "COMn" or the
 // device's path, LINE the line setting such as "19200,e,8,1". EVENT is one of
-//   open DEVICE
+//   open DEVICE driver=DRIVER low-latency=yes|no
+//                                   DRIVER the kernel's ("ftdi_sio", "pty"), "-" when unknown;
+//                                   whether the driver hands on bytes at once while it is open
 //   refused DEVICE REASON [ERROR]   REASON: no-device, missing-link-target, no-permission,
 //                                   in-use, not-serial-device, open-error; ERROR the system's
 //   write HEX |TEXT|                a command frame, from its first byte
 //   read HEX |TEXT|                 bytes that came back together, from the first of them
-//   verdict VERDICT                 accepted, wrong-check, wrong-length, echo, noise, nothing
-//                                   (within the reply window), port-gone
+//   echo HEX |TEXT|                 the adapter's copy of the frame, set aside, at its last
+//                                   byte; the reply behind it follows in a read of its own
+//   verdict VERDICT                 on what came behind a set-aside echo: accepted,
+//                                   wrong-check, wrong-length, noise, nothing (within the
+//                                   reply window), port-gone
 //   close
 // HEX is the bytes as two upper-case hexadecimal digits each, separated by spaces; TEXT the same
 // bytes with each one outside printable ASCII shown as ".".

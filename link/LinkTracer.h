@@ -16,6 +16,7 @@ struct LinkEvent {
         Refused,  // the port did not open; `open` says why
         Written,  // a command frame, from its first byte's time
         Read,     // a group of bytes that came back together, from its first byte's time
+        Echo,     // the adapter's copy of the frame, set aside, at its last byte's time
         Judged,   // the verdict on the exchange's reply, when its window was over
         Closed,
     };

@@ -13,7 +13,8 @@ struct PortHolder {
 };
 
 // Looks for the holder of the device; the same device reached through a link counts too. The
-// program at the far end of a pseudo-terminal, which holds its master, does not hold the port.
+// program at the far end of a pseudo-terminal, which holds its master, does not hold the port,
+// and nobody holds what is no serial port (/dev/null, a console, a file).
 PortHolder FindPortHolder(const QString& devicePath);
 // The holders of several devices at once, with one look at the processes; by the devices'
 // canonical paths, for those that have one.

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "PortHolder.h"
+#include "PortPath.h"
 
 namespace {
 
@@ -94,6 +95,8 @@ PortHolder Named(qint64 pid) {
 }  // namespace
 
 PortHolder FindPortHolder(const QString& devicePath) {
+    // Every program has /dev/null and its terminal open: none of them holds a port through it.
+    if (!ExaminePortPath(devicePath).serialPort()) return {};
     const QString target = QFileInfo(devicePath).canonicalFilePath();
     if (const qint64 pid = LockOwner(LockNames(devicePath, target))) return Named(pid);
     if (target.isEmpty()) return {};
@@ -106,7 +109,8 @@ std::map<QString, PortHolder> FindPortHolders(const QStringList& devicePaths) {
     QStringList unlocked;
     for (const QString& path : devicePaths) {
         const QString target = QFileInfo(path).canonicalFilePath();
-        if (target.isEmpty() || holders.count(target)) continue;
+        if (target.isEmpty() || holders.count(target) || !ExaminePortPath(target).serialPort())
+            continue;
         if (const qint64 pid = LockOwner(LockNames(path, target)))
             holders[target] = Named(pid);
         else

@@ -3,15 +3,7 @@
 #include <QString>
 #include <vector>
 
-// What a serial port is on this machine, as the system tells it without opening the port.
-enum class DeviceState {
-    Free,           // present, and nobody holds it
-    InUse,          // present, and a program holds it
-    NoPermission,   // present, but the user may not read and write it
-    MissingTarget,  // a link in ports/ assigns the COM number, to a device that is not there
-    Absent,         // nothing at the COM number's device
-    Present,        // there (Windows, which tells no holder without opening the port)
-};
+#include "PortState.h"
 
 // The adapter behind a device, where the system knows it.
 struct PortIdentity {
@@ -27,18 +19,18 @@ struct PortIdentity {
     }
 };
 
-struct PortEntry {
+// A port as the system tells it without opening it: its state, what the COM number stands
+// for, the adapter behind it and the driver that serves it.
+struct PortEntry : PortFacts {
     int comNumber = 0;  // 0 for a device that no COM number reaches
-    QString device;     // what the COM number stands for: the link in ports/, or the device
     QString link;       // the link in ports/ that assigns the COM number, when there is one
     QString target;     // the device itself, links followed; empty when it is not there
-    DeviceState state = DeviceState::Absent;
     PortIdentity identity;
-    qint64 holderPid = 0;  // in use: the program that holds it, where the system tells
-    QString holderName;
-    QString group;  // no permission: the group whose members may open it
+    QString driver;          // the kernel's driver, or on Windows the driver's service
+    int latencyTimerMs = 0;  // how long the adapter holds received bytes; 0 where it has no timer
     bool present() const {
-        return state != DeviceState::Absent && state != DeviceState::MissingTarget;
+        return state == PortState::Free || state == PortState::Present ||
+               state == PortState::InUse || state == PortState::NoPermission;
     }
 };
 
@@ -50,6 +42,3 @@ struct PortInventory {
     QString portsFolder;
 };
 PortInventory TakePortInventory(const QString& machineFolder);
-
-// "free", "in-use", "no-permission", "missing-link-target", "absent", "present".
-QString DeviceStateName(DeviceState state);

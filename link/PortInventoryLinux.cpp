@@ -1,4 +1,3 @@
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -7,9 +6,11 @@
 #include <QSerialPortInfo>
 
 #include "DeviceGroup.h"
+#include "PortDriver.h"
 #include "PortHolder.h"
 #include "PortInventory.h"
 #include "PortNames.h"
+#include "PortPath.h"
 
 namespace {
 
@@ -39,21 +40,25 @@ std::map<QString, PortIdentity> Identities(std::vector<QString>& listed) {
     return identities;
 }
 
-// Where the path leads and what the user may do there, without opening it.
+// Where the path leads, what the user may do there and which driver serves it, without
+// opening it.
 void Examine(PortEntry& entry) {
-    const QByteArray path = QFile::encodeName(entry.device);
-    struct stat info {};
-    if (::stat(path.constData(), &info) != 0) {
-        entry.state = entry.link.isEmpty() ? DeviceState::Absent : DeviceState::MissingTarget;
-        return;
-    }
+    const PortPath path = ExaminePortPath(entry.device);
+    entry.state = path.state;
+    entry.notSerial = path.notSerial;
+    entry.systemError = path.systemError;
+    // A link whose device is not there, also below a folder that is not there.
+    if (entry.state == PortState::NoDevice && !entry.link.isEmpty())
+        entry.state = PortState::MissingTarget;
+    if (!path.serialPort()) return;
     entry.target = QFileInfo(entry.device).canonicalFilePath();
-    if (::access(path.constData(), R_OK | W_OK) != 0) {
-        entry.state = DeviceState::NoPermission;
+    const PortDriver driver = ReadPortDriver(entry.target);
+    entry.driver = driver.name;
+    entry.latencyTimerMs = driver.latencyTimerMs;
+    if (::access(QFile::encodeName(entry.device).constData(), R_OK | W_OK) != 0) {
+        entry.state = PortState::NoPermission;
         entry.group = DeviceGroup(entry.device);
-        return;
     }
-    entry.state = DeviceState::Free;
 }
 
 }  // namespace
@@ -92,13 +97,13 @@ PortInventory TakePortInventory(const QString& machineFolder) {
         for (PortEntry& entry : *entries) {
             if (const auto identity = identities.find(entry.target); identity != identities.end())
                 entry.identity = identity->second;
-            if (entry.state == DeviceState::Free) free << entry.target;
+            if (entry.state == PortState::Free) free << entry.target;
         }
     const std::map<QString, PortHolder> holders = FindPortHolders(free);
     for (auto* entries : {&inventory.comPorts, &inventory.unreached})
         for (PortEntry& entry : *entries)
             if (const auto holder = holders.find(entry.target); holder != holders.end()) {
-                entry.state = DeviceState::InUse;
+                entry.state = PortState::InUse;
                 entry.holderPid = holder->second.pid;
                 entry.holderName = holder->second.name;
             }

@@ -3,15 +3,18 @@
 #include <devguid.h>
 #include <setupapi.h>
 
-#include <QRegularExpression>
+#include <QByteArray>
+#include <QStringList>
 #include <algorithm>
 
+#include "DeviceIdentifiers.h"
 #include "PortInventory.h"
 #include "PortNames.h"
 
 // Every COM port the system lists in its class of ports, also above COM16, with the adapter
-// behind it. A COM number is the device itself there, so none is left unreached; and Windows
-// tells who holds a port only to an open, which this does not try.
+// behind it, its driver's service and FTDI's latency timer. A COM number is the device itself
+// there, so none is left unreached; and Windows tells who holds a port only to an open, which
+// this does not try. The device's parameters are only read, never written.
 
 namespace {
 
@@ -23,35 +26,38 @@ QString Property(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property) {
     return QString::fromWCharArray(text);
 }
 
-QString PortName(HDEVINFO list, SP_DEVINFO_DATA& device) {
+// The port's name and FTDI's latency timer, from the device's parameters.
+struct DeviceParameters {
+    QString portName;
+    int latencyTimerMs = 0;
+};
+
+DeviceParameters ReadDeviceParameters(HDEVINFO list, SP_DEVINFO_DATA& device) {
+    DeviceParameters parameters;
     HKEY key = SetupDiOpenDevRegKey(list, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
-    if (key == INVALID_HANDLE_VALUE) return {};
+    if (key == INVALID_HANDLE_VALUE) return parameters;
     wchar_t name[64] = {};
     DWORD size = sizeof name - 2;
-    const LONG read =
-        RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+    if (RegQueryValueExW(key, L"PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name),
+                         &size) == ERROR_SUCCESS)
+        parameters.portName = QString::fromWCharArray(name);
+    BYTE latency[16] = {};
+    DWORD type = 0;
+    size = sizeof latency;
+    if (RegQueryValueExW(key, L"LatencyTimer", nullptr, &type, latency, &size) == ERROR_SUCCESS)
+        parameters.latencyTimerMs = LatencyTimerFromValue(
+            quint32(type), QByteArray(reinterpret_cast<const char*>(latency), int(size)));
     RegCloseKey(key);
-    return read == ERROR_SUCCESS ? QString::fromWCharArray(name) : QString();
+    return parameters;
 }
 
-// "USB\VID_1A86&PID_7523\5&2A3B&0&2": the ids, and the last part as the serial number when the
-// adapter has one (Windows makes one up with "&" in it otherwise).
+// The maker, the description, and the ids and serial number of the device's instance id.
 void TakeIdentity(HDEVINFO list, SP_DEVINFO_DATA& device, PortIdentity& identity) {
+    wchar_t id[512] = {};
+    if (SetupDiGetDeviceInstanceIdW(list, &device, id, 511, nullptr))
+        identity = IdentityFromInstanceId(QString::fromWCharArray(id));
     identity.manufacturer = Property(list, device, SPDRP_MFG);
     identity.product = Property(list, device, SPDRP_DEVICEDESC);
-    wchar_t id[512] = {};
-    if (!SetupDiGetDeviceInstanceIdW(list, &device, id, 511, nullptr)) return;
-    const QString instance = QString::fromWCharArray(id);
-    static const QRegularExpression ids(QStringLiteral("VID_([0-9A-F]{4}).PID_([0-9A-F]{4})"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = ids.match(instance);
-    if (!match.hasMatch()) return;
-    identity.vendorId = match.captured(1).toLower();
-    identity.productId = match.captured(2).toLower();
-    const QStringList parts = instance.split(QLatin1Char('\\'));
-    if (parts.size() == 3 && parts[0].compare(QLatin1String("USB"), Qt::CaseInsensitive) == 0 &&
-        !parts[2].contains(QLatin1Char('&')))
-        identity.serialNumber = parts[2];
 }
 
 // The ports the serial drivers name under HARDWARE\DEVICEMAP\SERIALCOMM: also those of drivers
@@ -82,7 +88,7 @@ PortEntry Entry(const QString& name) {
     if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || !number) entry.comNumber = 0;
     entry.device = QStringLiteral("\\\\.\\") + name.toUpper();
     entry.target = entry.device;
-    entry.state = DeviceState::Present;
+    entry.state = PortState::Present;
     return entry;
 }
 
@@ -95,9 +101,12 @@ PortInventory TakePortInventory(const QString&) {
     device.cbSize = sizeof device;
     for (DWORD i = 0; list != INVALID_HANDLE_VALUE && SetupDiEnumDeviceInfo(list, i, &device);
          ++i) {
-        PortEntry entry = Entry(PortName(list, device));
+        const DeviceParameters parameters = ReadDeviceParameters(list, device);
+        PortEntry entry = Entry(parameters.portName);
         if (entry.comNumber < 1) continue;  // LPT too
         TakeIdentity(list, device, entry.identity);
+        entry.driver = Property(list, device, SPDRP_SERVICE);
+        entry.latencyTimerMs = parameters.latencyTimerMs;
         inventory.comPorts.push_back(entry);
     }
     if (list != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(list);

@@ -12,7 +12,7 @@ ReaderLink::ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
 OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
     const QString device = names_.DevicePath(comNumber);
     OpenResult result =
-        device.isEmpty() ? OpenResult::Failed(OpenFailure::NoDevice) : line_.Open(device);
+        device.isEmpty() ? OpenResult::Failed(PortState::NoDevice) : line_.Open(device);
     result.device = device;
     PortHandle = result.handle;
     gone_ = false;
@@ -63,8 +63,12 @@ bool ReaderLink::EndExchange(bool accepted) {
     if (!tracer_) return accepted;
     const quint64 now = clock_.NowUs();
     TraceEvent(LinkEvent::Kind::Written, frameStartUs_, CommandFrame(command_));
-    for (ByteGroup& group : groups_)
-        TraceEvent(LinkEvent::Kind::Read, group.timeUs, std::move(group.bytes));
+    for (size_t i = 0; i <= groups_.size(); ++i) {
+        if (echoSetAside_ && i == groupsBeforeEcho_)
+            TraceEvent(LinkEvent::Kind::Echo, echoUs_, CommandFrame(command_));
+        if (i < groups_.size())
+            TraceEvent(LinkEvent::Kind::Read, groups_[i].timeUs, std::move(groups_[i].bytes));
+    }
     groups_.clear();
     TraceEvent(LinkEvent::Kind::Judged, now);
     return accepted;
@@ -101,13 +105,20 @@ ReplyVerdict ReaderLink::Verdict(int expectedLength) const {
                    ? ReplyVerdict::Accepted
                    : ReplyVerdict::WrongLength;
     }
-    if (bytesRead_ == 0) return ReplyVerdict::Nothing;
-    // Judged only here, once the window is over: the reading itself stays as lean as it was.
-    const QByteArray frame = CommandFrame(command_);
-    const bool echo = bytesRead_ >= frame.size() && bytesRead_ <= ReplyBufferSize &&
-                      std::equal(frame.begin(), frame.end(), ReplyBuffer.begin(),
-                                 [](char a, quint8 b) { return quint8(a) == b; });
-    return echo ? ReplyVerdict::Echo : ReplyVerdict::Noise;
+    return bytesRead_ == 0 ? ReplyVerdict::Nothing : ReplyVerdict::Noise;
+}
+
+void ReaderLink::SetEchoAside() {
+    std::fill_n(ReplyBuffer.begin(), reply_.ReplyLength, quint8(0));
+    reply_.ReplyLength = 0;
+    bytesRead_ = 0;
+    echoPossible_ = false;
+    echoSetAside_ = true;
+    if (!tracer_) return;
+    // The reply behind the echo begins a byte group of its own.
+    echoUs_ = clock_.NowUs();
+    groupsBeforeEcho_ = groups_.size();
+    groupOpen_ = false;
 }
 
 bool ReaderLink::SendCommand(const QByteArray& commandText) {
@@ -117,6 +128,7 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
     command_ = commandText;
     bytesRead_ = 0;
     frameComplete_ = false;
+    echoSetAside_ = false;
     groups_.clear();
     groupOpen_ = false;
     // A device that went away takes no more frames; nothing waits for its reply.
@@ -124,6 +136,8 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
 
     const int n = commandText.size() % 256;
     const QByteArray check = ByteToHex(CommandCheck(commandText));
+    echoFrame_ = CommandFrame(commandText);
+    echoPossible_ = true;
 
     line_.Purge();
     framing_ = true;
@@ -162,6 +176,11 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
                 const char* text = reinterpret_cast<const char*>(ReplyBuffer.data());
                 reply_.ReplyText = QByteArray(text, int(qstrnlen(text, ReplyBufferSize)));
                 return EndExchange(CheckReply());
+            }
+            // Still the frame just sent, byte for byte from the first one: set aside once whole.
+            if (echoPossible_) {
+                echoPossible_ = byte == echoFrame_[bytesRead_ - 1];
+                if (echoPossible_ && bytesRead_ == echoFrame_.size()) SetEchoAside();
             }
         } else {
             if (processMessages_) processMessages_();

@@ -12,12 +12,12 @@
 #include "SerialLine.h"
 
 // What came back in one exchange, as a reply is judged: the reader's frame, or why it was not
-// taken.
+// taken. An echo of the command that was set aside counts for nothing here: the verdict is on
+// what came behind it.
 enum class ReplyVerdict {
     Accepted,     // a whole frame with valid check characters, of the expected length
     WrongLength,  // a whole, checked frame of another length
     WrongCheck,   // a whole frame whose check characters do not match
-    Echo,         // the command itself came back, as a half-duplex adapter returns it
     Noise,        // bytes, but no whole frame
     Nothing,      // no byte within the reply window
     PortGone,     // the device went away during the exchange
@@ -43,6 +43,12 @@ class ReaderLink {
     void WriteBytes(const char* data, int count);  // then 5 ms
     // Frames and sends the command, waits up to about 120 ms for a complete reply frame and
     // checks it. ReplyLength and ReplyText are left as described beside them.
+    //
+    // A half-duplex RS485 adapter that keeps its receiver on while it sends returns every frame
+    // before the reader's reply. When what comes back begins with an exact copy of the frame
+    // just sent, the copy is set aside and the reply behind it is collected within the same
+    // window; no reply begins with a TAB, so the copy is never taken for one. Anything that only
+    // resembles the frame, or a copy cut short, stays in the reply as any other byte does.
     bool SendCommand(const QByteArray& commandText);
     bool CheckReply() const;
 
@@ -60,6 +66,8 @@ class ReaderLink {
     // The last exchange judged against the reply length its command expects; 0 takes a whole,
     // checked frame of any length.
     ReplyVerdict Verdict(int expectedLength) const;
+    // The adapter's echo of the last exchange's frame came back first and was set aside.
+    bool EchoSetAside() const { return echoSetAside_; }
     // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
     bool IsOpen() const { return open_; }
     // The open port's device has gone away (a hang-up or an I/O error): every exchange on it
@@ -77,6 +85,8 @@ class ReaderLink {
 
   private:
     void PauseAfterWrite(quint32 ms);
+    // Takes the echo out of the reply state, as if the exchange had just begun.
+    void SetEchoAside();
     bool EndExchange(bool accepted);
     // An event at the open port and line.
     LinkEvent Event(LinkEvent::Kind kind, quint64 timeUs) const;
@@ -84,11 +94,15 @@ class ReaderLink {
 
     PortHandleType PortHandle = InvalidPortHandle;
     bool framing_ = false;
-    // The last exchange, for its verdict: the command, every byte read within its window
-    // (also past the buffer's wrap), and whether a whole frame came.
+    // The last exchange, for its verdict: the command, every byte read within its window after
+    // a set-aside echo (also past the buffer's wrap), and whether a whole frame came.
     QByteArray command_;
     int bytesRead_ = 0;
     bool frameComplete_ = false;
+    // The frame just sent, while what came back may still be its echo.
+    QByteArray echoFrame_;
+    bool echoPossible_ = false;
+    bool echoSetAside_ = false;
     quint64 pauseMarkUs_ = 0;
     bool open_ = false;
     bool gone_ = false;
@@ -113,4 +127,7 @@ class ReaderLink {
     };
     std::vector<ByteGroup> groups_;
     bool groupOpen_ = false;
+    // The set-aside echo: when its last byte came, and how many byte groups came up to it.
+    quint64 echoUs_ = 0;
+    size_t groupsBeforeEcho_ = 0;
 };

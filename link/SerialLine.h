@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include "LineSetting.h"
+#include "PortState.h"
 
 // Read and write time limits of a port, in milliseconds (multipliers: milliseconds per byte).
 struct CommTimeouts {
@@ -24,39 +25,29 @@ struct CommTimeouts {
 using PortHandleType = qintptr;
 constexpr PortHandleType InvalidPortHandle = -1;
 
-// Why a device did not open.
-enum class OpenFailure {
-    None,             // it opened
-    NoDevice,         // nothing is there: no such device, or no device for the COM number
-    MissingTarget,    // a link assigns the port, but the device it points at is not there
-    NoPermission,     // the user may not open it
-    InUse,            // another program holds it
-    NotSerialDevice,  // it is there, but it is no serial device
-    OtherError,       // the system refused it for another reason
-};
-
-// What an open gave: the handle of the open device, or why there is none. The system's own
-// error number (errno, or GetLastError on Windows) and the process that holds the port come
-// with it where the system tells them.
-struct OpenResult {
+// What an open gave: the handle of the open device (its state Free), or the state that kept it
+// closed with what the system told of it. The reader link fills in the device asked for.
+struct OpenResult : PortFacts {
     PortHandleType handle = InvalidPortHandle;
-    OpenFailure failure = OpenFailure::NoDevice;
-    int systemError = 0;
-    qint64 holderPid = 0;
-    QString holderName;
-    // Without permission: the group whose members may open the device, where there is one.
-    QString group;
-    // The device that was asked for; the reader link fills it in.
-    QString device;
+    // The kernel's driver of the device ("ftdi_sio", "ch341", "pty"), where the system names it.
+    QString driver;
+    // The driver hands on received bytes at once while the port is open (low latency granted).
+    bool lowLatency = false;
 
     bool opened() const { return handle != InvalidPortHandle; }
     explicit operator bool() const { return opened(); }
 
     static OpenResult Opened(PortHandleType handle) {
-        return {handle, OpenFailure::None, 0, 0, {}, {}, {}};
+        OpenResult result;
+        result.handle = handle;
+        result.state = PortState::Free;
+        return result;
     }
-    static OpenResult Failed(OpenFailure failure, int systemError = 0) {
-        return {InvalidPortHandle, failure, systemError, 0, {}, {}, {}};
+    static OpenResult Failed(PortState state, int systemError = 0) {
+        OpenResult result;
+        result.state = state;
+        result.systemError = systemError;
+        return result;
     }
 };
 

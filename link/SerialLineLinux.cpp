@@ -1,8 +1,9 @@
 #include "SerialLineLinux.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
-#include <sys/stat.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -11,7 +12,9 @@
 #include <cerrno>
 
 #include "DeviceGroup.h"
+#include "PortDriver.h"
 #include "PortHolder.h"
+#include "PortPath.h"
 
 namespace {
 
@@ -46,35 +49,52 @@ QSerialPort::StopBits ToQt(StopBits stopBits) {
 // A device has no read time limit of its own here; a fresh port waits for nothing.
 constexpr CommTimeouts DeviceTimeouts{0, 0, 0, 0, 0};
 
-// Whether a character device that QSerialPort could not set up is a terminal at all.
-bool IsTerminal(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return true;  // not to be told: count it as a serial device
-    const bool terminal = ::isatty(fd) != 0;
-    ::close(fd);
-    return terminal;
-}
-
-// Why QSerialPort did not open a character device that is there.
+// Why QSerialPort did not open a serial device that is there.
 OpenResult Refusal(const QByteArray& path, QSerialPort::SerialPortError error) {
     if (error == QSerialPort::DeviceNotFoundError)
-        return OpenResult::Failed(OpenFailure::NoDevice, ENOENT);
+        return OpenResult::Failed(PortState::NoDevice, ENOENT);
     if (error == QSerialPort::PermissionError) {
         // Its own lock file, another program's, or the device's exclusive mode give the same
         // error as the device's permissions: the permissions are asked for themselves.
         if (::access(path.constData(), R_OK | W_OK) != 0) {
-            OpenResult result = OpenResult::Failed(OpenFailure::NoPermission, errno);
+            OpenResult result = OpenResult::Failed(PortState::NoPermission, errno);
             result.group = DeviceGroup(QFile::decodeName(path));
             return result;
         }
-        OpenResult result = OpenResult::Failed(OpenFailure::InUse, EBUSY);
+        OpenResult result = OpenResult::Failed(PortState::InUse, EBUSY);
         const PortHolder holder = FindPortHolder(QFile::decodeName(path));
         result.holderPid = holder.pid;
         result.holderName = holder.name;
         return result;
     }
-    if (!IsTerminal(path)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
-    return OpenResult::Failed(OpenFailure::OtherError);
+    // Whether the device is a terminal at all, and the system's own error where it refuses.
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return OpenResult::Failed(PortState::OpenError, errno);
+    const bool terminal = ::isatty(fd) != 0;
+    ::close(fd);
+    if (!terminal) return OpenResult::Failed(PortState::NotSerialDevice, ENOTTY);
+    return OpenResult::Failed(PortState::OpenError);
+}
+
+// Asks the driver to hand on received bytes at once: an FTDI adapter then holds them for 1 ms
+// instead of its latency timer's 16. True when the port has low latency now; changed tells
+// that this open switched it on. A driver that refuses (a pseudo-terminal keeps no serial
+// information at all) is left as it was.
+bool AskLowLatency(int fd, bool& changed) {
+    serial_struct info{};
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return false;
+    if (info.flags & ASYNC_LOW_LATENCY) return true;
+    info.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &info) != 0) return false;
+    changed = true;
+    return ::ioctl(fd, TIOCGSERIAL, &info) == 0 && (info.flags & ASYNC_LOW_LATENCY) != 0;
+}
+
+void DropLowLatency(int fd) {
+    serial_struct info{};
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+    info.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &info);
 }
 
 }  // namespace
@@ -82,28 +102,28 @@ OpenResult Refusal(const QByteArray& path, QSerialPort::SerialPortError error) {
 LinuxSerialLine::LinuxSerialLine() : timeouts_(DeviceTimeouts) {}
 
 OpenResult LinuxSerialLine::Open(const QString& devicePath) {
-    if (port_.isOpen()) port_.close();
-    // A device that is not there fails at once: a scan passes over a dozen of them, and the
-    // port's lock file would otherwise be written and flushed for each.
-    const QByteArray path = QFile::encodeName(devicePath);
-    struct stat info {};
-    if (path.isEmpty() || ::stat(path.constData(), &info) != 0) {
-        const int error = path.isEmpty() ? ENOENT : errno;
-        // A link that is there, to a device that is not: the assignment names what is missing.
-        struct stat link {};
-        const bool dangling =
-            !path.isEmpty() && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode);
-        return OpenResult::Failed(dangling ? OpenFailure::MissingTarget : OpenFailure::NoDevice,
-                                  error);
+    Close();
+    // Told from the file system first: a device that is not there fails at once (a scan passes
+    // over a dozen of them, and the port's lock file would otherwise be written for each), and
+    // a console or a file is never set up as a port or written to.
+    const PortPath path = ExaminePortPath(devicePath);
+    if (!path.serialPort()) {
+        OpenResult result = OpenResult::Failed(path.state, path.systemError);
+        result.notSerial = path.notSerial;
+        return result;
     }
-    if (!S_ISCHR(info.st_mode)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
     // must not fail the open. The line is applied parameter by parameter afterwards.
-    if (!port_.open(QIODevice::ReadWrite)) return Refusal(path, port_.error());
+    if (!port_.open(QIODevice::ReadWrite))
+        return Refusal(QFile::encodeName(devicePath), port_.error());
     port_.setFlowControl(QSerialPort::NoFlowControl);
     timeouts_ = DeviceTimeouts;
-    return OpenResult::Opened(port_.handle());
+    OpenResult result = OpenResult::Opened(port_.handle());
+    result.driver = ReadPortDriver(devicePath).name;
+    lowLatencyChanged_ = false;
+    result.lowLatency = AskLowLatency(int(port_.handle()), lowLatencyChanged_);
+    return result;
 }
 
 bool LinuxSerialLine::GetTimeouts(CommTimeouts& timeouts) {
@@ -178,5 +198,9 @@ bool LinuxSerialLine::Purge() {
 }
 
 void LinuxSerialLine::Close() {
-    if (port_.isOpen()) port_.close();
+    if (!port_.isOpen()) return;
+    // The flag as it was before the open: other programs get the port as they left it.
+    if (lowLatencyChanged_) DropLowLatency(int(port_.handle()));
+    lowLatencyChanged_ = false;
+    port_.close();
 }

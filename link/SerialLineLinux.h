@@ -5,7 +5,8 @@
 #include "SerialLine.h"
 
 // The serial line on Linux: QSerialPort in raw mode, held exclusively (lock file and
-// TIOCEXCL). The device's own terminal settings come back when it closes.
+// TIOCEXCL), with the driver asked for low latency. The device's own terminal settings and its
+// latency flag come back when it closes.
 class LinuxSerialLine final : public SerialLine {
   public:
     LinuxSerialLine();
@@ -22,4 +23,5 @@ class LinuxSerialLine final : public SerialLine {
   private:
     QSerialPort port_;
     CommTimeouts timeouts_;
+    bool lowLatencyChanged_ = false;  // this open switched the driver's low latency on
 };

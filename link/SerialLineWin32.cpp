@@ -58,16 +58,16 @@ OpenResult Refusal(DWORD error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_NAME:
-            return OpenResult::Failed(OpenFailure::NoDevice, int(error));
+            return OpenResult::Failed(PortState::NoDevice, int(error));
         // A port that another program holds answers "access denied", not a sharing violation.
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
-            return OpenResult::Failed(OpenFailure::InUse, int(error));
+            return OpenResult::Failed(PortState::InUse, int(error));
         case ERROR_NOT_SUPPORTED:
         case ERROR_INVALID_FUNCTION:
-            return OpenResult::Failed(OpenFailure::NotSerialDevice, int(error));
+            return OpenResult::Failed(PortState::NotSerialDevice, int(error));
         default:
-            return OpenResult::Failed(OpenFailure::OtherError, int(error));
+            return OpenResult::Failed(PortState::OpenError, int(error));
     }
 }
 
@@ -75,7 +75,7 @@ OpenResult Refusal(DWORD error) {
 
 OpenResult Win32SerialLine::Open(const QString& devicePath) {
     Close();
-    if (devicePath.isEmpty()) return OpenResult::Failed(OpenFailure::NoDevice);
+    if (devicePath.isEmpty()) return OpenResult::Failed(PortState::NoDevice);
     // Read and write, not shared, synchronous: another program holding the port is refused.
     const HANDLE handle =
         CreateFileA(devicePath.toLocal8Bit().constData(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

@@ -9,6 +9,8 @@ namespace {
 // Each text in English, Simplified Chinese and Traditional Chinese.
 using Texts = const char* const[LanguageCount];
 
+constexpr Texts FreeText = {"free", "空闲", "空閒"};
+constexpr Texts PresentText = {"present", "存在", "存在"};
 constexpr Texts NoDeviceText = {"no device", "没有设备", "沒有裝置"};
 constexpr Texts MissingTargetText = {"its link points at %1, which is not there",
                                      "链接指向的 %1 不存在", "連結指向的 %1 不存在"};
@@ -20,15 +22,26 @@ constexpr Texts InUseByText = {"in use by %1 (process %2)", "被 %1 占用（进
                                "被 %1 佔用（行程 %2）"};
 constexpr Texts InUseText = {"in use by another program", "被其他程序占用", "被其他程式佔用"};
 constexpr Texts NotSerialText = {"not a serial device", "不是串口设备", "不是序列埠裝置"};
+constexpr Texts NotSerialWhatText = {"not a serial device (%1)", "不是串口设备（%1）",
+                                     "不是序列埠裝置（%1）"};
+constexpr Texts RegularFileText = {"a regular file", "普通文件", "一般檔案"};
+constexpr Texts FolderText = {"a folder", "文件夹", "資料夾"};
+constexpr Texts LinkLoopText = {"a loop of links", "循环链接", "循環連結"};
+constexpr Texts NullDeviceText = {"the null device", "空设备", "空裝置"};
+constexpr Texts SystemTerminalText = {"a console or terminal of the system", "系统的控制台或终端",
+                                      "系統的主控台或終端機"};
 constexpr Texts OpenErrorText = {"does not open (system error %1)", "无法打开（系统错误 %1）",
                                  "無法開啟（系統錯誤 %1）"};
+constexpr Texts OpenErrorUntoldText = {"does not open", "无法打开", "無法開啟"};
 constexpr Texts GoneText = {"went away during the search", "在搜索过程中断开", "在搜尋過程中中斷"};
 constexpr Texts SilentAtText = {"silent at %1", "在 %1 下无应答", "在 %1 下無回應"};
 constexpr Texts AnsweredAtText = {"at %1: %2", "在 %1 下：%2", "在 %1 下：%2"};
 constexpr Texts WrongCheckCount = {"%1 with wrong check characters", "%1 帧校验错误",
                                    "%1 幀校驗錯誤"};
 constexpr Texts WrongLengthCount = {"%1 of another length", "%1 帧长度不符", "%1 幀長度不符"};
-constexpr Texts EchoCount = {"%1 echoes of the command", "%1 次命令回显", "%1 次命令回顯"};
+constexpr Texts AdapterEchoesText = {"the adapter echoes every frame, which the tool sets aside",
+                                     "转换器会回显每一帧，工具会将回显略过",
+                                     "轉換器會回顯每一幀，工具會將回顯略過"};
 constexpr Texts NoiseCount = {"%1 without a whole frame", "%1 次没有完整的帧", "%1 次沒有完整的幀"};
 constexpr Texts SilentCount = {"%1 silent", "%1 次无应答", "%1 次無回應"};
 constexpr Texts ListSeparator = {", ", "，", "，"};
@@ -85,6 +98,9 @@ constexpr Texts OpenErrorHint = {
     "%1 (%2) does not open (system error %3): unplug the adapter and plug it in again",
     "%1（%2）无法打开（系统错误 %3）：请重新插拔转换器",
     "%1（%2）無法開啟（系統錯誤 %3）：請重新插拔轉換器"};
+constexpr Texts OpenErrorUntoldHint = {
+    "%1 (%2) does not open: unplug the adapter and plug it in again",
+    "%1（%2）无法打开：请重新插拔转换器", "%1（%2）無法開啟：請重新插拔轉換器"};
 constexpr Texts GoneHint = {"%1 (%2) went away during the search: check the adapter's USB plug",
                             "%1（%2）在搜索过程中断开：请检查转换器的 USB 插头",
                             "%1（%2）在搜尋過程中中斷：請檢查轉換器的 USB 插頭"};
@@ -97,15 +113,12 @@ constexpr Texts WrongCheckHint = {
     "%1 上收到的幀校驗錯誤：線路有干擾，或通訊設定不符；請嘗試全部通訊設定（--all-line-settings，"
     "或在視窗中取消鎖定）"};
 constexpr Texts EchoHint = {
-    "The adapter at %1 echoes every frame the tool sends, as an RS485 adapter without echo "
-    "suppression does, and the tool cannot take a reader's answer behind the echo: switch the "
-    "adapter's echo off (its jumper or switch), then scan again",
-    "%1 上的转换器会回显发送的每一帧，这是没有回显抑制的 RS485 "
-    "转换器，回显后面的读卡器应答无法被接收："
-    "请关闭转换器的回显（跳线或开关），然后重新扫描",
-    "%1 上的轉換器會回顯送出的每一幀，這是沒有回顯抑制的 RS485 "
-    "轉換器，回顯後面的讀卡器回應無法被接收："
-    "請關閉轉換器的回顯（跳線或開關），然後重新掃描"};
+    "The adapter at %1 (%2) echoes every frame, which the tool sets aside, but no reader answered "
+    "behind the echo: check the reader's power and cable, and that A and B are not swapped",
+    "%1（%2）上的转换器会回显每一帧，工具会将回显略过，但回显后面没有读卡器应答：请检查读卡器的电源"
+    "和线缆，以及 A、B 线是否接反",
+    "%1（%2）上的轉換器會回顯每一幀，工具會將回顯略過，但回顯後面沒有讀卡器回應：請檢查讀卡器的電源"
+    "和線纜，以及 A、B 線是否接反"};
 constexpr Texts WrongLengthHint = {
     "At %1 something answered with whole frames of another length: another device may be on "
     "the line",
@@ -143,7 +156,6 @@ QString Counts(const ReplyCounts& replies, int language) {
     QStringList parts;
     const std::pair<int, const Texts*> kinds[] = {{replies.wrongCheck, &WrongCheckCount},
                                                   {replies.wrongLength, &WrongLengthCount},
-                                                  {replies.echo, &EchoCount},
                                                   {replies.noise, &NoiseCount},
                                                   {replies.nothing, &SilentCount}};
     for (const auto& [count, texts] : kinds)
@@ -151,29 +163,22 @@ QString Counts(const ReplyCounts& replies, int language) {
     return parts.join(Text(ListSeparator, language));
 }
 
-QString Refusal(const PortSummary& port, int language) {
-    const OpenResult& open = port.open;
-    switch (port.state) {
-        case PortState::NoDevice:
-            return Text(NoDeviceText, language);
-        case PortState::MissingTarget:
-            return Text(MissingTargetText, language).arg(LinkTarget(open.device));
-        case PortState::NoPermission:
-            return open.group.isEmpty() ? Text(NoPermissionText, language)
-                                        : Text(NoPermissionGroupText, language).arg(open.group);
-        case PortState::InUse:
-            return open.holderPid > 0
-                       ? Text(InUseByText, language)
-                             .arg(open.holderName.isEmpty() ? QStringLiteral("?") : open.holderName)
-                             .arg(open.holderPid)
-                       : Text(InUseText, language);
-        case PortState::NotSerialDevice:
-            return Text(NotSerialText, language);
-        case PortState::OpenError:
-            return Text(OpenErrorText, language).arg(open.systemError);
-        default:
-            return {};
+QString NotSerialWhat(NotSerialKind kind, int language) {
+    switch (kind) {
+        case NotSerialKind::RegularFile:
+            return Text(RegularFileText, language);
+        case NotSerialKind::Folder:
+            return Text(FolderText, language);
+        case NotSerialKind::LinkLoop:
+            return Text(LinkLoopText, language);
+        case NotSerialKind::NullDevice:
+            return Text(NullDeviceText, language);
+        case NotSerialKind::SystemTerminal:
+            return Text(SystemTerminalText, language);
+        case NotSerialKind::Other:
+            break;
     }
+    return {};
 }
 
 QString Tries(const PortSummary& port, int language) {
@@ -189,14 +194,60 @@ QString Tries(const PortSummary& port, int language) {
     if (port.state == PortState::Gone) parts << Text(GoneText, language);
     if (!silent.isEmpty())
         parts << Text(SilentAtText, language).arg(silent.join(Text(ListSeparator, language)));
+    if (port.replies.echo > 0) parts << Text(AdapterEchoesText, language);
     return parts.join(Text(PartSeparator, language));
+}
+
+// A locked scan that heard no reader names the one line setting it tried.
+QString OneLineSettingSuffix(const Diagnosis& diagnosis, int language) {
+    if (!diagnosis.oneLineSetting) return {};
+    for (const PortSummary& p : diagnosis.ports)
+        if (!p.lines.empty())
+            return Text(OneLineSettingHint, language).arg(p.lines.front().lineSetting);
+    return {};
 }
 
 }  // namespace
 
+QString PortStateText(const PortFacts& port, int language) {
+    switch (port.state) {
+        case PortState::Free:
+            return Text(FreeText, language);
+        case PortState::Present:
+            return Text(PresentText, language);
+        case PortState::NoDevice:
+            return Text(NoDeviceText, language);
+        case PortState::MissingTarget:
+            return Text(MissingTargetText, language).arg(LinkTarget(port.device));
+        case PortState::NoPermission:
+            return port.group.isEmpty() ? Text(NoPermissionText, language)
+                                        : Text(NoPermissionGroupText, language).arg(port.group);
+        case PortState::InUse:
+            return port.holderPid > 0
+                       ? Text(InUseByText, language)
+                             .arg(port.holderName.isEmpty() ? QStringLiteral("?") : port.holderName)
+                             .arg(port.holderPid)
+                       : Text(InUseText, language);
+        case PortState::NotSerialDevice: {
+            const QString what = NotSerialWhat(port.notSerial, language);
+            return what.isEmpty() ? Text(NotSerialText, language)
+                                  : Text(NotSerialWhatText, language).arg(what);
+        }
+        case PortState::OpenError:
+            return port.systemError != 0 ? Text(OpenErrorText, language).arg(port.systemError)
+                                         : Text(OpenErrorUntoldText, language);
+        case PortState::Gone:
+            return Text(GoneText, language);
+        case PortState::Answered:
+        case PortState::Silent:
+            break;  // told line setting by line setting in the port's line
+    }
+    return {};
+}
+
 QString PortLine(const PortSummary& port, const PortNames& names, int language) {
     const QString what =
-        port.open.failure == OpenFailure::None ? Tries(port, language) : Refusal(port, language);
+        port.open.opened() ? Tries(port, language) : PortStateText(port.open, language);
     const QString device = port.open.device.isEmpty() ? QString() : " (" + port.open.device + ")";
     return names.Label(port.comNumber) + device + ": " + what;
 }
@@ -238,13 +289,14 @@ QString HintText(const Diagnosis& diagnosis, const PortNames& names, int languag
         case Cause::NotSerialDevice:
             return at(NotSerialHint);
         case Cause::OpenError:
+            if (port->open.systemError == 0) return at(OpenErrorUntoldHint);
             return Text(OpenErrorHint, language).arg(label, device).arg(port->open.systemError);
         case Cause::Gone:
             return at(GoneHint);
         case Cause::WrongCheck:
             return at(WrongCheckHint);
         case Cause::Echo:
-            return at(EchoHint);
+            return at(EchoHint) + OneLineSettingSuffix(diagnosis, language);
         case Cause::WrongLength:
             return at(WrongLengthHint);
         case Cause::Noise:
@@ -252,13 +304,5 @@ QString HintText(const Diagnosis& diagnosis, const PortNames& names, int languag
         case Cause::Silent:
             break;
     }
-    QString hint = Text(SilentHint, language);
-    if (diagnosis.oneLineSetting) {
-        for (const PortSummary& p : diagnosis.ports)
-            if (!p.lines.empty()) {
-                hint += Text(OneLineSettingHint, language).arg(p.lines.front().lineSetting);
-                break;
-            }
-    }
-    return hint;
+    return Text(SilentHint, language) + OneLineSettingSuffix(diagnosis, language);
 }

@@ -6,7 +6,7 @@ bool AskPresence(ReaderLink& link, int tries, ReplyCounts* replies) {
     for (int attempt = 0; attempt < tries; ++attempt) {
         link.Sleep(PauseBeforeCommandMs);
         const bool checked = link.SendCommand(ReaderInfoCommand);
-        if (replies) replies->Count(link.Verdict(ReaderInfoReplyLength));
+        if (replies) replies->Count(link.Verdict(ReaderInfoReplyLength), link.EchoSetAside());
         if (checked && link.LastReply().ReplyLength == ReaderInfoReplyLength) return true;
     }
     return false;

@@ -5,22 +5,7 @@
 namespace {
 
 PortState StateOf(const OpenResult& open, const ReplyCounts& replies) {
-    switch (open.failure) {
-        case OpenFailure::None:
-            break;
-        case OpenFailure::NoDevice:
-            return PortState::NoDevice;
-        case OpenFailure::MissingTarget:
-            return PortState::MissingTarget;
-        case OpenFailure::NoPermission:
-            return PortState::NoPermission;
-        case OpenFailure::InUse:
-            return PortState::InUse;
-        case OpenFailure::NotSerialDevice:
-            return PortState::NotSerialDevice;
-        case OpenFailure::OtherError:
-            return PortState::OpenError;
-    }
+    if (!open.opened()) return open.state;
     if (replies.answered() > 0) return PortState::Answered;
     return replies.gone > 0 ? PortState::Gone : PortState::Silent;
 }
@@ -63,7 +48,7 @@ Diagnosis Diagnose(const ScanResult& result) {
     diagnosis.oneLineSetting = true;
     for (PortSummary& port : diagnosis.ports) {
         port.state = StateOf(port.open, port.replies);
-        if (port.open.failure != OpenFailure::None) continue;
+        if (!port.open.opened()) continue;
         anyOpened = true;
         if (port.lines.size() > 1) diagnosis.oneLineSetting = false;
     }
@@ -81,7 +66,6 @@ Diagnosis Diagnose(const ScanResult& result) {
     };
     const std::pair<Cause, int ReplyCounts::*> replies[] = {
         {Cause::WrongCheck, &ReplyCounts::wrongCheck},
-        {Cause::Echo, &ReplyCounts::echo},
         {Cause::WrongLength, &ReplyCounts::wrongLength},
         {Cause::Noise, &ReplyCounts::noise},
     };
@@ -110,32 +94,14 @@ Diagnosis Diagnose(const ScanResult& result) {
             diagnosis.causePort = port;
             return diagnosis;
         }
+    // The tool copes with an echo: it only tells that the adapter works and no reader answered.
+    if (const int port = most([](const PortSummary& p) { return p.replies.echo; }); port >= 0) {
+        diagnosis.cause = Cause::Echo;
+        diagnosis.causePort = port;
+        return diagnosis;
+    }
     diagnosis.cause = anyOpened ? Cause::Silent : Cause::NoDevice;
     return diagnosis;
-}
-
-QString PortStateName(PortState state) {
-    switch (state) {
-        case PortState::NoDevice:
-            return QStringLiteral("no-device");
-        case PortState::MissingTarget:
-            return QStringLiteral("missing-link-target");
-        case PortState::NoPermission:
-            return QStringLiteral("no-permission");
-        case PortState::InUse:
-            return QStringLiteral("in-use");
-        case PortState::NotSerialDevice:
-            return QStringLiteral("not-serial-device");
-        case PortState::OpenError:
-            return QStringLiteral("open-error");
-        case PortState::Gone:
-            return QStringLiteral("gone");
-        case PortState::Answered:
-            return QStringLiteral("answered");
-        case PortState::Silent:
-            break;
-    }
-    return QStringLiteral("silent");
 }
 
 QString CauseName(Cause cause) {

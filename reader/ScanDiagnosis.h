@@ -3,20 +3,8 @@
 #include <QString>
 #include <vector>
 
+#include "PortState.h"
 #include "ScanResult.h"
-
-// What became of one port in a scan.
-enum class PortState {
-    NoDevice,         // nothing there
-    MissingTarget,    // its link points at a device that is not there
-    NoPermission,     // the user may not open it
-    InUse,            // another program holds it
-    NotSerialDevice,  // it is there, but no serial device
-    OpenError,        // the system refused it for another reason
-    Gone,             // it went away during the tries
-    Answered,         // bytes came back, but no reader's answer
-    Silent,           // it opened, and nothing came back at any line setting tried
-};
 
 // The likeliest reason that no reader answered, each with its own remedy.
 enum class Cause {
@@ -30,14 +18,15 @@ enum class Cause {
     OpenError,        // the port does not open for another reason
     Gone,             // the port went away during the search
     WrongCheck,       // frames whose check characters are wrong: noise or another line setting
-    Echo,             // only the tool's own frames came back: an adapter that echoes
+    Echo,             // only the adapter's echo came back, set aside: no reader behind it
     WrongLength,      // whole frames of another length: another device on the line
     Noise,            // bytes but no whole frame: most likely another line setting
     Silent,           // nothing came back at all
 };
 
 // One port as the scan met it, however often it was tried: the last open's outcome and each
-// line setting once, with its counts summed.
+// line setting once, with its counts summed. Its state is the open's when it did not open, else
+// Answered, Gone or Silent.
 struct PortSummary {
     int comNumber = 0;
     OpenResult open;
@@ -55,9 +44,9 @@ struct Diagnosis {
 };
 
 // Why the scan found no reader, chosen from what came back first (a reader of another line
-// setting or on a noisy line is the likeliest), then from why ports did not open.
+// setting or on a noisy line is the likeliest), then from why ports did not open, then from an
+// adapter whose echo was all that came back.
 Diagnosis Diagnose(const ScanResult& result);
 
 // The names scripts read: "no-device", "in-use", "wrong-check", ...
-QString PortStateName(PortState state);
 QString CauseName(Cause cause);

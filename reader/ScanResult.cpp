@@ -10,8 +10,6 @@ int ReplyCounts::*Counter(ReplyVerdict verdict) {
             return &ReplyCounts::wrongLength;
         case ReplyVerdict::WrongCheck:
             return &ReplyCounts::wrongCheck;
-        case ReplyVerdict::Echo:
-            return &ReplyCounts::echo;
         case ReplyVerdict::Noise:
             return &ReplyCounts::noise;
         case ReplyVerdict::PortGone:
@@ -24,8 +22,9 @@ int ReplyCounts::*Counter(ReplyVerdict verdict) {
 
 }  // namespace
 
-void ReplyCounts::Count(ReplyVerdict verdict) {
+void ReplyCounts::Count(ReplyVerdict verdict, bool echoSetAside) {
     ++(this->*Counter(verdict));
+    if (echoSetAside) ++echo;
 }
 
 ReplyCounts& ReplyCounts::operator+=(const ReplyCounts& other) {

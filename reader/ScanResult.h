@@ -26,16 +26,17 @@ struct ReplyCounts {
     int accepted = 0;
     int wrongLength = 0;
     int wrongCheck = 0;
-    int echo = 0;
     int noise = 0;
     int nothing = 0;
     int gone = 0;  // the device went away
+    // Beside the verdicts: presence checks whose frame the adapter echoed, the echo set aside.
+    int echo = 0;
 
-    void Count(ReplyVerdict verdict);
+    void Count(ReplyVerdict verdict, bool echoSetAside = false);
     ReplyCounts& operator+=(const ReplyCounts& other);
     int Of(ReplyVerdict verdict) const;
-    // Presence checks that got any byte back at all.
-    int answered() const { return accepted + wrongLength + wrongCheck + echo + noise; }
+    // Presence checks that got any byte back behind a set-aside echo.
+    int answered() const { return accepted + wrongLength + wrongCheck + noise; }
 };
 
 // One line setting tried on an open port.

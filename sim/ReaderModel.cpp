@@ -260,6 +260,9 @@ ReaderReply ReaderModel::Spoil(ReaderReply reply, const QByteArray& commandFrame
         case ReaderFault::Late:
             reply.delayMs += LateExtraMs;
             break;
+        case ReaderFault::SlowTurnaround:
+            bytes.remove(0, 1);
+            break;
     }
     return reply;
 }

@@ -20,6 +20,8 @@ enum class ReaderFault {
     Flood,           // 2000 bytes without an end
     Disconnect,      // the reader vanishes (the front closes the line)
     Late,            // answers, but only after the tool's reply window (LateExtraMs more)
+    SlowTurnaround,  // the reply's first byte is lost: a half-duplex adapter that turns from
+                     // sending to receiving later than the reader begins to answer
 };
 
 // The time one character takes on the line: start bit, data bits, parity bit, stop bits.

@@ -11,7 +11,7 @@ struct NamedFault {
     const char* name;
     ReaderFault fault;
 };
-constexpr std::array<NamedFault, 10> FaultNames{{
+constexpr std::array<NamedFault, 11> FaultNames{{
     {"none", ReaderFault::None},
     {"silent", ReaderFault::Silent},
     {"wrong-check", ReaderFault::WrongCheck},
@@ -22,6 +22,7 @@ constexpr std::array<NamedFault, 10> FaultNames{{
     {"flood", ReaderFault::Flood},
     {"disconnect", ReaderFault::Disconnect},
     {"late", ReaderFault::Late},
+    {"slow-turnaround", ReaderFault::SlowTurnaround},
 }};
 
 QString FaultList() {
@@ -107,6 +108,11 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
     const QCommandLineOption faultAfter(
         "fault-after", "Frames answered correctly before the fault starts.", "n", "0");
     const QCommandLineOption restart("restart-ms", "Silence after a reset (A00HR).", "ms", "1500");
+    const QCommandLineOption batch("batch-ms",
+                                   "Hands the reply on in batches, as an adapter with an FTDI "
+                                   "chip does: every MS milliseconds, or when 62 bytes are "
+                                   "held; 0 hands on each byte as it comes.",
+                                   "ms", "0");
     const QCommandLineOption link("link",
                                   "Makes ports/COMn in the machine folder point at the device, "
                                   "so the tool finds the reader at COMn; removed at the end.",
@@ -116,7 +122,7 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
     const QCommandLineOption log("log", "Writes a frame log to the file, or - for standard output.",
                                  "file");
     parser.addOptions({help, device, serial, number, version, line, tags, noTags, delay, fault,
-                       faultAfter, restart, link, folder, log});
+                       faultAfter, restart, batch, link, folder, log});
 
     if (!parser.parse(arguments)) return Mistake(parser.errorText());
     if (parser.isSet(help)) return {std::nullopt, parser.helpText(), 0};
@@ -169,6 +175,9 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
     const auto restartMs = Number(parser.value(restart), 0, 600000);
     if (!restartMs) return Mistake("The restart time must be 0 to 600000 ms.");
     reader.restartMs = *restartMs;
+    const auto batchMs = Number(parser.value(batch), 0, 1000);
+    if (!batchMs) return Mistake("The batch time must be 0 to 1000 ms.");
+    options.batchMs = *batchMs;
 
     const auto faultKind = FaultFromName(parser.value(fault));
     if (!faultKind) return Mistake("Unknown fault; the faults are: " + FaultList() + ".");

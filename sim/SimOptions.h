@@ -13,6 +13,7 @@ struct SimOptions {
     int linkComNumber = 0;  // make ports/COMn in the machine folder point at the device; 0: none
     QString machineFolder;
     QString logPath;  // the frame log; "-" is standard output, empty is none
+    int batchMs = 0;  // the adapter hands replies on in batches this often; 0 as they come
 };
 
 // The outcome of reading the command line: options to run with, or a text to print and an

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "AdapterBatches.h"
 #include "FrameCodec.h"
 #include "SimOptions.h"
 
@@ -42,8 +43,13 @@ QString LineText(const LineParameters& line) {
 
 }  // namespace
 
-SimServer::SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log)
-    : reader_(reader), port_(port), log_(log), startNs_(NowNs()), appliedLine_(reader.line()) {}
+SimServer::SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, int batchMs)
+    : reader_(reader),
+      port_(port),
+      log_(log),
+      startNs_(NowNs()),
+      appliedLine_(reader.line()),
+      batchNs_(qint64(batchMs) * 1000000) {}
 
 bool SimServer::BlockEndSignals() {
     const sigset_t set = WatchedSignals();
@@ -70,16 +76,20 @@ int SimServer::Run() {
         return 1;
     }
     const ReaderOptions& o = reader_.options();
-    log_.Note(QString("reader %1, number %2, version %3, line %4, %5 tag(s), fault %6 after %7 "
-                      "frame(s), on %8")
-                  .arg(QString::fromLatin1(o.serialNumber))
-                  .arg(o.readerNumber)
-                  .arg(QString::fromLatin1(o.version))
-                  .arg(QString::fromLatin1(LineSettingTable[o.lineIndex]))
-                  .arg(o.tags.size())
-                  .arg(FaultName(o.fault))
-                  .arg(o.faultAfterFrames)
-                  .arg(port_.devicePath()));
+    log_.Note(
+        QString("reader %1, number %2, version %3, line %4, %5 tag(s), fault %6 after %7 "
+                "frame(s), on %8")
+            .arg(QString::fromLatin1(o.serialNumber))
+            .arg(o.readerNumber)
+            .arg(QString::fromLatin1(o.version))
+            .arg(QString::fromLatin1(LineSettingTable[o.lineIndex]))
+            .arg(o.tags.size())
+            .arg(FaultName(o.fault))
+            .arg(o.faultAfterFrames)
+            .arg(port_.devicePath()) +
+        (batchNs_ > 0
+             ? QString(", the adapter hands on in batches every %1 ms").arg(batchNs_ / 1000000)
+             : QString()));
 
     int result = 0;
     for (;;) {
@@ -173,6 +183,12 @@ void SimServer::Heard(char byte) {
         const Outgoing& last = outgoing_.back();
         out.startNs = std::max(out.startNs, last.startNs + last.bytes.size() * last.charNs);
     }
+    // Each byte leaves the reader one character time after the one before; the adapter hands
+    // it on at once, or with its batch.
+    std::vector<quint64> leaves;
+    for (int i = 0; i < out.bytes.size(); ++i)
+        leaves.push_back(quint64(out.startNs + i * out.charNs));
+    out.dueNs = HandOnTimes(leaves, quint64(batchNs_));
     outgoing_.push_back(out);
 }
 
@@ -233,7 +249,7 @@ void SimServer::LogReceived(bool heard, const QString& deafNote, int commandsBef
 qint64 SimServer::NextDueNs() const {
     if (outgoing_.empty()) return -1;
     const Outgoing& o = outgoing_.front();
-    return o.startNs + o.sent * o.charNs;
+    return o.sent < int(o.dueNs.size()) ? qint64(o.dueNs[size_t(o.sent)]) : o.startNs;
 }
 
 std::optional<int> SimServer::SendDue() {
@@ -247,7 +263,8 @@ std::optional<int> SimServer::SendDue() {
             return 0;
         }
         // Every byte whose time has come, in one write: the loop may have slept a little late.
-        const qint64 due = std::min<qint64>(o.bytes.size(), (nowNs - o.startNs) / o.charNs + 1);
+        qint64 due = o.sent;
+        while (due < o.bytes.size() && qint64(o.dueNs[size_t(due)]) <= nowNs) ++due;
         if (due > o.sent) {
             const ssize_t n = ::write(port_.fd(), o.bytes.constData() + o.sent, due - o.sent);
             if (n < 0 && errno != EAGAIN && errno != EINTR) {

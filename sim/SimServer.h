@@ -3,18 +3,22 @@
 #include <QByteArray>
 #include <deque>
 #include <optional>
+#include <vector>
 
 #include "FrameLog.h"
 #include "ReaderModel.h"
 #include "ReaderPort.h"
 
 // Serves the reader model on its port: bytes heard go to the model, replies go out paced at the
-// line's character time after the reader's delay. One thread, one poll loop that sleeps while
-// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly, SIGUSR1 unplugs the reader from
-// the line (it hears and answers nothing more) while the device stays.
+// line's character time after the reader's delay, handed on in batches where the adapter holds
+// them. One thread, one poll loop that sleeps while nothing is due; SIGINT, SIGTERM and SIGHUP
+// end it cleanly, SIGUSR1 unplugs the reader from the line (it hears and answers nothing more)
+// while the device stays.
 class SimServer {
   public:
-    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log);
+    // batchMs: the adapter hands replies on every so many milliseconds (or when 62 bytes are
+    // held); 0 hands on each byte as it comes.
+    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, int batchMs = 0);
 
     // Blocks the end signals; call before any other thread or child could take them.
     static bool BlockEndSignals();
@@ -27,6 +31,7 @@ class SimServer {
         int sent = 0;
         qint64 startNs = 0;  // when the first byte goes out
         qint64 charNs = 0;
+        std::vector<quint64> dueNs;  // when each byte is handed on to the tool
         bool disconnect = false;
     };
 
@@ -52,4 +57,5 @@ class SimServer {
     qint64 junkRest_ = -1;  // bytes of a junk run after those logged; -1 outside one
     LineParameters appliedLine_;
     bool unplugged_ = false;
+    qint64 batchNs_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "AdapterBatches.h"
+
 SimulatedLine::SimulatedLine(ReaderModel& reader, VirtualClock& clock, QString readerDevice)
     : reader_(reader), clock_(clock), readerDevice_(std::move(readerDevice)) {}
 
@@ -10,10 +12,10 @@ bool SimulatedLine::Gone() const {
 }
 
 OpenResult SimulatedLine::Open(const QString& devicePath) {
-    if (open_ || busyDevices_.contains(devicePath)) return OpenResult::Failed(OpenFailure::InUse);
+    if (open_ || busyDevices_.contains(devicePath)) return OpenResult::Failed(PortState::InUse);
     const bool isReader = devicePath == readerDevice_ && !Gone();
     if (!isReader && !silentDevices_.contains(devicePath))
-        return OpenResult::Failed(OpenFailure::NoDevice);
+        return OpenResult::Failed(PortState::NoDevice);
     open_ = true;
     device_ = devicePath;
     line_ = ownLine_;
@@ -70,11 +72,13 @@ void SimulatedLine::Deliver(const ReaderReply& reply, quint64 heardUs) {
     // A reply does not overtake one that is still on its way.
     quint64 arrivalUs = std::max(startUs, receiveFreeUs_);
     const quint64 charUs = CharacterTimeUs(line_);
-    for (char byte : reply.bytes) {
-        arrivalUs += charUs;
-        incoming_.emplace_back(arrivalUs, byte);
-    }
+    std::vector<quint64> arrivals;
+    for (int i = 0; i < reply.bytes.size(); ++i) arrivals.push_back(arrivalUs += charUs);
     receiveFreeUs_ = arrivalUs;
+    // The adapter hands on what reached it, in batches where it holds bytes.
+    const std::vector<quint64> handedOn = HandOnTimes(arrivals, batchUs_);
+    for (int i = 0; i < reply.bytes.size(); ++i)
+        incoming_.emplace_back(handedOn[size_t(i)], reply.bytes[i]);
 }
 
 int SimulatedLine::ReadByte(char* byte) {

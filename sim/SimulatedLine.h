@@ -10,7 +10,8 @@
 #include "VirtualClock.h"
 
 // An in-memory serial line with a reader model at its far end, on a virtual clock. It carries
-// the whole line setting, parity included, and paces reply bytes at the line's character time.
+// the whole line setting, parity included, and paces reply bytes at the line's character time;
+// its adapter may hand them on in batches.
 class SimulatedLine final : public SerialLine {
   public:
     SimulatedLine(ReaderModel& reader, VirtualClock& clock, QString readerDevice = "/dev/ttyS2");
@@ -38,6 +39,9 @@ class SimulatedLine final : public SerialLine {
     }
     // The device's own line parameters, which it has at every open and gets back at close.
     void SetOwnLine(const LineParameters& line) { ownLine_ = line; }
+    // The adapter hands the reply on in batches, every ms or when 62 bytes are held, as one with
+    // an FTDI chip does; 0 hands on each byte as it comes.
+    void SetBatchMs(int ms) { batchUs_ = quint64(ms) * 1000; }
 
     // Every open in order, with the line parameters last applied while it was open.
     struct OpenRecord {
@@ -72,4 +76,5 @@ class SimulatedLine final : public SerialLine {
     quint64 sendFreeUs_ = 0;     // when the last written byte has left the tool's side
     quint64 receiveFreeUs_ = 0;  // when the last reply byte has arrived
     quint64 disconnectAtUs_ = ~quint64(0);
+    quint64 batchUs_ = 0;
 };

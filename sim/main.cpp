@@ -58,6 +58,6 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
 
     ReaderModel reader(options.reader);
-    SimServer server(reader, *port, log);
+    SimServer server(reader, *port, log, options.batchMs);
     return server.Run();
 }

@@ -292,11 +292,12 @@ void CliTest::noReaderSaysWhy_data() {
                                              << "in-use"
                                              << "in use by tst_cli (process";
     // The asked port stands for the kept place: three presence checks there, and the port scan
-    // does not try it again at the same line setting.
-    QTest::newRow("an adapter that echoes")
-        << Reader + QStringList{"--fault", "echo"} << false << "answered"
-        << "echo"
-        << "at 19200,e,8,1: 3 echoes of the command";
+    // does not try it again at the same line setting. An adapter that turns round too late
+    // loses each reply's LF.
+    QTest::newRow("an adapter that turns round too late")
+        << Reader + QStringList{"--fault", "slow-turnaround"} << false << "answered"
+        << "noise"
+        << "at 19200,e,8,1: 3 without a whole frame";
     QTest::newRow("wrong check characters")
         << Reader + QStringList{"--fault", "wrong-check"} << false << "answered"
         << "wrong-check"

@@ -20,10 +20,18 @@ class TraceWriterTest : public QObject {
             return e;
         };
         using K = LinkEvent::Kind;
-        QTest::newRow("open") << event(K::Opened, 1'000'000 + 25'442)
-                              << QByteArray("25.442 COM5 19200,e,8,1 open /dev/ttyUSB0");
+        LinkEvent opened = event(K::Opened, 1'000'000 + 25'442);
+        opened.open.driver = "ftdi_sio";
+        opened.open.lowLatency = true;
+        QTest::newRow("open, with its driver and low latency")
+            << opened
+            << QByteArray(
+                   "25.442 COM5 19200,e,8,1 open /dev/ttyUSB0 driver=ftdi_sio low-latency=yes");
+        QTest::newRow("open, nothing known of the driver")
+            << event(K::Opened, 1'000'000 + 25'442)
+            << QByteArray("25.442 COM5 19200,e,8,1 open /dev/ttyUSB0 driver=- low-latency=no");
         LinkEvent refused = event(K::Refused, 1'000'000 + 7);
-        refused.open.failure = OpenFailure::NoPermission;
+        refused.open.state = PortState::NoPermission;
         refused.open.systemError = 13;
         QTest::newRow("refused, with the system's error")
             << refused
@@ -38,6 +46,11 @@ class TraceWriterTest : public QObject {
         read.bytes = QByteArray("\nB\xff", 3);
         QTest::newRow("read, a byte above ASCII")
             << read << QByteArray("136.110 COM5 19200,e,8,1 read 0A 42 FF |.B.|");
+        LinkEvent echo = event(K::Echo, 1'000'000 + 136'000);
+        echo.bytes = "\tA00B0A\r";
+        QTest::newRow("an echo set aside")
+            << echo
+            << QByteArray("136.000 COM5 19200,e,8,1 echo 09 41 30 30 42 30 41 0D |.A00B0A.|");
         LinkEvent judged = event(K::Judged, 1'000'000 + 255'000);
         judged.verdict = ReplyVerdict::Nothing;
         QTest::newRow("nothing within the window")

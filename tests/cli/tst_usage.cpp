@@ -129,7 +129,7 @@ void UsageTest::usageErrorsTouchNoPort_data() {
     row("port neither a COM name nor a device",
         QStringList{"--port", "/nonexistent/ttyUSB0", "scan"}, {"/nonexistent/ttyUSB0"});
     row("port a regular file", QStringList{"--port", PlanFile("serial,number\n"), "scan"},
-        {"--port", "no character device"});
+        {"--port", "not a serial device (a regular file)"});
     row("trace into a device", QStringList{"--trace=/dev/null", "scan"}, {"--trace", "/dev/null"});
     row("seconds -1", QStringList{"tags", "--seconds", "-1"}, {"--seconds", "-1"});
     row("provision with first id and plan",

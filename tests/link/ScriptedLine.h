@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <deque>
+#include <vector>
 
 #include "SerialLine.h"
 #include "VirtualClock.h"
@@ -15,7 +16,11 @@ class ScriptedLine final : public SerialLine {
 
     // Bytes arriving one every stepUs microseconds, the first at afterMs after the command's CR.
     void Reply(const QByteArray& bytes, quint64 afterMs = 2, quint64 stepUs = 100) {
-        script_.push_back({bytes, afterMs * 1000, stepUs});
+        script_.push_back({{{bytes, afterMs * 1000, stepUs}}});
+    }
+    // More bytes after the same command, the first at afterMs after its CR.
+    void AndThen(const QByteArray& bytes, quint64 afterMs, quint64 stepUs = 100) {
+        script_.back().parts.push_back({bytes, afterMs * 1000, stepUs});
     }
     // Bytes already waiting on the line before the next command (stale input).
     void Stale(const QByteArray& bytes) {
@@ -24,7 +29,7 @@ class ScriptedLine final : public SerialLine {
 
     OpenResult Open(const QString& devicePath) override {
         openedDevice = devicePath;
-        if (refuseOpen) return OpenResult::Failed(OpenFailure::InUse);
+        if (refuseOpen) return OpenResult::Failed(PortState::InUse);
         open = true;
         return OpenResult::Opened(7);
     }
@@ -50,10 +55,12 @@ class ScriptedLine final : public SerialLine {
         if (count > 0 && data[count - 1] == 0x0D && !script_.empty()) {
             const Step step = script_.front();
             script_.pop_front();
-            quint64 at = clock_.NowUs() + step.afterUs;
-            for (char c : step.bytes) {
-                incoming_.push_back({at, c});
-                at += step.stepUs;
+            for (const Part& part : step.parts) {
+                quint64 at = clock_.NowUs() + part.afterUs;
+                for (char c : part.bytes) {
+                    incoming_.push_back({at, c});
+                    at += part.stepUs;
+                }
             }
         }
         return count;
@@ -95,10 +102,13 @@ class ScriptedLine final : public SerialLine {
     int closes = 0;
 
   private:
-    struct Step {
+    struct Part {
         QByteArray bytes;
         quint64 afterUs;
         quint64 stepUs;
+    };
+    struct Step {
+        std::vector<Part> parts;
     };
     VirtualClock& clock_;
     std::deque<Step> script_;

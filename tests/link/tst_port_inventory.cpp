@@ -70,12 +70,12 @@ class PortInventoryTest : public QObject {
         QCOMPARE(one.comNumber, 1);
         QCOMPARE(one.device, names.LinkPath(1));
         QCOMPARE(one.target, free.path);
-        QCOMPARE(DeviceStateName(one.state), QString("free"));
+        QCOMPARE(PortStateName(one.state), QString("free"));
         const PortEntry& two = inventory.comPorts[1];
-        QCOMPARE(DeviceStateName(two.state), QString("missing-link-target"));
+        QCOMPARE(PortStateName(two.state), QString("missing-link-target"));
         QVERIFY(!two.present());
         const PortEntry& three = inventory.comPorts[2];
-        QCOMPARE(DeviceStateName(three.state), QString("in-use"));
+        QCOMPARE(PortStateName(three.state), QString("in-use"));
         QCOMPARE(three.holderPid, holderPid);
         QCOMPARE(three.holderName, QString("sleep"));
         // Without a link, the fixed map.
@@ -84,6 +84,41 @@ class PortInventoryTest : public QObject {
         // A device that a COM number reaches is not listed again.
         for (const PortEntry& entry : inventory.unreached)
             QVERIFY(entry.target != free.path && entry.target != held.path);
+    }
+    // What is no serial port is told apart from free and missing: a link to a file, to a folder,
+    // to /dev/null (which nobody holds), a loop of links, and a file or folder in a link's
+    // place. The pseudo-terminal's driver is named.
+    void whatIsNoPortIsToldApart() {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("ports/COM11"));
+        const PortNames names(folder.path());
+        QFile file(folder.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(QFile::link(folder.filePath("file"), names.LinkPath(1)));
+        QVERIFY(QFile::link(folder.path(), names.LinkPath(2)));
+        QVERIFY(QFile::link("/dev/null", names.LinkPath(3)));
+        QVERIFY(QFile::link(names.LinkPath(5), names.LinkPath(4)));
+        QVERIFY(QFile::link(names.LinkPath(4), names.LinkPath(5)));
+        QVERIFY(QFile::copy(folder.filePath("file"), names.LinkPath(12)));
+        Pty pty;
+        QVERIFY(QFile::link(pty.path, names.LinkPath(6)));
+
+        const PortInventory inventory = TakePortInventory(folder.path());
+
+        const auto is = [&](int com, NotSerialKind kind) {
+            const PortEntry& entry = inventory.comPorts[size_t(com - 1)];
+            return entry.state == PortState::NotSerialDevice && entry.notSerial == kind &&
+                   !entry.present() && entry.holderPid == 0;
+        };
+        QVERIFY(is(1, NotSerialKind::RegularFile));
+        QVERIFY(is(2, NotSerialKind::Folder));
+        QVERIFY(is(3, NotSerialKind::NullDevice));
+        QVERIFY(is(4, NotSerialKind::LinkLoop));
+        QVERIFY(is(11, NotSerialKind::Folder));
+        QVERIFY(is(12, NotSerialKind::RegularFile));
+        QCOMPARE(inventory.comPorts[5].state, PortState::Free);
+        QCOMPARE(inventory.comPorts[5].driver, QString("pty"));
     }
 };
 

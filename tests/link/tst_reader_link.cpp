@@ -110,6 +110,91 @@ class ReaderLinkTest : public QObject {
         QCOMPARE(recorder.events[3].verdict, ReplyVerdict::Noise);
     }
 
+    // An adapter that echoes: an exact copy of the frame just sent is set aside and the reply
+    // behind it is taken within the same window; anything less than the exact copy stays, as
+    // any other byte before the LF does.
+    void echoIsSetAside_data() {
+        QTest::addColumn<QByteArray>("back");   // from 2 ms after the CR
+        QTest::addColumn<QByteArray>("later");  // then, 100 or 122 ms after the CR
+        QTest::addColumn<quint64>("laterMs");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("setAside");
+        QTest::addColumn<ReplyVerdict>("verdict");
+        const QByteArray echo = CommandFrame("A00B");
+        const QByteArray reply = ReplyFrame("B01S00001234");
+        QByteArray otherCheck = echo;
+        otherCheck[5] = 'B';
+        using V = ReplyVerdict;
+        QTest::newRow("a clean line")
+            << reply << QByteArray() << 0ull << true << false << V::Accepted;
+        QTest::newRow("the reply right behind the echo")
+            << echo + reply << QByteArray() << 0ull << true << true << V::Accepted;
+        QTest::newRow("the reply 100 ms after the command")
+            << echo << reply << 100ull << true << true << V::Accepted;
+        QTest::newRow("the reply 122 ms after: the window is not lengthened")
+            << echo << reply << 122ull << false << true << V::Nothing;
+        QTest::newRow("the echo alone")
+            << echo << QByteArray() << 0ull << false << true << V::Nothing;
+        QTest::newRow("noise behind the echo")
+            << echo + "xyz" << QByteArray() << 0ull << false << true << V::Noise;
+        QTest::newRow("an echo cut short")
+            << echo.left(7) + reply << QByteArray() << 0ull << false << false << V::Noise;
+        QTest::newRow("another command's frame")
+            << CommandFrame("A00V") + reply << QByteArray() << 0ull << false << false << V::Noise;
+        QTest::newRow("the frame with another check character")
+            << otherCheck + reply << QByteArray() << 0ull << false << false << V::Noise;
+    }
+    void echoIsSetAside() {
+        QFETCH(QByteArray, back);
+        QFETCH(QByteArray, later);
+        QFETCH(quint64, laterMs);
+        QFETCH(bool, taken);
+        QFETCH(bool, setAside);
+        QFETCH(ReplyVerdict, verdict);
+        Rig rig;
+        rig.line.Reply(back);
+        if (!later.isEmpty()) rig.line.AndThen(later, laterMs);
+
+        QCOMPARE(rig.link.SendCommand("A00B"), taken);
+
+        QCOMPARE(rig.link.EchoSetAside(), setAside);
+        QCOMPARE(rig.link.Verdict(0), verdict);
+        // Bytes stored behind a set-aside echo, of those that came within the window.
+        const int echoed = setAside ? CommandFrame("A00B").size() : 0;
+        const int inWindow = laterMs <= ReaderLink::ReplyWindowMs ? later.size() : 0;
+        QCOMPARE(rig.link.LastReply().ReplyLength, back.size() + inWindow - echoed);
+        if (taken) QCOMPARE(rig.link.LastReply().ReplyText, ReplyFrame("B01S00001234"));
+        QCOMPARE(rig.line.written, CommandFrame("A00B"));  // nothing else goes out
+    }
+
+    // The trace shows the echo as an event of its own, at its last byte, between the bytes of
+    // the echo and those of the reply behind it.
+    void traceShowsTheEchoSetAside() {
+        struct Recorder final : LinkTracer {
+            QList<LinkEvent> events;
+            void Trace(const LinkEvent& event) override { events << event; }
+        } recorder;
+        Rig rig;
+        rig.link.SetTracer(&recorder);
+        const QByteArray echo = CommandFrame("A00B");
+        const QByteArray reply = ReplyFrame("B01S00001234");
+        rig.line.Reply(echo + reply, 2, 0);  // all in one burst
+        QVERIFY(rig.link.SendCommand("A00B"));
+
+        using Kind = LinkEvent::Kind;
+        QList<Kind> kinds;
+        for (const LinkEvent& event : recorder.events) kinds << event.kind;
+        QCOMPARE(kinds,
+                 (QList<Kind>{Kind::Written, Kind::Read, Kind::Echo, Kind::Read, Kind::Judged}));
+        QCOMPARE(recorder.events[1].bytes, echo);
+        QCOMPARE(recorder.events[2].bytes, echo);
+        QCOMPARE(recorder.events[3].bytes, reply);
+        QVERIFY(recorder.events[1].timeUs >= rig.line.writeTimesUs.last() + 2000);
+        QVERIFY(recorder.events[1].timeUs <= recorder.events[2].timeUs &&
+                recorder.events[2].timeUs <= recorder.events[3].timeUs);
+        QCOMPARE(recorder.events[4].verdict, ReplyVerdict::Accepted);
+    }
+
     void emptyReplyFrameIsValid() {
         Rig rig;
         rig.line.Reply(QByteArray::fromHex("0A30410D"));
@@ -131,7 +216,8 @@ class ReaderLinkTest : public QObject {
         QTest::addColumn<QByteArray>("reply");
         QTest::newRow("silence") << QByteArray();
         QTest::newRow("noise before the frame") << QByteArray("x") + ReplyFrame("B01");
-        QTest::newRow("echo of the command") << CommandFrame("A00B") + ReplyFrame("B01");
+        QTest::newRow("an echo cut short before the frame")
+            << CommandFrame("A00B").left(5) + ReplyFrame("B01");
         QTest::newRow("frame without CR") << QByteArray("\nB0123");
     }
     void failedExchangesKeepTheLastReplyText() {

@@ -59,15 +59,17 @@ bool ReplyPasses(Fault fault, const QByteArray& command) {
         case Fault::None:
         case Fault::ReplyAt100:   // inside the 120 ms window, with room for the reply itself
         case Fault::WrongLength:  // a correct frame; only callers that test the length refuse it
+        case Fault::Echo:         // an exact copy of the frame is set aside, the reply taken
+        case Fault::Batches16:    // the reply comes whole within 16 ms more
             return true;
         case Fault::LowerCaseCheck:
             return !LowerCaseSpoils(command);
         case Fault::Silent:
         case Fault::ReplyAt140:  // well after the window has closed
         case Fault::WrongCheck:
-        case Fault::Noise:  // the first byte is not the LF
-        case Fault::Echo:   // the first byte is the command's TAB
-        case Fault::Flood:  // the 1025th byte overwrites the LF: no frame completes
+        case Fault::Noise:           // the first byte is not the LF
+        case Fault::SlowTurnaround:  // the LF is lost
+        case Fault::Flood:           // the 1025th byte overwrites the LF: no frame completes
         case Fault::Vanishes:
             return false;
     }
@@ -85,9 +87,10 @@ QList<Operation> AllOperations() {
 }
 
 QList<Fault> AllFaults() {
-    return {Fault::None,       Fault::Silent,         Fault::ReplyAt100,  Fault::ReplyAt140,
-            Fault::WrongCheck, Fault::LowerCaseCheck, Fault::WrongLength, Fault::Noise,
-            Fault::Echo,       Fault::Flood,          Fault::Vanishes};
+    return {Fault::None,          Fault::Silent,         Fault::ReplyAt100,  Fault::ReplyAt140,
+            Fault::WrongCheck,    Fault::LowerCaseCheck, Fault::WrongLength, Fault::Noise,
+            Fault::Echo,          Fault::Flood,          Fault::Vanishes,    Fault::Batches16,
+            Fault::SlowTurnaround};
 }
 
 QString OperationName(Operation operation) {
@@ -146,6 +149,10 @@ QString FaultName(Fault fault) {
             return "flood";
         case Fault::Vanishes:
             return "vanishes";
+        case Fault::Batches16:
+            return "16 ms batches";
+        case Fault::SlowTurnaround:
+            return "slow turnaround";
     }
     return {};
 }
@@ -193,6 +200,10 @@ QStringList FaultArguments(Operation operation, Fault fault) {
         case Fault::Vanishes:
             return {"--fault", "disconnect", "--fault-after",
                     QString::number(VanishAfterFrames(operation))};
+        case Fault::Batches16:
+            return {"--batch-ms", "16"};
+        case Fault::SlowTurnaround:
+            return {"--fault", "slow-turnaround"};
     }
     return {};
 }

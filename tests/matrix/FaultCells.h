@@ -3,7 +3,8 @@
 // The cells of the fault matrix: every reader operation of the window against every fault of
 // the simulated reader, and the outcome the tool must show for each, derived from the tool's
 // rules for a reply (a complete frame from its LF, correct upper-case check characters, within
-// 120 ms of the command, of the length the caller tests) rather than from what it does.
+// 120 ms of the command, of the length the caller tests; an exact echo of the command before it
+// set aside) rather than from what it does.
 
 #include <QByteArray>
 #include <QColor>
@@ -39,6 +40,8 @@ enum class Fault {
     Echo,
     Flood,
     Vanishes,
+    Batches16,       // an adapter that hands the reply on every 16 ms, as FTDI's do
+    SlowTurnaround,  // the reply's first byte lost
 };
 
 QList<Operation> AllOperations();

@@ -30,9 +30,11 @@ Faults, as the simulated reader (`vq880-sim`) injects them:
 | lower-case check | the right check characters in lower case |
 | wrong length | a correct frame with one body character too many |
 | noise | three stray bytes before the reply's LF |
-| echo | the command itself before the reply, as a half-duplex adapter gives |
+| echo | the command itself before the reply, as a half-duplex adapter gives: the tool sets the exact copy aside and takes the reply behind it |
 | flood | an LF and 1999 further bytes without a CR |
 | vanishes | the reader is gone in the middle of the operation: its line closes after the first frames of the operation (scan: after "A00B"; tag reading: after two tags; setting operations: after the presence check; reset: at "A00HR") |
+| 16 ms batches | answers at once, but its adapter hands the reply on in batches, every 16 ms or when 62 bytes are held, as one with an FTDI chip does |
+| slow turnaround | the reply without its first byte, the LF: a half-duplex adapter that turns from sending to receiving too late |
 
 Each cell is the text in the message panel after the operation (tag reading: the tags shown,
 then the tag panel after the cancel) and ✓ when it is the outcome the tool defines, ✗ with the

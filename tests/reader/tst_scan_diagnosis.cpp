@@ -7,24 +7,26 @@
 
 namespace {
 
-// One port of a scan, written short: how it opened, then the verdicts at each line setting.
-PortTry Port(int com, OpenFailure failure, QList<QList<ReplyVerdict>> lines = {},
-             QString holder = {}) {
+// One port of a scan, written short: how it opened (Free: it did), then the verdicts at each
+// line setting, each behind a set-aside echo where the adapter echoes.
+PortTry Port(int com, PortState state, QList<QList<ReplyVerdict>> lines = {}, QString holder = {},
+             bool echoes = false) {
     PortTry port;
     port.comNumber = com;
-    port.open = failure == OpenFailure::None ? OpenResult::Opened(7) : OpenResult::Failed(failure);
+    port.open = state == PortState::Free ? OpenResult::Opened(7) : OpenResult::Failed(state);
     port.open.device = QStringLiteral("/dev/ttyUSB%1").arg(com);
     if (!holder.isEmpty()) port.open.holderPid = 812, port.open.holderName = holder;
-    if (failure == OpenFailure::NoPermission) port.open.group = QStringLiteral("dialout");
+    if (state == PortState::NoPermission) port.open.group = QStringLiteral("dialout");
     for (int i = 0; i < lines.size(); ++i) {
         port.lines.push_back({i, QString::fromLatin1(LineSettingTable[i]), {}});
-        for (ReplyVerdict verdict : lines[i]) port.lines.back().replies.Count(verdict);
+        for (ReplyVerdict verdict : lines[i]) port.lines.back().replies.Count(verdict, echoes);
     }
     return port;
 }
 
 using V = ReplyVerdict;
-using F = OpenFailure;
+using F = PortState;
+constexpr bool Echoes = true;
 const QList<V> Silent{V::Nothing, V::Nothing};
 
 }  // namespace
@@ -43,11 +45,11 @@ class ScanDiagnosisTest : public QObject {
             QTest::newRow(name) << scan << int(cause) << port;
         };
         row("nothing anywhere", {Port(1, F::NoDevice), Port(2, F::NoDevice)}, Cause::NoDevice, 0);
-        row("one port opened, silent", {Port(1, F::NoDevice), Port(2, F::None, {Silent})},
+        row("one port opened, silent", {Port(1, F::NoDevice), Port(2, F::Free, {Silent})},
             Cause::Silent, 0);
         row("a link to nothing beats a silent port",
-            {Port(1, F::None, {Silent}), Port(3, F::MissingTarget)}, Cause::MissingTarget, 3);
-        row("the braille service", {Port(1, F::None, {Silent}), Port(5, F::InUse, {}, "brltty")},
+            {Port(1, F::Free, {Silent}), Port(3, F::MissingTarget)}, Cause::MissingTarget, 3);
+        row("the braille service", {Port(1, F::Free, {Silent}), Port(5, F::InUse, {}, "brltty")},
             Cause::BrailleService, 5);
         row("the modem manager", {Port(5, F::InUse, {}, "ModemManager")}, Cause::ModemManager, 5);
         row("another program", {Port(5, F::InUse, {}, "minicom")}, Cause::HeldByProgram, 5);
@@ -56,16 +58,24 @@ class ScanDiagnosisTest : public QObject {
         row("no permission", {Port(4, F::NoPermission), Port(5, F::NoDevice)}, Cause::NoPermission,
             4);
         row("wrong check beats a held port",
-            {Port(5, F::InUse, {}, "brltty"), Port(6, F::None, {{V::Nothing, V::WrongCheck}})},
+            {Port(5, F::InUse, {}, "brltty"), Port(6, F::Free, {{V::Nothing, V::WrongCheck}})},
             Cause::WrongCheck, 6);
-        row("an echo", {Port(6, F::None, {{V::Echo, V::Echo}})}, Cause::Echo, 6);
+        // The tool copes with an echo: it only says that no reader answered behind it, after
+        // every other cause.
+        row("only an echo came back",
+            {Port(1, F::Free, {Silent}), Port(6, F::Free, {Silent}, {}, Echoes)}, Cause::Echo, 6);
+        row("a refusal beats an echo",
+            {Port(4, F::NoPermission), Port(6, F::Free, {Silent}, {}, Echoes)}, Cause::NoPermission,
+            4);
+        row("what came behind the echo", {Port(6, F::Free, {{V::WrongCheck}}, {}, Echoes)},
+            Cause::WrongCheck, 6);
         row("bytes without a frame at another line setting",
-            {Port(6, F::None, {Silent, {V::Noise, V::Nothing}, Silent})}, Cause::Noise, 6);
+            {Port(6, F::Free, {Silent, {V::Noise, V::Nothing}, Silent})}, Cause::Noise, 6);
         row("the port with more of the evidence",
-            {Port(6, F::None, {{V::WrongCheck}}),
-             Port(7, F::None, {{V::WrongCheck, V::WrongCheck}})},
+            {Port(6, F::Free, {{V::WrongCheck}}),
+             Port(7, F::Free, {{V::WrongCheck, V::WrongCheck}})},
             Cause::WrongCheck, 7);
-        row("gone", {Port(6, F::None, {{V::PortGone}})}, Cause::Gone, 6);
+        row("gone", {Port(6, F::Free, {{V::PortGone}})}, Cause::Gone, 6);
     }
     void theLikeliestCause() {
         QFETCH(ScanResult, scan);
@@ -81,8 +91,8 @@ class ScanDiagnosisTest : public QObject {
     // setting once with its counts summed.
     void triesOfOnePortAreSummed() {
         ScanResult scan;
-        scan.ports = {Port(6, F::None, {{V::WrongCheck, V::Nothing}}), Port(1, F::NoDevice),
-                      Port(6, F::None, {{V::WrongCheck}, Silent})};
+        scan.ports = {Port(6, F::Free, {{V::WrongCheck, V::Nothing}}), Port(1, F::NoDevice),
+                      Port(6, F::Free, {{V::WrongCheck}, Silent})};
         const Diagnosis diagnosis = Diagnose(scan);
         QCOMPARE(int(diagnosis.ports.size()), 2);
         const PortSummary& six = diagnosis.ports[0];
@@ -103,10 +113,10 @@ class ScanDiagnosisTest : public QObject {
         for (const PortTry& port :
              {Port(3, F::MissingTarget), Port(4, F::NoPermission), Port(5, F::InUse, {}, "brltty"),
               Port(5, F::InUse, {}, "ModemManager"), Port(5, F::InUse, {}, "minicom"),
-              Port(5, F::InUse), Port(8, F::NotSerialDevice), Port(8, F::OtherError),
-              Port(6, F::None, {{V::WrongCheck}}), Port(6, F::None, {{V::Echo}}),
-              Port(6, F::None, {{V::WrongLength}}), Port(6, F::None, {{V::Noise}}),
-              Port(6, F::None, {{V::PortGone}})}) {
+              Port(5, F::InUse), Port(8, F::NotSerialDevice), Port(8, F::OpenError),
+              Port(6, F::Free, {{V::WrongCheck}}), Port(6, F::Free, {Silent}, {}, Echoes),
+              Port(6, F::Free, {{V::WrongLength}}), Port(6, F::Free, {{V::Noise}}),
+              Port(6, F::Free, {{V::PortGone}})}) {
             ScanResult scan;
             scan.ports = {port};
             const Diagnosis diagnosis = Diagnose(scan);
@@ -120,7 +130,7 @@ class ScanDiagnosisTest : public QObject {
                 if (!port.open.holderName.isEmpty())
                     QVERIFY2(hint.contains(port.open.holderName) || hint.contains("brltty"),
                              qPrintable(hint));
-                if (port.open.failure == F::NoPermission)
+                if (port.open.state == F::NoPermission)
                     QVERIFY2(hint.contains("dialout") && line.contains("dialout"),
                              qPrintable(hint));
             }
@@ -130,12 +140,78 @@ class ScanDiagnosisTest : public QObject {
     // A locked scan that heard nothing says which one line setting it tried.
     void silentAtOneLineSettingSaysSo() {
         ScanResult scan;
-        scan.ports = {Port(1, F::None, {Silent}), Port(2, F::NoDevice)};
+        scan.ports = {Port(1, F::Free, {Silent}), Port(2, F::NoDevice)};
         const Diagnosis diagnosis = Diagnose(scan);
         QVERIFY(diagnosis.oneLineSetting);
         QVERIFY(HintText(diagnosis, PortNames(QString()), 0).contains("Only 4800,n,8,1 was tried"));
-        scan.ports[0] = Port(1, F::None, {Silent, Silent});
+        scan.ports[0] = Port(1, F::Free, {Silent, Silent});
         QVERIFY(!HintText(Diagnose(scan), PortNames(QString()), 0).contains("Only"));
+    }
+    // Each state in the same words wherever it is told; every language fills every place.
+    void eachStatesWords_data() {
+        QTest::addColumn<PortFacts>("port");
+        QTest::addColumn<QString>("words");
+        const auto facts = [](PortState state) {
+            PortFacts port;
+            port.state = state;
+            port.device = QStringLiteral("/dev/ttyUSB0");
+            return port;
+        };
+        QTest::newRow("free") << facts(F::Free) << "free";
+        QTest::newRow("nothing there") << facts(F::NoDevice) << "no device";
+        PortFacts held = facts(F::InUse);
+        held.holderPid = 812, held.holderName = QStringLiteral("brltty");
+        QTest::newRow("held by a named program") << held << "in use by brltty (process 812)";
+        QTest::newRow("held by nobody named") << facts(F::InUse) << "in use by another program";
+        PortFacts group = facts(F::NoPermission);
+        group.group = QStringLiteral("dialout");
+        QTest::newRow("no permission, and who has it")
+            << group << "no permission (members of the group dialout have it)";
+        const std::pair<NotSerialKind, const char*> kinds[] = {
+            {NotSerialKind::RegularFile, "not a serial device (a regular file)"},
+            {NotSerialKind::Folder, "not a serial device (a folder)"},
+            {NotSerialKind::LinkLoop, "not a serial device (a loop of links)"},
+            {NotSerialKind::NullDevice, "not a serial device (the null device)"},
+            {NotSerialKind::SystemTerminal,
+             "not a serial device (a console or terminal of the system)"},
+            {NotSerialKind::Other, "not a serial device"}};
+        for (const auto& [kind, words] : kinds) {
+            PortFacts port = facts(F::NotSerialDevice);
+            port.notSerial = kind;
+            QTest::newRow(words) << port << words;
+        }
+        PortFacts error = facts(F::OpenError);
+        QTest::newRow("an error the system did not number") << error << "does not open";
+        error.systemError = 5;
+        QTest::newRow("the system's error") << error << "does not open (system error 5)";
+    }
+    void eachStatesWords() {
+        QFETCH(PortFacts, port);
+        QFETCH(QString, words);
+        QCOMPARE(PortStateText(port, 0), words);
+        for (int language = 1; language < LanguageCount; ++language) {
+            const QString text = PortStateText(port, language);
+            QVERIFY2(!text.isEmpty() && !text.contains(QRegularExpression("%[0-9]")),
+                     qPrintable(text));
+        }
+    }
+
+    // An adapter that echoes is named in its port's line; the hint looks behind the echo.
+    void anEchoingAdapterIsNamed() {
+        ScanResult scan;
+        scan.ports = {Port(6, F::Free, {Silent}, {}, Echoes)};
+        const Diagnosis diagnosis = Diagnose(scan);
+        const PortNames names{QString()};
+        QCOMPARE(PortLine(diagnosis.ports[0], names, 0),
+                 QString("COM6 (/dev/ttyUSB6): silent at 4800,n,8,1; the adapter echoes every "
+                         "frame, which the tool sets aside"));
+        const QString hint = HintText(diagnosis, names, 0);
+        QVERIFY2(hint.startsWith("The adapter at COM6 (/dev/ttyUSB6) echoes every frame") &&
+                     hint.endsWith("Only 4800,n,8,1 was tried: try all line settings "
+                                   "(--all-line-settings, or untick the lock in the window)"),
+                 qPrintable(hint));
+        scan.ports = {Port(6, F::Free, {Silent})};
+        QVERIFY(!PortLine(Diagnose(scan).ports[0], names, 0).contains("echo"));
     }
 };
 

@@ -310,6 +310,8 @@ class ReaderModelTest : public QObject {
             << ReaderFault::Noise << QByteArray("\xFF\x00\xF8", 3) + right;
         QTest::newRow("echo of the command")
             << ReaderFault::Echo << QByteArray("\tA00B0A\r") + right;
+        QTest::newRow("slow turnaround: the LF lost")
+            << ReaderFault::SlowTurnaround << right.mid(1);
     }
     void faultsSpoilTheReply() {
         QFETCH(ReaderFault, fault);

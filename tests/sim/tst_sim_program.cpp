@@ -243,6 +243,7 @@ class SimProgramTest : public QObject {
         QTest::newRow("serial of 7 characters")
             << QStringList{"--serial", "1234567"} << "serial number";
         QTest::newRow("reader number 100") << QStringList{"--reader-number", "100"} << "1 to 99";
+        QTest::newRow("batches of 1001 ms") << QStringList{"--batch-ms", "1001"} << "0 to 1000 ms";
         QTest::newRow("line setting not in the list")
             << QStringList{"--line", "1200,n,8,1"} << "line setting";
         QTest::newRow("tag of 9 digits") << QStringList{"--tags", "123456789"} << "\"123456789\"";

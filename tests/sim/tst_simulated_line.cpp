@@ -1,6 +1,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "AdapterBatches.h"
 #include "FrameCodec.h"
 #include "ReaderLink.h"
 #include "SimulatedLine.h"
@@ -52,15 +53,15 @@ class SimulatedLineTest : public QObject {
         Bench b;
         b.line.AddSilentDevice("/dev/ttyS0");
         b.line.SetBusyDevice("/dev/ttyS1");
-        QCOMPARE(b.line.Open("/dev/ttyUSB0").failure, OpenFailure::NoDevice);
-        QCOMPARE(b.line.Open("/dev/ttyS1").failure, OpenFailure::InUse);  // held by another program
+        QCOMPARE(b.line.Open("/dev/ttyUSB0").state, PortState::NoDevice);
+        QCOMPARE(b.line.Open("/dev/ttyS1").state, PortState::InUse);  // held by another program
         QVERIFY(b.line.Open("/dev/ttyS0").opened());
-        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::InUse);  // one device at a time
+        QCOMPARE(b.line.Open("/dev/ttyS2").state, PortState::InUse);  // one device at a time
         b.line.Close();
         QVERIFY(b.line.Open("/dev/ttyS2").opened());
         b.line.Close();
         b.line.Unplug();
-        QCOMPARE(b.line.Open("/dev/ttyS2").failure, OpenFailure::NoDevice);
+        QCOMPARE(b.line.Open("/dev/ttyS2").state, PortState::NoDevice);
         QCOMPARE(b.line.opens().size(), 2);
         QCOMPARE(b.line.opens()[0].device, QString("/dev/ttyS0"));
     }
@@ -265,6 +266,50 @@ class SimulatedLineTest : public QObject {
         link.Sleep(1500);
         QVERIFY(link.SendCommand("A00B"));
         link.ClosePort();
+    }
+    // An adapter that holds bytes hands them on when its timer runs (every period, counted from
+    // time 0) or at once when 62 are held; without a period each byte goes on as it comes.
+    void handOnTimes_data() {
+        QTest::addColumn<QList<quint64>>("arrivals");
+        QTest::addColumn<quint64>("period");
+        QTest::addColumn<QList<quint64>>("handedOn");
+        QTest::newRow("no batches") << QList<quint64>{3, 5, 40} << 0ull << QList<quint64>{3, 5, 40};
+        QTest::newRow("at the timer's next run")
+            << QList<quint64>{3, 5, 15} << 16ull << QList<quint64>{16, 16, 16};
+        QTest::newRow("a byte at the run waits for the next one")
+            << QList<quint64>{15, 16, 17} << 16ull << QList<quint64>{16, 32, 32};
+        QTest::newRow("a reply across two runs")
+            << QList<quint64>{10, 20, 30, 40} << 16ull << QList<quint64>{16, 32, 32, 48};
+        QList<quint64> full, fullOn;
+        for (quint64 i = 0; i < 63; ++i) full << 100 + i;
+        for (int i = 0; i < 62; ++i) fullOn << 161;
+        fullOn << 1000;
+        QTest::newRow("62 bytes go at once, the 63rd with the timer") << full << 1000ull << fullOn;
+    }
+    void handOnTimes() {
+        QFETCH(QList<quint64>, arrivals);
+        QFETCH(quint64, period);
+        QFETCH(QList<quint64>, handedOn);
+        const std::vector<quint64> times =
+            HandOnTimes(std::vector<quint64>(arrivals.begin(), arrivals.end()), period);
+        QCOMPARE(QList<quint64>(times.begin(), times.end()), handedOn);
+    }
+
+    // On the line, each reply byte reaches the tool when the adapter's timer next runs: the
+    // same bytes, each less than a period later than without batches.
+    void theAdapterHandsOnInBatches() {
+        QList<quint64> at[2];
+        for (int batchMs : {0, 16}) {
+            Bench b;
+            b.line.SetBatchMs(batchMs);
+            QVERIFY(b.OpenAt("19200,e,8,1"));
+            b.Write(CommandFrame("A00B"));
+            QCOMPARE(b.ReadAll(&at[batchMs > 0]), ReplyFrame("B01S00001234"));
+        }
+        for (int i = 0; i < at[0].size(); ++i) {
+            QCOMPARE(at[1][i] % 16000, 0ull);
+            QVERIFY(at[1][i] >= at[0][i] && at[1][i] - at[0][i] < 16000);
+        }
     }
 };
 
