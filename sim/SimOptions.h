@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "ReaderModel.h"
+#include "SitePlan.h"
 
 // What the simulator program was asked to do.
 struct SimOptions {
@@ -13,6 +14,7 @@ struct SimOptions {
     int linkComNumber = 0;  // make ports/COMn in the machine folder point at the device; 0: none
     QString machineFolder;
     QString logPath;  // the frame log; "-" is standard output, empty is none
+    SitePlan site;    // the readers that come and go, and the adapter's links
 };
 
 // The outcome of reading the command line: options to run with, or a text to print and an

@@ -7,14 +7,16 @@
 #include "FrameLog.h"
 #include "ReaderModel.h"
 #include "ReaderPort.h"
+#include "SitePlayer.h"
 
 // Serves the reader model on its port: bytes heard go to the model, replies go out paced at the
 // line's character time after the reader's delay. One thread, one poll loop that sleeps while
-// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly, SIGUSR1 unplugs the reader from
-// the line (it hears and answers nothing more) while the device stays.
+// nothing is due; SIGINT, SIGTERM and SIGHUP end it cleanly. The site decides which reader is
+// on the line: SIGUSR1 unplugs the reader (it hears and answers nothing more) while the device
+// stays, SIGUSR2 plugs in the next.
 class SimServer {
   public:
-    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log);
+    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, SitePlayer& site);
 
     // Blocks the end signals; call before any other thread or child could take them.
     static bool BlockEndSignals();
@@ -42,14 +44,16 @@ class SimServer {
     std::optional<int> SendDue();
     qint64 NextDueNs() const;
     bool ApplyLineChange();
+    // A reader off the line or an adapter gone sends nothing more.
+    void AfterSiteChange();
 
     ReaderModel& reader_;
     ReaderPort& port_;
     FrameLog& log_;
+    SitePlayer& site_;
     qint64 startNs_;
     std::deque<Outgoing> outgoing_;
     QByteArray received_;   // bytes since the last CR, for the log
     qint64 junkRest_ = -1;  // bytes of a junk run after those logged; -1 outside one
     LineParameters appliedLine_;
-    bool unplugged_ = false;
 };
