@@ -82,7 +82,7 @@ OpenResult Refusal(const QByteArray& path, QSerialPort::SerialPortError error) {
 LinuxSerialLine::LinuxSerialLine() : timeouts_(DeviceTimeouts) {}
 
 OpenResult LinuxSerialLine::Open(const QString& devicePath) {
-    if (port_.isOpen()) port_.close();
+    Close();
     // A device that is not there fails at once: a scan passes over a dozen of them, and the
     // port's lock file would otherwise be written and flushed for each.
     const QByteArray path = QFile::encodeName(devicePath);
@@ -97,10 +97,15 @@ OpenResult LinuxSerialLine::Open(const QString& devicePath) {
                                   error);
     }
     if (!S_ISCHR(info.st_mode)) return OpenResult::Failed(OpenFailure::NotSerialDevice, ENOTTY);
+    // Claimed before it is opened, by any path to it: another process's claim, held for its
+    // whole run, refuses it; this process's own lets it open.
+    PortClaim claim = PortClaim::Take(devicePath);
+    if (claim.status() == PortClaim::Status::InUse) return RefusedByClaim(claim, EBUSY);
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
     // must not fail the open. The line is applied parameter by parameter afterwards.
     if (!port_.open(QIODevice::ReadWrite)) return Refusal(path, port_.error());
+    claim_ = std::move(claim);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     timeouts_ = DeviceTimeouts;
     return OpenResult::Opened(port_.handle());
@@ -179,4 +184,5 @@ bool LinuxSerialLine::Purge() {
 
 void LinuxSerialLine::Close() {
     if (port_.isOpen()) port_.close();
+    claim_.Release();
 }

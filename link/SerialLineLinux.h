@@ -2,10 +2,12 @@
 
 #include <QSerialPort>
 
+#include "PortClaim.h"
 #include "SerialLine.h"
 
 // The serial line on Linux: QSerialPort in raw mode, held exclusively (lock file and
-// TIOCEXCL). The device's own terminal settings come back when it closes.
+// TIOCEXCL) and claimed while it is open (PortClaim). The device's own terminal settings come
+// back when it closes.
 class LinuxSerialLine final : public SerialLine {
   public:
     LinuxSerialLine();
@@ -21,5 +23,6 @@ class LinuxSerialLine final : public SerialLine {
 
   private:
     QSerialPort port_;
+    PortClaim claim_;
     CommTimeouts timeouts_;
 };
