@@ -32,6 +32,8 @@ struct PortEntry {
     QString device;     // what the COM number stands for: the link in ports/, or the device
     QString link;       // the link in ports/ that assigns the COM number, when there is one
     QString target;     // the device itself, links followed; empty when it is not there
+    // Where the link in ports/ led when the ports were looked at.
+    QString linkTarget;
     DeviceState state = DeviceState::Absent;
     PortIdentity identity;
     qint64 holderPid = 0;  // in use: the program that holds it, where the system tells
