@@ -89,8 +89,17 @@ Taken Lock(const QString& key) {
     const QByteArray path = FilePath(folder, key);
     // A file taken from under the lock by its last holder is no claim any more: again.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) return {false, false, -1, 0};
+        // An existing file is opened without O_CREAT, which a sticky folder refuses for another
+        // user's file where the system protects regular files there.
+        int fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT)
+            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno == ENOENT || errno == EEXIST)) continue;  // made or removed meanwhile
+        if (fd < 0) {
+            // Not ours to write: held or not, as its lock tells.
+            const qint64 pid = Holder(key);
+            return {false, pid != 0, -1, pid};
+        }
         struct stat info {};
         if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             ::close(fd);
