@@ -57,6 +57,9 @@ void SetAction(void (*handler)(int)) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or SSH connection: the run ends as on Ctrl+C, with its summary and
+    // the port closed, not killed in the middle.
+    sigaction(SIGHUP, &action, nullptr);
 }
 }  // namespace
 

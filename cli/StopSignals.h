@@ -5,8 +5,8 @@
 
 class QSocketNotifier;
 
-// SIGINT and SIGTERM (Ctrl+C and Ctrl+Break on Windows) while a run lasts: the signal only
-// asks for the end; the run notices it the next time it dispatches pending events and ends
+// SIGINT, SIGTERM and SIGHUP (Ctrl+C and Ctrl+Break on Windows) while a run lasts: the signal
+// only asks for the end; the run notices it the next time it dispatches pending events and ends
 // after the pass in progress. The default actions come back when the object goes.
 class StopSignals final : public QObject {
     Q_OBJECT

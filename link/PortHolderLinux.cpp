@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "PortClaim.h"
 #include "PortHolder.h"
 #include "PortPath.h"
 
@@ -94,9 +95,15 @@ PortHolder Named(qint64 pid) {
 
 }  // namespace
 
+PortHolder HolderOfProcess(qint64 pid) {
+    return Named(pid);
+}
+
 PortHolder FindPortHolder(const QString& devicePath) {
     // Every program has /dev/null and its terminal open: none of them holds a port through it.
     if (!ExaminePortPath(devicePath).serialPort()) return {};
+    // A claim names the process that holds the port for a whole run, also between its opens.
+    if (const qint64 pid = ClaimHolderPid(devicePath)) return Named(pid);
     const QString target = QFileInfo(devicePath).canonicalFilePath();
     if (const qint64 pid = LockOwner(LockNames(devicePath, target))) return Named(pid);
     if (target.isEmpty()) return {};
@@ -111,7 +118,9 @@ std::map<QString, PortHolder> FindPortHolders(const QStringList& devicePaths) {
         const QString target = QFileInfo(path).canonicalFilePath();
         if (target.isEmpty() || holders.count(target) || !ExaminePortPath(target).serialPort())
             continue;
-        if (const qint64 pid = LockOwner(LockNames(path, target)))
+        if (const qint64 pid = ClaimHolderPid(path))
+            holders[target] = Named(pid);
+        else if (const qint64 pid = LockOwner(LockNames(path, target)))
             holders[target] = Named(pid);
         else
             unlocked << target;

@@ -25,6 +25,8 @@ struct PortEntry : PortFacts {
     int comNumber = 0;  // 0 for a device that no COM number reaches
     QString link;       // the link in ports/ that assigns the COM number, when there is one
     QString target;     // the device itself, links followed; empty when it is not there
+    // Where the link in ports/ led when the ports were looked at.
+    QString linkTarget;
     PortIdentity identity;
     QString driver;          // the kernel's driver, or on Windows the driver's service
     int latencyTimerMs = 0;  // how long the adapter holds received bytes; 0 where it has no timer

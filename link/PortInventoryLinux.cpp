@@ -75,6 +75,7 @@ PortInventory TakePortInventory(const QString& machineFolder) {
         entry.comNumber = com;
         entry.device = names.DevicePath(com);
         if (QFileInfo(names.LinkPath(com)).isSymLink()) entry.link = names.LinkPath(com);
+        if (!entry.link.isEmpty()) entry.linkTarget = QFileInfo(entry.link).symLinkTarget();
         Examine(entry);
         inventory.comPorts.push_back(entry);
     }

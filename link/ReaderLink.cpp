@@ -36,6 +36,7 @@ OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
 }
 
 void ReaderLink::ClosePort() {
+    if (gone_ && !open_) return;  // closed already when its device went away
     line_.SetTimeouts(SavedTimeouts);
     line_.Close();
     open_ = false;
@@ -157,7 +158,13 @@ bool ReaderLink::SendCommand(const QByteArray& commandText) {
         const int read = line_.ReadByte(&byte);
         if (read == SerialLine::PortGone) {
             gone_ = true;
-            return EndExchange(false);
+            // Closed at once, not at the operation's end: the system can then give the adapter
+            // its old device name when it comes back.
+            line_.Close();
+            open_ = false;
+            const bool accepted = EndExchange(false);
+            if (tracer_) TraceEvent(LinkEvent::Kind::Closed, clock_.NowUs());
+            return accepted;
         }
         if (tracer_) {
             // Bytes that follow each other without an idle read form one group.

@@ -35,7 +35,8 @@ class ReaderLink {
     // Opens "COMn" exclusively, saves its timeouts, puts the link's own on it and applies the
     // line setting. Opened as soon as the port itself is open; else why not, with the device.
     OpenResult OpenPort(int comNumber, const QString& lineSetting);
-    // Puts the saved timeouts back and closes. Only after an OpenPort that returned true.
+    // Puts the saved timeouts back and closes. Only after an OpenPort that returned true; a
+    // port whose device went away is closed already, and closing it again does nothing.
     void ClosePort();
     // Each write is followed by its pause; within a frame the pauses run from the frame's
     // start (1, 5, 1, 1, 1 ms after the five writes: 9 ms in all).
@@ -70,8 +71,8 @@ class ReaderLink {
     bool EchoSetAside() const { return echoSetAside_; }
     // Whether the port is open now: between an OpenPort that returned true and its ClosePort.
     bool IsOpen() const { return open_; }
-    // The open port's device has gone away (a hang-up or an I/O error): every exchange on it
-    // fails at once from then on, until the next OpenPort.
+    // The open port's device has gone away (a hang-up or an I/O error): the port was closed
+    // at that moment, and every exchange fails at once from then on, until the next OpenPort.
     bool PortGone() const { return gone_; }
 
     // Tells the tracer of every open, frame, byte group, verdict and close from now on; null

@@ -112,11 +112,16 @@ OpenResult LinuxSerialLine::Open(const QString& devicePath) {
         result.notSerial = path.notSerial;
         return result;
     }
+    // Claimed before it is opened, by any path to it: another process's claim, held for its
+    // whole run, refuses it; this process's own lets it open.
+    PortClaim claim = PortClaim::Take(devicePath);
+    if (claim.status() == PortClaim::Status::InUse) return RefusedByClaim(claim, EBUSY);
     port_.setPortName(devicePath);
     // Open with the line as it is: a pseudo-terminal refuses parity, and a refused parameter
     // must not fail the open. The line is applied parameter by parameter afterwards.
     if (!port_.open(QIODevice::ReadWrite))
         return Refusal(QFile::encodeName(devicePath), port_.error());
+    claim_ = std::move(claim);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     timeouts_ = DeviceTimeouts;
     OpenResult result = OpenResult::Opened(port_.handle());
@@ -198,9 +203,11 @@ bool LinuxSerialLine::Purge() {
 }
 
 void LinuxSerialLine::Close() {
-    if (!port_.isOpen()) return;
-    // The flag as it was before the open: other programs get the port as they left it.
-    if (lowLatencyChanged_) DropLowLatency(int(port_.handle()));
+    if (port_.isOpen()) {
+        // The flag as it was before the open: other programs get the port as they left it.
+        if (lowLatencyChanged_) DropLowLatency(int(port_.handle()));
+        port_.close();
+    }
     lowLatencyChanged_ = false;
-    port_.close();
+    claim_.Release();
 }

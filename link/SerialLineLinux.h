@@ -2,11 +2,12 @@
 
 #include <QSerialPort>
 
+#include "PortClaim.h"
 #include "SerialLine.h"
 
 // The serial line on Linux: QSerialPort in raw mode, held exclusively (lock file and
-// TIOCEXCL), with the driver asked for low latency. The device's own terminal settings and its
-// latency flag come back when it closes.
+// TIOCEXCL) and claimed while it is open (PortClaim), with the driver asked for low latency.
+// The device's own terminal settings and its latency flag come back when it closes.
 class LinuxSerialLine final : public SerialLine {
   public:
     LinuxSerialLine();
@@ -22,6 +23,7 @@ class LinuxSerialLine final : public SerialLine {
 
   private:
     QSerialPort port_;
+    PortClaim claim_;
     CommTimeouts timeouts_;
     bool lowLatencyChanged_ = false;  // this open switched the driver's low latency on
 };

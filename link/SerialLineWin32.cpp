@@ -76,12 +76,18 @@ OpenResult Refusal(DWORD error) {
 OpenResult Win32SerialLine::Open(const QString& devicePath) {
     Close();
     if (devicePath.isEmpty()) return OpenResult::Failed(PortState::NoDevice);
+    // Claimed before it is opened: another process's claim, held for its whole run, refuses
+    // it; this process's own lets it open.
+    PortClaim claim = PortClaim::Take(devicePath);
+    if (claim.status() == PortClaim::Status::InUse)
+        return RefusedByClaim(claim, ERROR_SHARING_VIOLATION);
     // Read and write, not shared, synchronous: another program holding the port is refused.
     const HANDLE handle =
         CreateFileA(devicePath.toLocal8Bit().constData(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                     OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return Refusal(GetLastError());
     handle_ = reinterpret_cast<PortHandleType>(handle);
+    claim_ = std::move(claim);
     return OpenResult::Opened(handle_);
 }
 
@@ -149,6 +155,7 @@ bool Win32SerialLine::Purge() {
 }
 
 void Win32SerialLine::Close() {
+    claim_.Release();
     if (!IsOpen()) return;
     CloseHandle(ToHandle(handle_));
     handle_ = InvalidPortHandle;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PortClaim.h"
 #include "SerialLine.h"
 
 // The program's serial line on Windows, written to the Comm functions: an exclusive,
@@ -28,4 +29,5 @@ class Win32SerialLine final : public SerialLine {
   private:
     bool IsOpen() const { return handle_ != InvalidPortHandle; }
     PortHandleType handle_ = InvalidPortHandle;
+    PortClaim claim_;  // while it is open
 };

@@ -21,7 +21,7 @@ if [ "${1:-}" = --packages ]; then
     needs=("$@")
 else
     needs=(cmake g++ make pkg-config qt6-base-dev "qt6-serialport-dev|libqt6serialport6-dev"
-           libasound2-dev fonts-wqy-microhei)
+           libasound2-dev libudev-dev fonts-wqy-microhei)
     if [ "${1:-run}" = test ]; then
         needs+=(clang "libclang-rt-dev|libclang-rt-14-dev" xvfb xauth x11-apps imagemagick
                 dpkg-dev lintian file appstream dbus-daemon dbus-bin at-spi2-core python3-pyatspi)

@@ -115,6 +115,16 @@ void ReaderPort::Close() {
     }
 }
 
+bool ReaderPort::ReopenPty(QString* error) {
+    std::unique_ptr<ReaderPort> fresh = OpenPty(error);
+    if (!fresh) return false;
+    Close();
+    std::swap(fd_, fresh->fd_);
+    std::swap(heldSlave_, fresh->heldSlave_);
+    std::swap(path_, fresh->path_);
+    return true;
+}
+
 std::optional<LineParameters> ReaderPort::ToolLine() const {
     termios settings{};
     // On Linux the master reports the slave's settings, that is the tool's.

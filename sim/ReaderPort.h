@@ -36,6 +36,8 @@ class ReaderPort {
     void Drain();
     // Ends the line at once: the device closes (the disconnect fault).
     void Close();
+    // The adapter comes back: a new pseudo-terminal in place of the closed one.
+    bool ReopenPty(QString* error);
 
   private:
     ReaderPort() = default;

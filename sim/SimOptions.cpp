@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "SiteOptions.h"
+
 namespace {
 
 struct NamedFault {
@@ -123,6 +125,8 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
                                  "file");
     parser.addOptions({help, device, serial, number, version, line, tags, noTags, delay, fault,
                        faultAfter, restart, batch, link, folder, log});
+    const SiteOptions siteOptions;
+    parser.addOptions(siteOptions.all());
 
     if (!parser.parse(arguments)) return Mistake(parser.errorText());
     if (parser.isSet(help)) return {std::nullopt, parser.helpText(), 0};
@@ -145,6 +149,9 @@ SimCommandLine ParseSimCommandLine(const QStringList& arguments,
     const auto readerNumber = Number(parser.value(number), 1, 99);
     if (!readerNumber) return Mistake("The reader number must be 1 to 99.");
     reader.readerNumber = *readerNumber;
+    const QString siteMistake = ReadSiteOptions(parser, siteOptions, reader.readerNumber,
+                                                !options.devicePath.isEmpty(), options.site);
+    if (!siteMistake.isEmpty()) return Mistake(siteMistake);
 
     const QString lineText = parser.value(line).trimmed();
     const auto lineIndex = Number(lineText, 0, int(LineSettingTable.size()) - 1);

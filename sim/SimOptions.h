@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "ReaderModel.h"
+#include "SitePlan.h"
 
 // What the simulator program was asked to do.
 struct SimOptions {
@@ -14,6 +15,7 @@ struct SimOptions {
     QString machineFolder;
     QString logPath;  // the frame log; "-" is standard output, empty is none
     int batchMs = 0;  // the adapter hands replies on in batches this often; 0 as they come
+    SitePlan site;    // the readers that come and go, and the adapter's links
 };
 
 // The outcome of reading the command line: options to run with, or a text to print and an

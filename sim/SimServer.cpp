@@ -21,7 +21,8 @@ namespace {
 constexpr int LoggedJunkBytes = 64;
 constexpr int LoggedRunBytes = ReaderModel::MaxFrameBytes + 1;
 
-// The end signals, and SIGUSR1: the reader is unplugged from the line.
+// The end signals, SIGUSR1 (the reader is unplugged from the line) and SIGUSR2 (the next is
+// plugged in).
 sigset_t WatchedSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -29,6 +30,7 @@ sigset_t WatchedSignals() {
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGUSR1);
+    sigaddset(&set, SIGUSR2);
     return set;
 }
 
@@ -43,10 +45,12 @@ QString LineText(const LineParameters& line) {
 
 }  // namespace
 
-SimServer::SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, int batchMs)
+SimServer::SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, SitePlayer& site,
+                     int batchMs)
     : reader_(reader),
       port_(port),
       log_(log),
+      site_(site),
       startNs_(NowNs()),
       appliedLine_(reader.line()),
       batchNs_(qint64(batchMs) * 1000000) {}
@@ -93,16 +97,19 @@ int SimServer::Run() {
 
     int result = 0;
     for (;;) {
-        pollfd fds[2] = {{port_.fd(), POLLIN, 0}, {signalFd, POLLIN, 0}};
+        pollfd fds[3] = {
+            {port_.fd(), POLLIN, 0}, {signalFd, POLLIN, 0}, {site_.commandFd(), POLLIN, 0}};
         timespec wait{};
-        const qint64 dueNs = NextDueNs();
+        qint64 dueNs = NextDueNs();
+        const qint64 stepNs = site_.nextStepNs();
+        if (stepNs >= 0 && (dueNs < 0 || stepNs < dueNs)) dueNs = stepNs;
         if (dueNs >= 0) {
             const qint64 leftNs = std::max<qint64>(0, dueNs - NowNs());
             wait.tv_sec = leftNs / 1000000000;
             wait.tv_nsec = leftNs % 1000000000;
         }
         // Without anything due the loop sleeps until a byte or a signal comes.
-        if (ppoll(fds, 2, dueNs >= 0 ? &wait : nullptr, nullptr) < 0) {
+        if (ppoll(fds, 3, dueNs >= 0 ? &wait : nullptr, nullptr) < 0) {
             if (errno == EINTR) continue;
             std::fprintf(stderr, "The wait failed: %s\n", std::strerror(errno));
             result = 1;
@@ -111,16 +118,27 @@ int SimServer::Run() {
         if (fds[1].revents) {
             signalfd_siginfo info{};
             [[maybe_unused]] const ssize_t n = ::read(signalFd, &info, sizeof info);
-            if (info.ssi_signo == SIGUSR1) {
-                // The reader's cable is taken off the line; the device itself stays.
-                unplugged_ = true;
-                outgoing_.clear();
-                log_.Note("the reader is unplugged");
+            if (info.ssi_signo == SIGUSR1 || info.ssi_signo == SIGUSR2) {
+                // The reader's cable is taken off the line, or the next one's put on.
+                if (info.ssi_signo == SIGUSR1)
+                    site_.Unplug();
+                else
+                    site_.PlugNext();
+                AfterSiteChange();
                 continue;
             }
             EndJunk("until the end");
             log_.Note(QString("ended by signal %1").arg(info.ssi_signo));
             break;
+        }
+        if (fds[2].revents) {
+            site_.ReadCommands();
+            AfterSiteChange();
+            continue;
+        }
+        if (site_.Step(MonotonicNs())) {  // what the poll saw of the line may be gone
+            AfterSiteChange();
+            continue;
         }
         if (fds[0].revents & POLLIN) {
             char buffer[256];
@@ -161,7 +179,7 @@ void SimServer::Heard(char byte) {
                            .arg(reader_.line().baudRate);
     }
     if (heard && reader_.restarting(nowMs)) deafNote = "not heard: the reader is restarting";
-    if (unplugged_) {
+    if (!site_.plugged()) {
         heard = false;
         deafNote = "not heard: the reader is unplugged";
     }
@@ -281,6 +299,10 @@ std::optional<int> SimServer::SendDue() {
     }
     if (outgoing_.empty() && !ApplyLineChange()) return 1;
     return std::nullopt;
+}
+
+void SimServer::AfterSiteChange() {
+    if (!site_.plugged() || !site_.adapterPresent()) outgoing_.clear();
 }
 
 bool SimServer::ApplyLineChange() {

@@ -8,17 +8,19 @@
 #include "FrameLog.h"
 #include "ReaderModel.h"
 #include "ReaderPort.h"
+#include "SitePlayer.h"
 
 // Serves the reader model on its port: bytes heard go to the model, replies go out paced at the
 // line's character time after the reader's delay, handed on in batches where the adapter holds
 // them. One thread, one poll loop that sleeps while nothing is due; SIGINT, SIGTERM and SIGHUP
-// end it cleanly, SIGUSR1 unplugs the reader from the line (it hears and answers nothing more)
-// while the device stays.
+// end it cleanly. The site decides which reader is on the line: SIGUSR1 unplugs the reader (it
+// hears and answers nothing more) while the device stays, SIGUSR2 plugs in the next.
 class SimServer {
   public:
     // batchMs: the adapter hands replies on every so many milliseconds (or when 62 bytes are
     // held); 0 hands on each byte as it comes.
-    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, int batchMs = 0);
+    SimServer(ReaderModel& reader, ReaderPort& port, FrameLog& log, SitePlayer& site,
+              int batchMs = 0);
 
     // Blocks the end signals; call before any other thread or child could take them.
     static bool BlockEndSignals();
@@ -47,15 +49,17 @@ class SimServer {
     std::optional<int> SendDue();
     qint64 NextDueNs() const;
     bool ApplyLineChange();
+    // A reader off the line or an adapter gone sends nothing more.
+    void AfterSiteChange();
 
     ReaderModel& reader_;
     ReaderPort& port_;
     FrameLog& log_;
+    SitePlayer& site_;
     qint64 startNs_;
     std::deque<Outgoing> outgoing_;
     QByteArray received_;   // bytes since the last CR, for the log
     qint64 junkRest_ = -1;  // bytes of a junk run after those logged; -1 outside one
     LineParameters appliedLine_;
-    bool unplugged_ = false;
     qint64 batchNs_ = 0;
 };

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "FrameLog.h"
-#include "PortLink.h"
 #include "PortNames.h"
 #include "ReaderModel.h"
 #include "ReaderPort.h"
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "SitePlayer.h"
 
 namespace {
 
@@ -46,18 +46,13 @@ int main(int argc, char* argv[]) {
                                            : ReaderPort::OpenDevice(options.devicePath, &error);
     if (!port) return Fail(error);
 
-    PortLink link;
-    if (options.linkComNumber > 0) {
-        const QString linkPath = PortNames(options.machineFolder).LinkPath(options.linkComNumber);
-        if (!link.Create(linkPath, port->devicePath(), &error)) return Fail(error);
-    }
+    SitePlan plan = options.site;
+    if (options.linkComNumber > 0)
+        plan.linkPaths.prepend(PortNames(options.machineFolder).LinkPath(options.linkComNumber));
+    ReaderModel reader(options.reader);  // the reader on the line
+    SitePlayer site(reader, *port, log, options.reader, plan);
+    if (!site.Start(&error)) return Fail(error);
 
-    // The first line tells a test or a person what to open; the link exists by then.
-    std::printf("device %s\n", port->devicePath().toLocal8Bit().constData());
-    if (!link.path().isEmpty()) std::printf("link %s\n", link.path().toLocal8Bit().constData());
-    std::fflush(stdout);
-
-    ReaderModel reader(options.reader);
-    SimServer server(reader, *port, log, options.batchMs);
+    SimServer server(reader, *port, log, site, options.batchMs);
     return server.Run();
 }

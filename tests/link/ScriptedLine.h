@@ -67,6 +67,7 @@ class ScriptedLine final : public SerialLine {
     }
     int ReadByte(char* byte) override {
         ++reads;
+        if (hungUp) return PortGone;
         if (!incoming_.empty() && incoming_.front().first <= clock_.NowUs()) {
             *byte = incoming_.front().second;
             incoming_.pop_front();
@@ -88,6 +89,7 @@ class ScriptedLine final : public SerialLine {
     }
 
     bool refuseOpen = false;
+    bool hungUp = false;  // the device has gone away: every read says so
     bool open = false;
     QString openedDevice;
     CommTimeouts timeouts{5, 6, 7, 8, 9};  // the device's own, to see them come back

@@ -324,6 +324,31 @@ class ReaderLinkTest : public QObject {
         QVERIFY(rig.link.LastReply().ReplyLength >= 0 && rig.link.LastReply().ReplyLength < 1024);
     }
 
+    // A device that went away is closed at the read that finds it gone, not at the operation's
+    // end; the close that follows does nothing more, and the next open starts afresh.
+    void aVanishedPortIsClosedAtOnce() {
+        struct Recorder final : LinkTracer {
+            QList<LinkEvent::Kind> kinds;
+            void Trace(const LinkEvent& event) override { kinds << event.kind; }
+        } recorder;
+        Rig rig;
+        rig.link.SetTracer(&recorder);
+        rig.line.hungUp = true;
+        QVERIFY(!rig.link.SendCommand("A00B"));
+        QVERIFY(!rig.line.open);
+        QVERIFY(!rig.link.IsOpen());
+        QVERIFY(rig.link.PortGone());
+        rig.link.ClosePort();
+        QCOMPARE(rig.line.closes, 1);
+        using Kind = LinkEvent::Kind;
+        QCOMPARE(recorder.kinds, (QList<Kind>{Kind::Written, Kind::Judged, Kind::Closed}));
+
+        rig.line.hungUp = false;
+        QVERIFY(rig.link.OpenPort(3, "19200,e,8,1"));
+        QVERIFY(rig.link.IsOpen());
+        QVERIFY(!rig.link.PortGone());
+    }
+
     void openPortSavesAndRestoresTimeouts() {
         VirtualClock clock;
         ScriptedLine line{clock};

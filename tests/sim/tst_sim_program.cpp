@@ -262,6 +262,19 @@ class SimProgramTest : public QObject {
         QTest::newRow("link COM0") << QStringList{"--link", "COM0"} << "COM1 to COM16";
         QTest::newRow("link COM17") << QStringList{"--link", "COM17"} << "COM1 to COM16";
         QTest::newRow("link COM+3") << QStringList{"--link", "COM+3"} << "COM1 to COM16";
+        QTest::newRow("site reader with a serial of 7 characters")
+            << QStringList{"--site", "AAAA0001,AAAA002"} << "\"AAAA002\"";
+        QTest::newRow("site reader number 100")
+            << QStringList{"--site", "AAAA0001:100"} << "\"AAAA0001:100\"";
+        QTest::newRow("site reader again with another number")
+            << QStringList{"--site", "AAAA0001:3,AAAA0001:4"} << "another number";
+        QTest::newRow("--site with --serial")
+            << QStringList{"--site", "AAAA0001", "--serial", "AAAA0002"} << "--serial";
+        QTest::newRow("--unplug-ms without a schedule")
+            << QStringList{"--unplug-ms", "100"} << "--plug-ms";
+        QTest::newRow("--plug-ms 0") << QStringList{"--plug-ms", "0"} << "--plug-ms takes";
+        QTest::newRow("--adapter-per-reader on a serial device")
+            << QStringList{"--device", "/dev/null", "--adapter-per-reader"} << "pseudo-terminal";
         QTest::newRow("machine folder that does not exist")
             << QStringList{"--link", "COM3", "--machine-folder", absent} << "does not exist";
         QTest::newRow("machine folder that does not exist, without a link")

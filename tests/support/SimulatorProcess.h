@@ -58,7 +58,32 @@ class SimulatorProcess {
     }
     // The reader's cable is taken off the line: it answers nothing more, the device stays.
     void UnplugReader() {
-        if (process_.state() == QProcess::Running) ::kill(pid_t(process_.processId()), SIGUSR1);
+        Signal(SIGUSR1);
+    }
+    // The next reader of its site is plugged in.
+    void PlugNextReader() {
+        Signal(SIGUSR2);
+    }
+    // A line on its standard input, for a simulator that reads commands (--commands).
+    void Command(const QByteArray& command) {
+        process_.write(command + '\n');
+        process_.waitForBytesWritten(3000);
+    }
+    // The device of the next "device PATH" line, printed when the adapter comes back; empty
+    // when none comes in time.
+    QString NextDevice(int timeoutMs = 5000) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            if (!process_.canReadLine() &&
+                !process_.waitForReadyRead(int(deadline.remainingTime())))
+                continue;
+            while (process_.canReadLine()) {
+                const QByteArray line = process_.readLine().trimmed();
+                if (line.startsWith("device "))
+                    return device_ = QString::fromLocal8Bit(line.mid(7));
+            }
+        }
+        return {};
     }
     // The reader vanishes at once, as when its adapter is pulled out.
     void Kill() {
@@ -67,6 +92,12 @@ class SimulatorProcess {
     }
 
   private:
+    // Only while it runs, and never a process group.
+    void Signal(int signal) {
+        if (process_.state() == QProcess::Running && process_.processId() > 0)
+            ::kill(pid_t(process_.processId()), signal);
+    }
+
     QProcess process_;
     QString device_;
 };
