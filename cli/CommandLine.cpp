@@ -143,7 +143,8 @@ void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
         }
         if (given == 0) continue;
         if (given < int(setting.parts.size()))
-            Refuse(Tr(Texts::GoTogether).arg("--" + setting.PartName(0), "--" + setting.PartName(1)));
+            Refuse(
+                Tr(Texts::GoTogether).arg("--" + setting.PartName(0), "--" + setting.PartName(1)));
         request.values[setting.key] = value;
     }
 }
@@ -182,6 +183,7 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
     request.allLineSettings = parser.isSet(QStringLiteral("all-line-settings"));
     request.json = parser.isSet(QStringLiteral("json"));
     request.beep = parser.isSet(QStringLiteral("beep"));
+    request.watch = parser.isSet(QStringLiteral("watch"));
     request.machineFolder = MachineFolder(parser);
     if (request.machineFolder.isEmpty()) Refuse(Tr(Texts::EmptyPath).arg(MachineFolderOption));
     if (parser.isSet(QStringLiteral("port"))) {
@@ -260,10 +262,9 @@ ParseResult ParseCommandLine(const QStringList& arguments) {
     parser.addOption({{"h", HelpOption}, "Shows this help."});
     parser.addOption({{"v", VersionOption}, "Shows the version."});
     for (const OptionRow& option : OptionTable())
-        parser.addOption(option.valueName
-                             ? QCommandLineOption(option.name, option.help,
-                                                  QLatin1String(option.valueName))
-                             : QCommandLineOption(option.name, option.help));
+        parser.addOption(option.valueName ? QCommandLineOption(option.name, option.help,
+                                                               QLatin1String(option.valueName))
+                                          : QCommandLineOption(option.name, option.help));
     parser.addOption({MachineFolderOption, "The machine folder.", "folder"});
 
     QStringList negatives;

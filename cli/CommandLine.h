@@ -21,7 +21,8 @@ struct Request {
     bool allLineSettings = false;
     bool json = false;
     bool beep = false;
-    int language = -1;  // --language's column of the text table; -1 for the kept language
+    bool watch = false;  // ports: the ports that come and go, until a stop signal
+    int language = -1;   // --language's column of the text table; -1 for the kept language
     QString machineFolder;
     // The settings to write: set-*'s one, or provisioning's.
     SettingValues values;

@@ -52,7 +52,7 @@ std::vector<CommandRow> Rows() {
          Needs::Context,
          true,
          RunProvision},
-        {"ports", nullptr, {}, {}, {}, Needs::Nothing, false, RunPorts},
+        {"ports", nullptr, {"watch"}, {}, {}, Needs::Nothing, true, RunPorts},
     };
 }
 
@@ -74,6 +74,9 @@ std::vector<OptionRow> Options() {
          true, true, false},
         {"count", "N", "tags: ends after N tags; provision: after N readers.", false, false, false},
         {"seconds", "S", "tags: ends after S seconds.", false, false, false},
+        {"watch", nullptr,
+         "ports: one line for each serial port that appears or goes, until Ctrl+C.", false, false,
+         false},
         {"first-id", "N", "provision: the number of the first reader, 1 to 99.", false, false,
          false},
         {"record", "FILE",

@@ -12,6 +12,7 @@
 #include "PortEntryText.h"
 #include "PortInventory.h"
 #include "PortNames.h"
+#include "PortsWatch.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ std::vector<int> FreeComNumbers(const PortInventory& inventory) {
 }  // namespace
 
 int RunPorts(CommandRun& run) {
+    if (run.request.watch) return WatchPorts(run.request.machineFolder, run.out, *run.stop);
     const Output& out = run.out;
     const PortInventory inventory = TakePortInventory(run.request.machineFolder);
     for (const PortEntry& entry : inventory.comPorts) {

@@ -30,7 +30,7 @@ using SettingValues = std::map<SettingKey, SettingValue>;
 
 // One part of a setting's value, as it is given: the reader mode has two, the others one.
 struct SettingPart {
-    const char* name;  // the part's own word ("rs485"); null for the one part of a setting
+    const char* name;       // the part's own word ("rs485"); null for the one part of a setting
     const char* valueName;  // its value as the help shows it: "SECONDS", "24|32|40|64"
     const char* help;       // the help of its option
     ValueRule rule;

@@ -73,7 +73,14 @@ QHash<QString, ValueCase> ValueCases() {
         {"--rssi", {"--rssi", "200", past(0, RssiLevelMax)}},
         {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
         {"--record", {"--record", "record.csv", {"/dev/null"}}},
+        {"--watch", {"--watch", {}, {}}},
     };
+}
+
+// An option as it is given with a good value; a switch alone.
+QStringList Given(const QString& option, const QHash<QString, ValueCase>& cases) {
+    const QString good = cases.value("--" + option).good;
+    return good.isEmpty() ? QStringList{"--" + option} : QStringList{"--" + option, good};
 }
 
 }  // namespace
@@ -169,8 +176,7 @@ void UsageTest::usageErrorsTouchNoPort_data() {
                             [&](const QString& o) { return command.oneOf.contains(o); });
             for (const QString& option :
                  command.required + command.oneOf.mid(0, groupTried ? 0 : 1))
-                if (!leftOut.contains(option))
-                    options << "--" + option << cases["--" + option].good;
+                if (!leftOut.contains(option)) options << Given(option, cases);
             return options;
         };
         // The parts of one setting given as options go together: each alone is a mistake.
@@ -195,15 +201,14 @@ void UsageTest::usageErrorsTouchNoPort_data() {
         }
         if (!command.options.isEmpty()) {
             const QString twice = command.options.last();
-            const QStringList pair{"--" + twice, cases["--" + twice].good};
+            const QStringList pair = Given(twice, cases);
             row(QStringLiteral("%1 --%2 twice").arg(name, twice),
                 CommandLineOf(name, value.good, needed({twice}) + pair + pair), {"--" + twice});
         }
         for (const QString& option : allOptions) {
             if (command.options.contains(option)) continue;
             row(QStringLiteral("%1 --%2: an option of another command").arg(name, option),
-                CommandLineOf(name, value.good,
-                              needed({}) + QStringList{"--" + option, cases["--" + option].good}),
+                CommandLineOf(name, value.good, needed({}) + Given(option, cases)),
                 {"--" + option, name});
             break;
         }
@@ -224,7 +229,7 @@ void UsageTest::usageErrorsTouchNoPort_data() {
         const auto given = [&](const QString& leftOut) {
             QStringList options;
             for (const QString& option : synopsis.options)
-                if (option != leftOut) options << "--" + option << cases["--" + option].good;
+                if (option != leftOut) options << Given(option, cases);
             return options;
         };
         if (synopsis.argument)
