@@ -7,26 +7,42 @@
 
 namespace {
 
-// The settings' columns, in the order provisioning sends them.
-const QStringList& SettingColumns() {
-    static const QStringList columns = [] {
-        QStringList names;
-        for (const SettingRow& setting : SettingCatalogue()) names << QLatin1String(setting.name);
-        return names;
-    }();
-    return columns;
-}
-
 QString Cell(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+    // A formula-like cell is quoted with a single quote first, as spreadsheets show text.
+    const bool formula = StartsLikeFormula(text);
+    if (!formula && !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    return QLatin1Char('"') + (formula ? QStringLiteral("'") : QString()) + quoted +
+           QLatin1Char('"');
 }
 
 }  // namespace
+
+const QStringList& RecordSettingKeys() {
+    static const QStringList keys = [] {
+        QStringList names;
+        for (const SettingRow& setting : SettingCatalogue()) names << QLatin1String(setting.name);
+        return names;
+    }();
+    return keys;
+}
+
+const QStringList& CsvColumns() {
+    static const QStringList columns =
+        QStringList{"time",    "command",       "port",        "serial",
+                    "version", "reader-before", "reader-after"} +
+        RecordSettingKeys() + QStringList{"label", "result", "failed"};
+    return columns;
+}
+
+bool StartsLikeFormula(const QString& text) {
+    int i = 0;
+    while (i < text.size() && text[i] == QLatin1Char('\'')) ++i;
+    return i < text.size() && QStringLiteral("=+-@\t\r").contains(text[i]);
+}
 
 QString TimeWithOffset(const QDateTime& time) {
     return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
@@ -38,19 +54,14 @@ RecordFormat RecordFormatOf(const QString& path) {
 }
 
 QByteArray CsvHeader() {
-    return (QStringList{"time", "command", "port", "serial", "version", "reader-before",
-                        "reader-after"} +
-            SettingColumns() + QStringList{"label", "result", "failed"})
-               .join(QLatin1Char(','))
-               .toUtf8() +
-           '\n';
+    return CsvColumns().join(QLatin1Char(',')).toUtf8() + '\n';
 }
 
 QByteArray CsvLine(const RecordEntry& entry) {
     QStringList cells{
         TimeWithOffset(entry.time), entry.command,    entry.port, entry.serial, entry.version,
         entry.readerBefore,         entry.readerAfter};
-    for (const QString& column : SettingColumns())
+    for (const QString& column : RecordSettingKeys())
         cells << RecordedText(entry.written.value(column));
     cells << entry.label << entry.result << entry.failed;
     for (QString& cell : cells) cell = Cell(cell);

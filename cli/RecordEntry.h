@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 // What one reader was given, for the site's record: when, where, which reader, the number
 // before and after, each setting written, and how it ended.
@@ -31,6 +32,16 @@ QString TimeWithOffset(const QDateTime& time);
 // A record whose file name ends in ".jsonl" holds JSON lines; any other, CSV with a header.
 enum class RecordFormat { Csv, JsonLines };
 RecordFormat RecordFormatOf(const QString& path);
+
+// The record's columns, as the header of a CSV record names them, and of those the settings
+// in the order provisioning sends them: "id", "same-card", "input", "mode", "rssi", "line-speed".
+const QStringList& CsvColumns();
+const QStringList& RecordSettingKeys();
+
+// Whether a spreadsheet would take a cell for a formula: it begins with "=", "+", "-", "@", a
+// tab or a carriage return, after any single quotes. The CSV record writes such a cell quoted
+// with one more single quote first, so that it shows as text.
+bool StartsLikeFormula(const QString& text);
 
 // The header of a CSV record and one entry's line, each ending in a line feed.
 QByteArray CsvHeader();

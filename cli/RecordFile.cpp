@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
@@ -18,6 +19,17 @@ namespace {
 QString SystemError(const QString& what, const QString& path) {
     return QStringLiteral("--record \"%1\": %2: %3.")
         .arg(path, what, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Whether the file's last byte is a line feed; the record is open for reading too.
+bool EndsInLineFeed(int fd, qint64 size) {
+    char last = 0;
+#ifdef _WIN32
+    if (::_lseeki64(fd, size - 1, SEEK_SET) < 0 || ::_read(fd, &last, 1) != 1) return false;
+#else
+    if (::pread(fd, &last, 1, size - 1) != 1) return false;
+#endif
+    return last == '\n';
 }
 
 }  // namespace
@@ -39,9 +51,14 @@ QString RecordFile::Open(const QString& path) {
 QString RecordFile::Append(const RecordEntry& entry) {
     QByteArray bytes = format_ == RecordFormat::JsonLines ? JsonLine(entry) : CsvLine(entry);
     struct stat status {};
-    // The header goes with the first entry of a new record, in the same append.
-    if (format_ == RecordFormat::Csv && ::fstat(fd_, &status) == 0 && status.st_size == 0)
-        bytes.prepend(CsvHeader());
+    if (::fstat(fd_, &status) != 0) return SystemError("cannot append", path_);
+    // The header goes with the first entry of a new record, in the same append; an entry after
+    // a last line without its line feed (edited by hand) starts on a line of its own.
+    if (status.st_size == 0) {
+        if (format_ == RecordFormat::Csv) bytes.prepend(CsvHeader());
+    } else if (!EndsInLineFeed(fd_, status.st_size)) {
+        bytes.prepend('\n');
+    }
     const auto written = ::write(fd_, bytes.constData(), static_cast<unsigned>(bytes.size()));
     if (written != bytes.size()) return SystemError("cannot append", path_);
 #ifdef _WIN32

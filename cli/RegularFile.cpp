@@ -36,13 +36,15 @@ OpenedFile OpenRegularFile(const QString& path, bool append) {
     }
     const QByteArray name = QFile::encodeName(path);
 #ifdef _WIN32
-    file.fd = ::_open(name.constData(), _O_WRONLY | _O_CREAT | _O_BINARY | (append ? _O_APPEND : 0),
-                      _S_IREAD | _S_IWRITE);
+    file.fd =
+        ::_open(name.constData(), (append ? _O_RDWR | _O_APPEND : _O_WRONLY) | _O_CREAT | _O_BINARY,
+                _S_IREAD | _S_IWRITE);
 #else
-    // Without following a link, and without waiting for a FIFO's reader.
+    // Without following a link, and without waiting for a FIFO's reader. A file appended to is
+    // read too: its last byte tells whether the next line must begin with a line feed.
     file.fd = ::open(name.constData(),
-                     O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
-                         (append ? O_APPEND : 0),
+                     (append ? O_RDWR | O_APPEND : O_WRONLY) | O_CREAT | O_NOFOLLOW | O_NONBLOCK |
+                         O_CLOEXEC | O_NOCTTY,
                      0644);
 #endif
     if (file.fd < 0) {

@@ -13,8 +13,9 @@ QString NotRegularFile(const QString& option, const QString& path);
 // That line when the path may not be written, or an empty text.
 QString WritePathProblem(const QString& option, const QString& path);
 
-// Opens or creates a regular file for writing, appended to or emptied first. The descriptor, or
-// -1 with `refused` set when the path is no regular file, or errno when the system said no.
+// Opens or creates a regular file for writing, appended to (and readable) or emptied first. The
+// descriptor, or -1 with `refused` set when the path is no regular file, or errno when the system
+// said no.
 struct OpenedFile {
     int fd = -1;
     bool refused = false;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the Debian package check, the same
-# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzer of the receive
-# path, the Windows build under Wine and the set-up on a fresh Debian 13. This full run is what
-# must pass before a change lands.
+# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers of the receive
+# path and of the record's CSV, the Windows build under Wine and the set-up on a fresh Debian 13.
+# This full run is what must pass before a change lands.
 # With --quick, only the normal build and its tests: a few minutes, for every day.
 set -euo pipefail
 
@@ -10,8 +10,8 @@ usage() {
     cat <<'EOF'
 Usage: scripts/test.sh [--quick]
   (none)     every test: the normal build, the Debian package check, the sanitizer build,
-             60 s of fuzzing, the Windows build under Wine and the set-up on a fresh
-             Debian 13; what must pass before a change lands (about 35 minutes)
+             60 s of fuzzing for each fuzzer, the Windows build under Wine and the set-up
+             on a fresh Debian 13; what must pass before a change lands (about 36 minutes)
   --quick    the normal build and its tests only, for every day (a few minutes)
   --help     this text
 EOF
@@ -59,13 +59,15 @@ export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-step "fuzzing the receive path for 60 s"
+step "fuzzing the receive path and the record's CSV for 60 s each"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DVQ880_FUZZ=ON \
     -DVQ880_TESTS=OFF -DVQ880_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_receive -j"$jobs"
-mkdir -p build-fuzz/corpus
+cmake --build build-fuzz --target fuzz_receive fuzz_record -j"$jobs"
+mkdir -p build-fuzz/corpus build-fuzz/corpus-record
 build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=build-fuzz/ build-fuzz/corpus 2>&1 | tail -n 15
+build-fuzz/tests/fuzz/fuzz_record -max_total_time=60 -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/record- build-fuzz/corpus-record 2>&1 | tail -n 15
 
 step "the Windows build under Wine"
 scripts/test-windows.sh
