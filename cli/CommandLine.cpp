@@ -6,11 +6,15 @@
 
 #include "CommandTable.h"
 #include "ConsoleTexts.h"
+#include "LikeReader.h"
 #include "LineSetting.h"
 #include "PortOption.h"
 #include "ProvisioningPlan.h"
+#include "RecordReader.h"
+#include "RecordValues.h"
 #include "RegularFile.h"
 #include "SettingsStore.h"
+#include "TerminalText.h"
 
 namespace Texts {
 ConsoleText UnknownOption = {"Unknown option '%1'.", "未知的选项“%1”。", "未知的選項「%1」。"};
@@ -149,6 +153,22 @@ void ReadSettingOptions(const QCommandLineParser& parser, Request& request) {
     }
 }
 
+// provision --like: what the record holds for the reader at the label, to write to the one that
+// takes its place; what the command line gives fills what the record does not hold.
+void ReadLike(const QCommandLineParser& parser, Request& request) {
+    request.like = parser.value(QStringLiteral("like"));
+    if (request.recordPath.isEmpty()) Refuse(Tr(Texts::LikeNeedsRecord));
+    auto entries = std::make_shared<std::vector<RecordedEntry>>(ReadRecord(request.recordPath));
+    const LikeSettings like = ResolveLike(*entries, request.like);
+    SettingTexts texts;
+    for (const auto& [key, value] : like.settings) texts.insert(key, value);
+    for (const auto& [key, value] : SettingValuesOf(texts)) request.values[key] = value;
+    // What the record does not hold and the command line gives is written all the same.
+    for (const QString& name : like.notRecorded)
+        if (!request.values.count(SettingNamed(name)->key)) request.notRecorded << name;
+    request.records = std::move(entries);
+}
+
 std::optional<int> NumberOption(const QCommandLineParser& parser, const QString& option) {
     if (!parser.isSet(option)) return std::nullopt;
     return OptionRule(option)->Check(parser.value(option), "--" + option);
@@ -167,13 +187,13 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
     request.command = command;
     CheckOptionsGiven(parser, *command);
 
-    const int positionalCount = command->argument() ? 1 : 0;
-    if (positional.size() < positionalCount)
+    if (positional.size() < command->fewestArguments())
         Refuse(Tr(Texts::NeedsAnArgument)
                    .arg(request.commandName, QLatin1String(command->argument())));
-    if (positional.size() > positionalCount)
+    if (positional.size() > command->mostArguments())
         Refuse(Tr(Texts::UnexpectedArgument)
-                   .arg(positional.value(positionalCount), request.commandName));
+                   .arg(TerminalExcerpt(positional.value(command->mostArguments())),
+                        request.commandName));
 
     if (parser.isSet(QStringLiteral("language"))) {
         request.language = LanguageOption(parser);
@@ -193,7 +213,8 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
         request.runOnlyDevice = port.runOnlyDevice;
     }
 
-    if (positionalCount == 1) ReadSettingArgument(*command, positional.first(), request);
+    if (command->setting && command->argument())
+        ReadSettingArgument(*command, positional.first(), request);
     ReadSettingOptions(parser, request);
     request.firstId = NumberOption(parser, QStringLiteral("first-id"));
     request.count = NumberOption(parser, QStringLiteral("count"));
@@ -215,12 +236,22 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
 
     QStringList oneOf;
     for (const QString& option : command->oneOf)
-        if (parser.isSet(option)) oneOf << option;
-    if (!command->oneOf.isEmpty() && oneOf.isEmpty()) Refuse(Tr(Texts::FirstIdOrPlan));
-    if (oneOf.size() > 1) Refuse(Tr(Texts::FirstIdAndPlan));
+        if (parser.isSet(option)) oneOf << "--" + option;
+    if (!command->oneOf.isEmpty() && oneOf.isEmpty()) {
+        QStringList all;
+        for (const QString& option : command->oneOf) all << "--" + option;
+        Refuse(Tr(Texts::NeedsOneOf).arg(request.commandName, all.join(Tr(Texts::Or))));
+    }
+    if (oneOf.size() > 1) Refuse(Tr(Texts::ExcludeEachOther).arg(oneOf.join(Tr(Texts::And))));
     if (parser.isSet(QStringLiteral("plan")))
         request.plan = std::make_shared<const ProvisioningPlan>(
             ReadPlan(PathOption(parser, QStringLiteral("plan"))));
+    if (command->values)
+        request.records =
+            std::make_shared<const std::vector<RecordedEntry>>(ReadRecords(positional));
+    if (parser.isSet(QStringLiteral("like"))) ReadLike(parser, request);
+    request.force = parser.isSet(QStringLiteral("force"));
+    if (request.force && request.like.isEmpty()) Refuse(Tr(Texts::ForceGoesWithLike));
 
     QStringList missing;
     for (const QString& option : command->required)

@@ -4,11 +4,13 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "SettingCatalogue.h"
 
 struct CommandRow;
 struct ProvisioningPlan;
+struct RecordedEntry;
 
 // What the command line asks for, checked against the ranges the reader takes before any port
 // is touched.
@@ -33,6 +35,14 @@ struct Request {
     std::shared_ptr<const ProvisioningPlan> plan;
     // --record: the site's record, appended to with each reader written.
     QString recordPath;
+    // site: the records named, merged in time order; provision --like: the record's entries.
+    std::shared_ptr<const std::vector<RecordedEntry>> records;
+    // provision --like: the door whose reader is replaced; --force: also a reader the record
+    // holds under another label. The settings to write are in `values`; those the record holds
+    // no value of are named here.
+    QString like;
+    bool force = false;
+    QStringList notRecorded;
     // --trace: the file of the trace, "-" for standard error; empty for no trace.
     QString tracePath;
 };

@@ -31,8 +31,8 @@ QStringList SettingOptions() {
 }
 
 std::vector<CommandRow> Rows() {
-    const QStringList provisionOptions =
-        QStringList{"first-id", "plan"} + SettingOptions() + QStringList{"count", Record};
+    const QStringList provisionOptions = QStringList{"first-id", "plan", "like", "force"} +
+                                         SettingOptions() + QStringList{"count", Record};
     return {
         {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
         {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
@@ -48,11 +48,12 @@ std::vector<CommandRow> Rows() {
          nullptr,
          provisionOptions,
          {},
-         {"first-id", "plan"},
+         {"first-id", "plan", "like"},
          Needs::Context,
          true,
          RunProvision},
         {"ports", nullptr, {"watch"}, {}, {}, Needs::Nothing, true, RunPorts},
+        {"site", nullptr, {"plan"}, {}, {}, Needs::Nothing, false, RunSite, "RECORD..."},
     };
 }
 
@@ -85,8 +86,15 @@ std::vector<OptionRow> Options() {
          false, false, false},
         {"plan", "FILE",
          "provision: a CSV file that gives each reader, by serial number, its number and "
-         "settings.",
+         "settings; site: what is still to do, and where the readers differ.",
          false, false, false},
+        {"like", "LABEL",
+         "provision: the reader plugged in gets what the record (--record) holds for the reader "
+         "at LABEL, which it replaces.",
+         false, false, false},
+        {"force", nullptr,
+         "provision --like: also a reader that the record holds under another label.", false, false,
+         false},
     };
     for (const QString& name : SettingOptions()) {
         const PartOfSetting given = OptionPart(name);

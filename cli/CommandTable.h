@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <climits>
 #include <vector>
 
 #include "CommandLine.h"
@@ -41,11 +42,17 @@ struct CommandRow {
     Needs needs;
     bool stoppable;  // a stop signal ends it after its pass; any other command it ends at once
     CommandHandler handler;
+    // The values that follow the command's name when it takes one or more ("RECORD..."); set-*
+    // takes its setting's one value.
+    const char* values = nullptr;
 
     // The value that follows the command's name, as the help shows it, or null.
     const char* argument() const {
-        return setting && setting->TakesArgument() ? setting->parts.front().valueName : nullptr;
+        return setting && setting->TakesArgument() ? setting->parts.front().valueName : values;
     }
+    // How many values may follow the name.
+    int fewestArguments() const { return argument() ? 1 : 0; }
+    int mostArguments() const { return values ? INT_MAX : fewestArguments(); }
     // "set-id N [--record FILE]", as the help shows it.
     QString Synopsis() const;
 };

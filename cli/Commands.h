@@ -10,3 +10,4 @@ int RunFactoryDefault(CommandRun& run);
 int RunReset(CommandRun& run);
 int RunProvision(CommandRun& run);
 int RunPorts(CommandRun& run);
+int RunSite(CommandRun& run);

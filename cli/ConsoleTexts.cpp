@@ -53,13 +53,18 @@ ConsoleText TraceNamesNoFile = {"--trace= names no file: give --trace alone for 
                                 "--trace= 没有给出文件：要写到标准错误输出，请单独使用 --trace。",
                                 "--trace= 沒有給出檔案：要寫到標準錯誤輸出，請單獨使用 --trace。"};
 ConsoleText EmptyPath = {"--%1 names no file.", "--%1 没有给出文件。", "--%1 沒有給出檔案。"};
-ConsoleText FirstIdOrPlan = {"provision needs --first-id or --plan.",
-                             "provision 需要 --first-id 或 --plan。",
-                             "provision 需要 --first-id 或 --plan。"};
-ConsoleText FirstIdAndPlan = {
-    "--first-id and --plan exclude each other: the plan gives each reader's number.",
-    "--first-id 和 --plan 不能同时使用：计划会给出每台读卡机的编号。",
-    "--first-id 和 --plan 不能同時使用：計畫會給出每台讀卡機的編號。"};
+ConsoleText NeedsOneOf = {"%1 needs %2.", "%1 需要 %2。", "%1 需要 %2。"};
+ConsoleText Or = {" or ", " 或 ", " 或 "};
+ConsoleText ExcludeEachOther = {"%1 exclude each other: give one of them.",
+                                "%1 不能同时使用：只能给出其中之一。",
+                                "%1 不能同時使用：只能給出其中之一。"};
+ConsoleText LikeNeedsRecord = {
+    "--like needs --record: the record says what the reader it replaces holds, and takes the new "
+    "reader's entry.",
+    "--like 需要 --record：记录说明被替换的读卡机的设置，并记下新读卡机。",
+    "--like 需要 --record：記錄說明被替換的讀卡機的設定，並記下新讀卡機。"};
+ConsoleText ForceGoesWithLike = {"--force goes with --like.", "--force 要和 --like 一起使用。",
+                                 "--force 要和 --like 一起使用。"};
 ConsoleText UsageLine = {"Usage: vq880 [options] <command> [arguments]; vq880 --help lists them.",
                          "Usage: vq880 [options] <command> [arguments]；vq880 --help 会列出它们。",
                          "Usage: vq880 [options] <command> [arguments]；vq880 --help 會列出它們。"};
@@ -88,4 +93,11 @@ ConsoleText SummaryOne = {"Summary: 1 reader", "总计：1 台读卡机", "總�
 ConsoleText NotInThePlan = {"%1 not in the plan", "%1 不在计划中", "%1 不在計畫中"};
 ConsoleText AlreadyDone = {"%1 already done", "%1 已经设定过", "%1 已經設定過"};
 ConsoleText NotInThePlanList = {"Not in the plan: %1", "不在计划中：%1", "不在計畫中：%1"};
+ConsoleText LikeAll = {"The reader for %1 gets every setting the record holds there.",
+                       "%1 的读卡机会得到记录中那里的全部设置。",
+                       "%1 的讀卡機會得到記錄中那裡的全部設定。"};
+ConsoleText LikeNotRecorded = {
+    "The reader for %1 gets what the record holds there; not recorded, so it keeps its own: %2.",
+    "%1 的读卡机会得到记录中那里的设置；以下没有记录，保留它自己的：%2。",
+    "%1 的讀卡機會得到記錄中那裡的設定；以下沒有記錄，保留它自己的：%2。"};
 }  // namespace Texts

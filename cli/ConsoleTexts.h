@@ -31,9 +31,12 @@ extern ConsoleText NotALineSetting;  // %1 the value's name, %2 the text
 extern ConsoleText GoTogether;       // %1, %2 the two options
 extern ConsoleText Language;         // %1 the text
 extern ConsoleText TraceNamesNoFile;
-extern ConsoleText EmptyPath;  // %1 the option
-extern ConsoleText FirstIdOrPlan;
-extern ConsoleText FirstIdAndPlan;
+extern ConsoleText EmptyPath;         // %1 the option
+extern ConsoleText NeedsOneOf;        // %1 the command, %2 the options
+extern ConsoleText Or;                // between the options of which one is needed
+extern ConsoleText ExcludeEachOther;  // %1 the options given
+extern ConsoleText LikeNeedsRecord;
+extern ConsoleText ForceGoesWithLike;
 extern ConsoleText UsageLine;
 extern ConsoleText UnknownError;
 
@@ -51,5 +54,7 @@ extern ConsoleText Summary;           // %1 the number of readers, more than one
 extern ConsoleText SummaryOne;        // one reader
 extern ConsoleText NotInThePlan;      // %1 the serial number
 extern ConsoleText AlreadyDone;       // %1 the serial number
-extern ConsoleText NotInThePlanList;  // %1 the serial numbers
+extern ConsoleText NotInThePlanList;
+extern ConsoleText LikeAll;          // %1 the label
+extern ConsoleText LikeNotRecorded;  // %1 the label, %2 the settings  // %1 the serial numbers
 }  // namespace Texts

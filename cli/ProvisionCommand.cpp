@@ -8,11 +8,13 @@
 #include "Commands.h"
 #include "ConsoleContext.h"
 #include "ConsoleTexts.h"
+#include "LikeReader.h"
 #include "LineSetting.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
 #include "SettingWrite.h"
 #include "StopSignals.h"
+#include "TerminalText.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -146,6 +148,22 @@ ReaderReport Provision(ConsoleContext& console, const SettingValues& asked, cons
     return report;
 }
 
+// The replacement's door, the reader it replaces, and the settings the record holds no value
+// of: the new reader keeps its own there.
+void ReportLike(CommandRun& run) {
+    const Request& request = run.request;
+    const QString line =
+        request.notRecorded.isEmpty()
+            ? Tr(Texts::LikeAll).arg(TerminalText(request.like))
+            : Tr(Texts::LikeNotRecorded)
+                  .arg(TerminalText(request.like), request.notRecorded.join(QStringLiteral(", ")));
+    run.out.Lines({line});
+    run.out.Object({{"event", "like"},
+                    {"label", request.like},
+                    {"not-recorded", QJsonArray::fromStringList(request.notRecorded)},
+                    {"message", line}});
+}
+
 }  // namespace
 
 int RunProvision(CommandRun& run) {
@@ -168,12 +186,16 @@ int RunProvision(CommandRun& run) {
     int readersPort = 0;
     bool portGone = false;
     bool recordFailed = false;  // a reader written that the record does not hold ends the run
+    const bool like = !request.like.isEmpty();
     const auto finished = [&] {
         if (request.count && int(reports.size()) >= *request.count) return true;
+        // A replacement is one reader.
+        if (like && !reports.empty()) return true;
         return plan && planned.size() == int(plan->rows.size());
     };
+    if (like) ReportLike(run);
     while (!finished()) {
-        if (!plan && number > ReaderNumberMax) {
+        if (!plan && !like && number > ReaderNumberMax) {
             Output::Note(Tr(Texts::LastReaderNumber).arg(ReaderNumberMax));
             break;
         }
@@ -188,7 +210,17 @@ int RunProvision(CommandRun& run) {
         const PlanRow* row = plan ? plan->Find(serial) : nullptr;
         // A reader of the plan is done once: plugged in again, it is left as it is.
         const bool alreadyDone = row && planned.contains(serial);
-        if (plan && (!row || alreadyDone)) {
+        // A replacement that the record holds at another door is left as it is, unless forced.
+        const QString elsewhere =
+            like && !request.force
+                ? LikeReaderProblem(*request.records, request.like, QString::fromLatin1(serial))
+                : QString();
+        if (!elsewhere.isEmpty()) {
+            console.out().Lines({elsewhere});
+            console.out().Object({{"event", "elsewhere"},
+                                  {"serial", QString::fromLatin1(serial)},
+                                  {"message", elsewhere}});
+        } else if (plan && (!row || alreadyDone)) {
             // Left untouched: the run goes on with the next reader.
             const QString text = (alreadyDone ? Tr(Texts::AlreadyDone) : Tr(Texts::NotInThePlan))
                                      .arg(QString::fromLatin1(serial));
@@ -202,9 +234,10 @@ int RunProvision(CommandRun& run) {
             SettingValues asked = request.values;
             if (row)
                 asked = Merged(row->values, request.values);
-            else
+            else if (!like)
                 asked[SettingKey::Id] = SettingValue{{number, 0}};
-            const ReaderReport report = Provision(console, asked, row ? row->label : QString());
+            const QString label = row ? row->label : request.like;
+            const ReaderReport report = Provision(console, asked, label);
             // On the disk before the reader's line appears and before the next one is started.
             RecordEntry entry;
             entry.written = report.writtenObject;
@@ -222,12 +255,14 @@ int RunProvision(CommandRun& run) {
             reports.push_back(report);
             if (row) planned << serial;
             // A number the reader did not take goes to the next one.
-            if (!row && report.numberTaken) ++number;
+            if (!row && !like && report.numberTaken) ++number;
             portGone = report.portGone;
             if (portGone || recordFailed || finished()) break;
         }
 
-        if (row)
+        if (!elsewhere.isEmpty())
+            Progress(Tr(Texts::UnplugTheReader).arg(QString::fromLatin1(serial)));
+        else if (row)
             Progress(Tr(Texts::UnplugReader)
                          .arg(RecordedText(
                                   Setting(SettingKey::Id).recorded(row->values.at(SettingKey::Id))),

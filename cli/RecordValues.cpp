@@ -45,9 +45,10 @@ QString RecordedValue(const QString& key, const QJsonValue& value) {
 }
 
 QJsonValue JsonValue(const QString& key, const QString& text) {
-    const SettingRow& setting = SettingOfKey(key);
-    const auto held = setting.fromRecorded(QJsonValue(text));
-    return held ? setting.recorded(*held) : QJsonValue(text);
+    // The serial number and the label of a door are texts.
+    const SettingRow* setting = SettingNamed(key);
+    const auto held = setting ? setting->fromRecorded(QJsonValue(text)) : std::nullopt;
+    return held ? setting->recorded(*held) : QJsonValue(text);
 }
 
 SettingTexts SettingTextsOf(const SettingValues& values) {

@@ -17,6 +17,7 @@
 #include "CommandTable.h"
 #include "ManualPage.h"
 #include "ReaderProtocol.h"
+#include "RecordEntry.h"
 #include "SerialLineLinux.h"
 #include "TextTable.h"
 
@@ -95,6 +96,22 @@ QString Compact(const QJsonObject& object) {
 }  // namespace
 
 namespace {
+// A record of Door 1, whose first reader SERA0001 was replaced by SERB0002; a new file each time,
+// living as long as the test program.
+QString SiteRecord() {
+    static QTemporaryDir folder;
+    static int made = 0;
+    const QString path = folder.filePath(QStringLiteral("site%1.csv").arg(++made));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(CsvHeader() +
+               "2026-12-01T10:00:00.000+01:00,provision,COM14,SERA0001,01.70-01,01,05,05,20,,,,,"
+               "Door 1,ok,\n"
+               "2026-12-02T10:00:00.000+01:00,provision,COM14,SERB0002,01.70-01,01,05,05,20,,,,,"
+               "Door 1,ok,\n");
+    return path;
+}
+
 // A plan file that lives as long as the test program.
 QString PlanFile(const QByteArray& text) {
     static QTemporaryDir folder;
@@ -136,6 +153,7 @@ class CliTest : public QObject {
     void recordHoldsWholeEntriesAndIsOnlyAppended();
     void provisionReadersInTurn_data();
     void provisionReadersInTurn();
+    void replacementIsConfiguredLikeTheRecord();
 };
 
 void CliTest::commandsSendTheWindowsFrames_data() {
@@ -714,6 +732,19 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
     row("a usage error: exit 64, no object", ReaderThere, {}, {"set-id", "0"}, Never, 64, {}, {});
     row("ports: each COM number, then each device that none reaches", ReaderThere, {}, {"ports"},
         Never, 0, {"Port+"}, {QJsonObject{{"command", "ports"}}});
+    row("site: each door of the record, then the plan's doors not yet done", NoReader, {},
+        {"site", SiteRecord(), "--plan",
+         PlanFile("serial,number,label\nSERA0001,6,Door 1\nSERC0003,7,Door 3\n")},
+        Never, 0, {"Door", "Door", "Site summary"},
+        {QJsonObject{{"door", "Door 1"}, {"reader", "05"}, {"replaced", QJsonArray{"SERA0001"}}},
+         QJsonObject{{"door", "Door 3"}, {"done", false}},
+         QJsonObject{{"doors", 1}, {"look", 1}, {"not-done", 1}}});
+    row("provision --like: what the record holds there, then the reader and the summary",
+        ReaderThere, {}, {"provision", "--like", "Door 1", "--record", SiteRecord()}, Never, 0,
+        {"Replacement", "Provisioned reader", "Summary"},
+        {QJsonObject{{"event", "like"},
+                     {"not-recorded", QJsonArray{"input", "mode", "rssi", "line-speed"}}},
+         QJsonObject{{"reader", "05"}, {"label", "Door 1"}}, QJsonObject{{"ok", 1}}});
 
     // A command of the command table without its row, or missing from the manual, fails here,
     // and so does a command of the manual that the table lacks, or an exit status of the manual
@@ -969,6 +1000,43 @@ void CliTest::provisionReadersInTurn() {
         if (i > 0 && !movedTo.isEmpty())
             QVERIFY(!h.Log(i).contains("the line is at " + movedTo.toLatin1() + " baud"));
     }
+}
+
+// A reader replaced at a door: the new one is given what the record holds for the old one,
+// the line setting last, and the record then holds it at that door in the old one's place.
+void CliTest::replacementIsConfiguredLikeTheRecord() {
+    CliHarness h;
+    const QString record = QDir(h.folder.path()).filePath("site.csv");
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(CsvHeader() +
+               "2026-12-01T10:00:00.000+01:00,provision,COM14,SERA0001,01.70-01,01,05,05,20,,"
+               "\"rs485-64,wiegand-42\",100,\"38400,n,8,1\",Door 1,ok,\n"
+               "2026-12-01T10:05:00.000+01:00,set-rssi,COM14,SERA0001,01.70-01,05,05,,,,,120,,,"
+               "ok,\n");
+    file.close();
+    SimulatorProcess sim(h.SimArguments({"--serial", "SERB0002"}));
+    QVERIFY(sim.started());
+
+    const CliResult result =
+        h.Run({"--port", "COM14", "provision", "--like", "Door 1", "--record", record});
+
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out.value(0),
+             QString("The reader for Door 1 gets what the record holds there; not recorded, so it "
+                     "keeps its own: input."));
+    QStringList received;
+    for (const QString& frame : h.Frames())
+        if (frame != "A00B") received << frame;
+    QCOMPARE(received, QStringList({"A00V", "A00CSERB000205", "A00N0020", "A00L32", "A00O78",
+                                    "A00E6", "A00V"}));
+    const CliResult site = h.Run({"site", record});
+    QCOMPARE(site.exitCode, 0);
+    QVERIFY2(site.out.value(0).startsWith("Door 1  S/N SERB0002  reader 05  same-card=20 "
+                                          "mode=rs485-64,wiegand-42 rssi=120 "
+                                          "line-speed=38400,n,8,1"),
+             qPrintable(site.out.value(0)));
+    QCOMPARE(site.out.value(1), QString("  ! Door 1: S/N SERA0001 replaced by S/N SERB0002"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -8,6 +8,7 @@
 #include "CommandTable.h"
 #include "ManualPage.h"
 #include "ReaderProtocol.h"
+#include "RecordEntry.h"
 
 namespace {
 
@@ -25,6 +26,21 @@ QString PlanFile(const QByteArray& text) {
     const QString path = folder.filePath(QStringLiteral("plan%1.csv").arg(++made));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
+    return path;
+}
+
+// A site's record of one door that lives as long as the test program.
+QString RecordFile() {
+    static const QString path = [] {
+        static QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("site.csv"));
+        QFile record(file);
+        if (record.open(QIODevice::WriteOnly))
+            record.write(CsvHeader() +
+                         "2026-12-01T10:00:00.000+01:00,set-id,COM14,SERA0001,01.70-01,01,05,05,,"
+                         ",,,,Door 1,ok,\n");
+        return file;
+    }();
     return path;
 }
 
@@ -74,6 +90,9 @@ QHash<QString, ValueCase> ValueCases() {
         {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
         {"--record", {"--record", "record.csv", {"/dev/null"}}},
         {"--watch", {"--watch", {}, {}}},
+        {"--force", {"--force", {}, {}}},
+        {"--like", {"--like", "Door 1", {}}},
+        {"site", {"record", RecordFile(), {"/nonexistent/r.csv", "/dev/null"}}},
     };
 }
 
@@ -147,6 +166,17 @@ void UsageTest::usageErrorsTouchNoPort_data() {
         QStringList{"provision", "--plan", PlanFile("serial,number,rssi\nSERA0001,1,251\n")},
         {"plan", "line 2", "column rssi", "251"});
     row("language", QStringList{"--language", "french", "scan"}, {"french"});
+    row("a record with a mistake: file and line",
+        QStringList{"site", PlanFile("serial,number\nSERA0001,1\n")}, {"plan", "line 1"});
+    row("--like without a record", QStringList{"provision", "--like", "Door 1"},
+        {"--like", "--record"});
+    row("--like a label the record does not know",
+        QStringList{"provision", "--like", "Door 9", "--record", RecordFile()}, {"Door 9"});
+    row("--force without --like", QStringList{"provision", "--first-id", "2", "--force"},
+        {"--force", "--like"});
+    row("--like and --first-id",
+        QStringList{"provision", "--first-id", "2", "--like", "Door 1", "--record", RecordFile()},
+        {"--first-id", "--like"});
     // In the language asked for.
     row("in Simplified Chinese", QStringList{"--language", "chinesegb", "set-id", "0"},
         {"读卡机编号", "1 到 99", "0"});
