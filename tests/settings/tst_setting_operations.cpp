@@ -115,11 +115,15 @@ void SettingOperationsTest::commandReachesTheReader_data() {
                 [r, w](ReaderContext& c) { return SetReaderMode(c, r, w); },
                 "A00L" + QByteArray::number(r) + QByteArray::number(w), "", "Set Reader Mode",
                 "Set Reader Mode Ok");
-    const auto sameCard = [](int s) { return [s](ReaderContext& c) { return SetSameCard(c, s); }; };
-    row("same-card time 0 s", sameCard(0), "A00N0000", "", "Set Same Card", "Set Same Card Ok");
-    row("same-card time 9999 s", sameCard(9999), "A00N9999", "", "Set Same Card",
+    const auto withValue = [](SettingResult (*set)(ReaderContext&, int), int value) {
+        return [set, value](ReaderContext& c) { return set(c, value); };
+    };
+    row("same-card time 0 s", withValue(SetSameCard, 0), "A00N0000", "", "Set Same Card",
         "Set Same Card Ok");
-    row("same-card time 10 s", sameCard(10), "A00N0010", "07", "Set Same Card", "Set Same Card Ok");
+    row("same-card time 9999 s", withValue(SetSameCard, 9999), "A00N9999", "", "Set Same Card",
+        "Set Same Card Ok");
+    row("same-card time 10 s", withValue(SetSameCard, 10), "A00N0010", "07", "Set Same Card",
+        "Set Same Card Ok");
     const auto input = [](bool no) {
         return [no](ReaderContext& c) { return SetInputNoNc(c, no); };
     };
@@ -143,28 +147,25 @@ void SettingOperationsTest::commandReachesTheReader_data() {
             : i == 0 ? "3D"
                      : "",
             QString("Set Reader BaudRate = ") + LineSettingTable[i], "Set Reader BaudRate Ok");
-    const auto radio = [](SettingResult (*set)(ReaderContext&, int), int value) {
-        return [set, value](ReaderContext& c) { return set(c, value); };
-    };
-    row("radio address 255", radio(SetRadioAddress, 255), "A00W0601FF", "", "Set Address",
+    row("radio address 255", withValue(SetRadioAddress, 255), "A00W0601FF", "", "Set Address",
         "Set Address Ok");
-    row("radio address 0", radio(SetRadioAddress, 0), "A00W060100", "", "Set Address",
+    row("radio address 0", withValue(SetRadioAddress, 0), "A00W060100", "", "Set Address",
         "Set Address Ok");
-    row("radio address 49", radio(SetRadioAddress, 49), "A00W060131", "1A", "Set Address",
+    row("radio address 49", withValue(SetRadioAddress, 49), "A00W060131", "1A", "Set Address",
         "Set Address Ok");
-    row("radio frequency 59", radio(SetRadioFrequency, 59), "A00W0F013B", "", "Set Freq",
+    row("radio frequency 59", withValue(SetRadioFrequency, 59), "A00W0F013B", "", "Set Freq",
         "Set Freq Ok");
-    row("radio frequency 10 has a leading zero", radio(SetRadioFrequency, 10), "A00W0F010A", "",
+    row("radio frequency 10 has a leading zero", withValue(SetRadioFrequency, 10), "A00W0F010A", "",
         "Set Freq", "Set Freq Ok");
-    row("radio channel 0", radio(SetRadioChannel, 0), "A00W0B0100", "", "Set Channel",
+    row("radio channel 0", withValue(SetRadioChannel, 0), "A00W0B0100", "", "Set Channel",
         "Set Channel Ok");
-    row("radio channel 171", radio(SetRadioChannel, 171), "A00W0B01AB", "", "Set Channel",
+    row("radio channel 171", withValue(SetRadioChannel, 171), "A00W0B01AB", "", "Set Channel",
         "Set Channel Ok");
-    row("RSSI level 250", radio(SetRssiLevel, 250), "A00OFA", "00", "Set RSSI Level",
+    row("RSSI level 250", withValue(SetRssiLevel, 250), "A00OFA", "00", "Set RSSI Level",
         "Set RSSI Level Ok");
-    row("RSSI level 15", radio(SetRssiLevel, 15), "A00O0F", "", "Set RSSI Level",
+    row("RSSI level 15", withValue(SetRssiLevel, 15), "A00O0F", "", "Set RSSI Level",
         "Set RSSI Level Ok");
-    row("RSSI level 0", radio(SetRssiLevel, 0), "A00O00", "", "Set RSSI Level",
+    row("RSSI level 0", withValue(SetRssiLevel, 0), "A00O00", "", "Set RSSI Level",
         "Set RSSI Level Ok");
     row("factory default", SetFactoryDefault, "A00X5A", "64", "Set Default", "Set Default Ok");
     row("reader reset", ResetReader, "A00HR", "52", "Reader Reset", "Reader Reset Ok");
