@@ -2,11 +2,13 @@
 
 // The reader operations without the window: a context on an in-memory reader and a virtual
 // clock, reporting to a view that records what it is shown, with the time of each step, in one
-// timeline with the opens, frames and replies on the line.
+// timeline with the opens, frames and replies on the line, the tones and the saves of the kept
+// place.
 //
 //   ReaderRig rig;                       // reader on COM3 at "19200,e,8,1"
 //   ScanReader(rig.context, true);
 //   rig.log.Times("frame A00B")          // when each presence check went out
+//   rig.observed.uses                    // each open with its line setting and its commands
 
 #include <QByteArray>
 #include <QList>
@@ -17,6 +19,7 @@
 #include <optional>
 
 #include "CommandFrames.h"
+#include "ObservedLine.h"
 #include "OvershootClock.h"
 #include "PortNames.h"
 #include "ReaderContext.h"
@@ -95,9 +98,24 @@ class TimedLine final : public SerialLine {
     qsizetype frameEntry_ = -1;
 };
 
+// Notes each tone on the timeline as it starts ("tone 1000 300"), then sounds it.
+class TimedTone final : public ToneSink {
+  public:
+    TimedTone(ToneSink& inner, Timeline& log) : inner_(inner), log_(log) {}
+    void Beep(int frequencyHz, int durationMs) override {
+        log_.Note(QString("tone %1 %2").arg(frequencyHz).arg(durationMs));
+        inner_.Beep(frequencyHz, durationMs);
+    }
+
+  private:
+    ToneSink& inner_;
+    Timeline& log_;
+};
+
 // The view of the operations as a recording: each step on the timeline in words ("busy on",
 // "message Set Same Card Ok", "verdict red", "line 5", "reader 00001234 01", "tag 0000BC61"),
-// with the English text of each message, and the state the steps leave.
+// with the English text of each message, and the state the steps leave; the messages
+// themselves, in every language, in `messages`.
 class RecordingView final : public ReaderView {
   public:
     RecordingView(VirtualClock& clock, Timeline& log) : clock_(clock), log_(log) {}
@@ -116,9 +134,11 @@ class RecordingView final : public ReaderView {
                 hourglass = step.on;
                 return log_.Note("hourglass " + onOff);
             case Kind::ScanStarted:
+                messages << step.message;
                 message = step.message.Text(0);
                 return log_.Note("scan started " + message);
             case Kind::Message:
+                messages << step.message;
                 message = step.message.Text(0);
                 return log_.Note("message " + message);
             case Kind::Verdict:
@@ -141,7 +161,7 @@ class RecordingView final : public ReaderView {
             case Kind::ReadingListening:
                 return log_.Note("listening");
             case Kind::TagRead:
-                tags << step.tag.hex;
+                tags << step.tag;
                 return log_.Note("tag " + QString::fromLatin1(step.tag.hex));
             case Kind::ReadingStopped:
                 return log_.Note("reading stopped");
@@ -152,11 +172,12 @@ class RecordingView final : public ReaderView {
     void ProcessMessages() override { ++dispatches; }
 
     QString message;              // the last message, in English
+    QList<Message> messages;      // every message, in order
     std::optional<bool> verdict;  // the link indicator: yellow (true) or red
     int selectedLine = -1;
     bool busy = false, waiting = false, hourglass = false;
     ReaderIdentity reader;
-    QList<QByteArray> tags;
+    QList<Tag> tags;
     int dispatches = 0;
 
   private:
@@ -164,28 +185,37 @@ class RecordingView final : public ReaderView {
     Timeline& log_;
 };
 
-// A kept-settings store in memory.
+// A kept-settings store in memory; each save of the place is noted on the timeline
+// ("kept COM3 5 19200,e,8,1").
 class MemoryStore final : public KeptSettingsStore {
   public:
+    explicit MemoryStore(Timeline* log = nullptr) : log_(log) {}
     void Load(KeptSettings& settings) const override { settings = kept; }
     void SaveScan(int commNo, int baudRateNo, const QString& baudRate) override {
         kept.ScanCommNo = commNo;
         kept.ScanBaudRateNo = baudRateNo;
         kept.ScanBaudRate = baudRate;
         ++scanSaves;
+        if (log_) log_->Note(QString("kept COM%1 %2 %3").arg(commNo).arg(baudRateNo).arg(baudRate));
     }
     void SaveLanguage(const QString& flag) override { kept.LanguageFlag = flag; }
     KeptSettings kept;
     int scanSaves = 0;
+
+  private:
+    Timeline* log_;
 };
 
-// A context on an in-memory reader behind COM3, with every piece recording.
+// A context on an in-memory reader behind COM3 (or another device), with every piece recording.
 struct ReaderRig {
-    explicit ReaderRig(ReaderOptions options = {})
+    explicit ReaderRig(ReaderOptions options = {},
+                       const QString& readerDevice = PortNames::DefaultDevice(3))
         : reader(std::move(options)),
-          line(reader, clock, PortNames::DefaultDevice(3)),
-          timed(line, log),
+          line(reader, clock, readerDevice),
+          observed(line),
+          timed(observed, log),
           tones(clock),
+          timedTones(tones, log),
           view(clock, log),
           context(view, Services()) {}
     // As a scan leaves the context that found the reader.
@@ -217,9 +247,11 @@ struct ReaderRig {
     Timeline log{clock};
     ReaderModel reader;
     SimulatedLine line;
+    ObservedLine observed;  // replies of a test's own go in here, below the timeline
     TimedLine timed;
     ToneRecorder tones;
-    MemoryStore store;
+    TimedTone timedTones;
+    MemoryStore store{&log};
     RecordingView view;
     ReaderContext context;
 
@@ -229,7 +261,7 @@ struct ReaderRig {
         s.line = &timed;
         s.clock = &contextClock;
         s.store = &store;
-        s.tone = &tones;
+        s.tone = &timedTones;
         s.machineFolder = folder.path();
         return s;
     }

@@ -458,9 +458,12 @@ void MainWindowTest::cardTimerTurnsTheTagIndicatorWhiteOnce() {
 
     QTest::qWait(400);
     f.Report(tag);
-    // Unless the machine was too slow to see it before the tick.
+    // Unless the machine was too slow to see it before the tick. The timer is a coarse one,
+    // which Qt may set up to 5 % of its interval later: restarted, it would have over 900 ms
+    // left.
     if (Ui(f).tmrCard->isActive() && since.elapsed() < 900)
-        QVERIFY(Ui(f).tmrCard->remainingTime() <= 1000 - 400 + 20);
+        QVERIFY2(Ui(f).tmrCard->remainingTime() <= 1050 - 400 + 20,
+                 qPrintable(QString::number(Ui(f).tmrCard->remainingTime())));
 
     // Its tick turns the tag indicator white and stops the timer.
     QTRY_COMPARE_WITH_TIMEOUT(Ui(f).shCard->brushColor(), ColorWhite, 5000);
