@@ -233,7 +233,7 @@ void TestTagReading::portTakenShowsTheErrorAndTheNextRunTriesAgain() {
     const ReadingRunResult run = ReadTags(rig.context);
 
     QCOMPARE(run.end, ReadingRunEnd::PortNotOpened);
-    QCOMPARE(run.open.failure, OpenFailure::InUse);
+    QCOMPARE(run.open.state, PortState::InUse);
     QCOMPARE(rig.log.What(),
              QStringList({"reading started", "open failed " + ReaderDevice, "verdict red",
                           "message Open COM : 3 Error", "tone 300 300", "reading ended"}));
