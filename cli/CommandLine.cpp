@@ -74,6 +74,25 @@ int LanguageOption(const QCommandLineParser& parser) {
     return given.size() == 1 ? LanguageIndexFromName(given.first()) : -1;
 }
 
+// The prefix as it stands, then the text's words in lines of at most `width` characters; the
+// lines after the first start below the text's first word.
+QString Wrapped(const QString& prefix, const QString& text, int width = 100) {
+    const QString indent(prefix.size(), QLatin1Char(' '));
+    QString wrapped, line = prefix;
+    bool lineHasWords = false;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (lineHasWords && line.size() + 1 + word.size() > width) {
+            wrapped += line + '\n';
+            line = indent;
+            lineHasWords = false;
+        }
+        if (lineHasWords) line += QLatin1Char(' ');
+        line += word;
+        lineHasWords = true;
+    }
+    return wrapped + line + '\n';
+}
+
 QString HelpText() {
     QString text = QStringLiteral(
         "Usage: vq880 [options] command [arguments]\n"
@@ -90,16 +109,18 @@ QString HelpText() {
     int width = 0;
     for (const auto& row : rows) width = std::max(width, int(row.first.size()));
     for (const auto& row : rows)
-        text += "  " + row.first.leftJustified(width + 2) + row.second + '\n';
+        text += Wrapped("  " + row.first.leftJustified(width + 2), row.second);
     text += QStringLiteral("\nCommands:\n");
-    for (const CommandRow& command : CommandTable()) text += "  " + command.Synopsis() + '\n';
+    for (const CommandRow& command : CommandTable()) {
+        const int name = command.name.size() + 1;
+        text += Wrapped("  " + command.Synopsis().left(name), command.Synopsis().mid(name));
+    }
     QStringList lines;
     for (const char* setting : LineSettingTable) lines << QLatin1String(setting);
-    text += QStringLiteral(
-                "\nLine settings: %1.\n"
-                "Exit status: 0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage "
-                "error, 74 the port went away.\n")
-                .arg(lines.join(QStringLiteral(", ")));
+    text += '\n' + Wrapped("Line settings: ", lines.join(QStringLiteral(", ")) + '.') +
+            Wrapped("Exit status: ",
+                    "0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage error, "
+                    "74 the port went away.");
     return text;
 }
 

@@ -422,6 +422,10 @@ void CliTest::portGivenByPathIsNotKept() {
     QCOMPARE(object.value("result").toString(), QString("ok"));
     QCOMPARE(h.Frames(), (QStringList{"A00B", "A00V", "A00B", "A00N0005"}));
     QVERIFY(!h.KeptSettings().contains("ScanCommNo"));
+
+    // Every message names it by its path, never by a number made up for it.
+    const CliResult scan = h.Run({"--port", sim.device(), "scan"});
+    QCOMPARE(scan.out.value(0), "Get Reader Info Ok. (COM : " + sim.device() + ")");
 }
 
 // The trace holds every frame the simulator received, each with its reply and verdict, and

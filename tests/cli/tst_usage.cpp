@@ -113,7 +113,26 @@ class UsageTest : public QObject {
     }
     void usageErrorsTouchNoPort_data();
     void usageErrorsTouchNoPort();
+    void helpShowsEachOptionAsItIsTyped();
 };
+
+// The help names each option as it must be typed: a value after a space, or one that may only
+// follow "=" in brackets; and each command with what it needs.
+void UsageTest::helpShowsEachOptionAsItIsTyped() {
+    CliHarness h;
+    const CliResult help = h.Run({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    const QString text = help.out.join(' ').simplified();
+    for (const OptionRow& option : OptionTable()) {
+        QString typed = "--" + option.name;
+        if (option.valueName)
+            typed += QString(option.optionalValue ? "[=%1]" : " %1").arg(option.valueName);
+        QVERIFY2(text.contains(typed + ' '), qPrintable(typed));
+    }
+    QVERIFY(text.contains("--trace[=FILE] "));
+    for (const CommandRow& command : CommandTable())
+        QVERIFY2(text.contains(command.Synopsis()), qPrintable(command.Synopsis()));
+}
 
 void UsageTest::usageErrorsTouchNoPort_data() {
     QTest::addColumn<QStringList>("arguments");
