@@ -24,7 +24,8 @@ else
            libasound2-dev libudev-dev fonts-wqy-microhei)
     if [ "${1:-run}" = test ]; then
         needs+=(clang "libclang-rt-dev|libclang-rt-14-dev" xvfb xauth x11-apps imagemagick
-                dpkg-dev lintian file appstream dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
+                dpkg-dev lintian file appstream dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+                bash-completion)
     fi
 fi
 
