@@ -106,6 +106,21 @@ class CliHarness {
 
     QTemporaryDir folder;
 
+    // A file of the given text that lasts as long as the test program, named after `name`
+    // ("plan.csv" gives "plan3.csv"): rows of a data table refer to it.
+    static QString LastingFile(const QString& name, const QByteArray& text) {
+        static QTemporaryDir lasting;
+        static int made = 0;
+        const QFileInfo given(name);
+        const QString path = lasting.filePath(QStringLiteral("%1%2.%3")
+                                                  .arg(given.completeBaseName())
+                                                  .arg(++made)
+                                                  .arg(given.suffix()));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
+        return path;
+    }
+
   private:
     static QStringList Lines(const QByteArray& bytes) {
         QStringList lines = QString::fromUtf8(bytes).split('\n');

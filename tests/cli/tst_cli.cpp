@@ -99,27 +99,18 @@ namespace {
 // A record of Door 1, whose first reader SERA0001 was replaced by SERB0002; a new file each time,
 // living as long as the test program.
 QString SiteRecord() {
-    static QTemporaryDir folder;
-    static int made = 0;
-    const QString path = folder.filePath(QStringLiteral("site%1.csv").arg(++made));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(CsvHeader() +
-               "2026-12-01T10:00:00.000+01:00,provision,COM14,SERA0001,01.70-01,01,05,05,20,,,,,"
-               "Door 1,ok,\n"
-               "2026-12-02T10:00:00.000+01:00,provision,COM14,SERB0002,01.70-01,01,05,05,20,,,,,"
-               "Door 1,ok,\n");
-    return path;
+    return CliHarness::LastingFile(
+        "site.csv",
+        CsvHeader() +
+            "2026-12-01T10:00:00.000+01:00,provision,COM14,SERA0001,01.70-01,01,05,05,20,,,,,"
+            "Door 1,ok,\n"
+            "2026-12-02T10:00:00.000+01:00,provision,COM14,SERB0002,01.70-01,01,05,05,20,,,,,"
+            "Door 1,ok,\n");
 }
 
 // A plan file that lives as long as the test program.
 QString PlanFile(const QByteArray& text) {
-    static QTemporaryDir folder;
-    static int made = 0;
-    const QString path = folder.filePath(QStringLiteral("plan%1.csv").arg(++made));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
-    return path;
+    return CliHarness::LastingFile("plan.csv", text);
 }
 }  // namespace
 

@@ -21,26 +21,15 @@ const ManualPage& Manual() {
 
 // A plan file that lives as long as the test program.
 QString PlanFile(const QByteArray& text) {
-    static QTemporaryDir folder;
-    static int made = 0;
-    const QString path = folder.filePath(QStringLiteral("plan%1.csv").arg(++made));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
-    return path;
+    return CliHarness::LastingFile("plan.csv", text);
 }
 
 // A site's record of one door that lives as long as the test program.
 QString RecordFile() {
-    static const QString path = [] {
-        static QTemporaryDir folder;
-        const QString file = folder.filePath(QStringLiteral("site.csv"));
-        QFile record(file);
-        if (record.open(QIODevice::WriteOnly))
-            record.write(CsvHeader() +
-                         "2026-12-01T10:00:00.000+01:00,set-id,COM14,SERA0001,01.70-01,01,05,05,,"
-                         ",,,,Door 1,ok,\n");
-        return file;
-    }();
+    static const QString path = CliHarness::LastingFile(
+        "site.csv", CsvHeader() +
+                        "2026-12-01T10:00:00.000+01:00,set-id,COM14,SERA0001,01.70-01,01,05,05,,"
+                        ",,,,Door 1,ok,\n");
     return path;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "HeldPty.h"
 #include "PortClaim.h"
 #include "PortHolder.h"
 #include "PortInventory.h"
@@ -20,22 +21,6 @@
 #include "SerialLineLinux.h"
 
 namespace {
-
-// A pseudo-terminal whose both ends this test holds, not handed on to the programs it starts.
-struct Pty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    int slave = -1;
-    QString path;
-    Pty() {
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        path = QString::fromLocal8Bit(ptsname(master));
-        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    }
-    ~Pty() {
-        if (slave >= 0) ::close(slave);
-        if (master >= 0) ::close(master);
-    }
-};
 
 // This program started again as another process: "--hold PATH" claims the device until its
 // standard input ends; "--open PATH" opens it once and tells the outcome and the holder.
@@ -77,9 +62,9 @@ int OpenOnce(const char* path) {
     LinuxSerialLine line;
     const OpenResult result = line.Open(QFile::decodeName(path));
     std::printf("%s %lld %s\n",
-                result.opened()                        ? "opened"
+                result.opened()                    ? "opened"
                 : result.state == PortState::InUse ? "in-use"
-                                                       : "failed",
+                                                   : "failed",
                 static_cast<long long>(result.holderPid),
                 result.holderName.toLocal8Bit().constData());
     line.Close();
@@ -103,7 +88,7 @@ class PortClaimTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir folder_;
-    Pty pty_;
+    HeldPty pty_;
     QString comLink_;  // ports/COM5 -> the pseudo-terminal
 
   private slots:

@@ -9,29 +9,9 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "HeldPty.h"
 #include "PortInventory.h"
 #include "PortNames.h"
-
-namespace {
-
-// A pseudo-terminal whose master and slave this test holds, as the simulator holds its own;
-// not handed on to the programs it starts.
-struct Pty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    int slave = -1;
-    QString path;
-    Pty() {
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        path = QString::fromLocal8Bit(ptsname(master));
-        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    }
-    ~Pty() {
-        if (slave >= 0) ::close(slave);
-        if (master >= 0) ::close(master);
-    }
-};
-
-}  // namespace
 
 class PortInventoryTest : public QObject {
     Q_OBJECT
@@ -42,7 +22,7 @@ class PortInventoryTest : public QObject {
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkpath("ports"));
         const PortNames names(folder.path());
-        Pty free, held;
+        HeldPty free, held;
         QVERIFY(!free.path.isEmpty() && !held.path.isEmpty());
         QVERIFY(QFile::link(free.path, names.LinkPath(1)));
         QVERIFY(QFile::link(folder.filePath("unplugged"), names.LinkPath(2)));
@@ -101,7 +81,7 @@ class PortInventoryTest : public QObject {
         QVERIFY(QFile::link(names.LinkPath(5), names.LinkPath(4)));
         QVERIFY(QFile::link(names.LinkPath(4), names.LinkPath(5)));
         QVERIFY(QFile::copy(folder.filePath("file"), names.LinkPath(12)));
-        Pty pty;
+        HeldPty pty;
         QVERIFY(QFile::link(pty.path, names.LinkPath(6)));
 
         const PortInventory inventory = TakePortInventory(folder.path());

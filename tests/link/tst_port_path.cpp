@@ -8,28 +8,13 @@
 #include <QtTest>
 
 #include "DeviceGroup.h"
+#include "HeldPty.h"
 #include "PortDriver.h"
 #include "PortHolder.h"
 #include "PortPath.h"
 #include "SerialLineLinux.h"
 
 namespace {
-
-// A pseudo-terminal whose master and slave this test holds.
-struct Pty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    int slave = -1;
-    QString path;
-    Pty() {
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        path = QString::fromLocal8Bit(ptsname(master));
-        slave = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    }
-    ~Pty() {
-        if (slave >= 0) ::close(slave);
-        if (master >= 0) ::close(master);
-    }
-};
 
 void Write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -97,7 +82,7 @@ class PortPathTest : public QObject {
         QVERIFY(QFile::link(at("loop-a"), at("loop-b")));
         QVERIFY(QFile::link(at("nothing"), at("dangling")));
         QVERIFY(QFile::link("/dev/null", at("to-null")));
-        Pty pty;
+        HeldPty pty;
         QVERIFY(QFile::link(pty.path, at("to-pty")));
 
         QCOMPARE(ExaminePortPath(at("to-file")).notSerial, NotSerialKind::RegularFile);
@@ -125,7 +110,7 @@ class PortPathTest : public QObject {
     // A pseudo-terminal keeps no serial information: the ask for low latency is refused there,
     // silently, and the port opens and closes as ever.
     void lowLatencyRefusedSilently() {
-        Pty pty;
+        HeldPty pty;
         LinuxSerialLine line;
         const OpenResult result = line.Open(pty.path);
         QVERIFY(result.opened());
