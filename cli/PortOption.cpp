@@ -3,24 +3,32 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "ConsoleTexts.h"
 #include "DiagnosisTexts.h"
 #include "PortNames.h"
 #include "PortPath.h"
+#include "TerminalText.h"
 #include "ValueChecks.h"
 
 namespace {
 
 #ifdef _WIN32
 constexpr int ComNumberMax = 256;
-const char* const Accepted = "COM1 to COM256";
+const ConsoleText Accepted = {"COM1 to COM256", "COM1 到 COM256", "COM1 到 COM256"};
 #else
 constexpr int ComNumberMax = PortNames::WindowPortCount;
-const char* const Accepted = "COM1 to COM16 or a serial device such as /dev/ttyUSB0";
+const ConsoleText Accepted = {"COM1 to COM16 or a serial device such as /dev/ttyUSB0",
+                              "COM1 到 COM16，或串口设备，例如 /dev/ttyUSB0",
+                              "COM1 到 COM16，或序列埠裝置，例如 /dev/ttyUSB0"};
 #endif
+const ConsoleText MustName = {"--port must name %1, not \"%2\"%3.",
+                              "--port 必须是 %1，而不是“%2”%3。",
+                              "--port 必須是 %1，而不是「%2」%3。"};
+const ConsoleText Colon = {": ", "：", "："};
+const ConsoleText NoSuchDevice = {"there is no such device", "没有这个设备", "沒有這個裝置"};
 
 [[noreturn]] void Refuse(const QString& text, const QString& why = {}) {
-    throw UsageMistake{QStringLiteral("--port must name %1, not \"%2\"%3.")
-                           .arg(QLatin1String(Accepted), text, why)};
+    throw UsageMistake{Tr(MustName).arg(Tr(Accepted), TerminalExcerpt(text), why)};
 }
 
 #ifndef _WIN32
@@ -29,14 +37,14 @@ const char* const Accepted = "COM1 to COM16 or a serial device such as /dev/ttyU
 PortChoice DeviceChoice(const QString& path, const QString& machineFolder) {
     const PortPath examined = ExaminePortPath(path);
     if (examined.state == PortState::NoDevice || examined.state == PortState::MissingTarget)
-        Refuse(path, QStringLiteral(": there is no such device"));
+        Refuse(path, Tr(Colon) + Tr(NoSuchDevice));
     if (!examined.serialPort()) {
         PortFacts facts;
         facts.state = examined.state;
         facts.device = path;
         facts.systemError = examined.systemError;
         facts.notSerial = examined.notSerial;
-        Refuse(path, ": " + PortStateText(facts, 0));
+        Refuse(path, Tr(Colon) + PortStateText(facts, ConsoleLanguage()));
     }
     const QString canonical = QFileInfo(path).canonicalFilePath();
     const PortNames names(machineFolder);
