@@ -9,8 +9,7 @@ const QString Record = QStringLiteral("record");
 
 // The command that writes one setting alone: its value after the name, or, for a setting of
 // two parts, as the parts' options.
-CommandRow SettingCommand(SettingKey key) {
-    const SettingRow& setting = Setting(key);
+CommandRow SettingCommand(const SettingRow& setting) {
     CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
     if (!setting.TakesArgument())
         for (size_t part = 0; part < setting.parts.size(); ++part) {
@@ -33,15 +32,13 @@ QStringList SettingOptions() {
 std::vector<CommandRow> Rows() {
     const QStringList provisionOptions = QStringList{"first-id", "plan", "like", "force"} +
                                          SettingOptions() + QStringList{"count", Record};
-    return {
+    std::vector<CommandRow> rows{
         {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
         {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
-        SettingCommand(SettingKey::Id),
-        SettingCommand(SettingKey::LineSpeed),
-        SettingCommand(SettingKey::SameCard),
-        SettingCommand(SettingKey::Input),
-        SettingCommand(SettingKey::Mode),
-        SettingCommand(SettingKey::Rssi),
+    };
+    // Each setting's own command, in the catalogue's order.
+    for (const SettingRow& setting : SettingCatalogue()) rows.push_back(SettingCommand(setting));
+    const std::vector<CommandRow> others{
         {"factory-default", nullptr, {Record}, {}, {}, Needs::Reader, false, RunFactoryDefault},
         {"reset", nullptr, {}, {}, {}, Needs::Reader, false, RunReset},
         {"provision",
@@ -55,6 +52,8 @@ std::vector<CommandRow> Rows() {
         {"ports", nullptr, {"watch"}, {}, {}, Needs::Nothing, true, RunPorts},
         {"site", nullptr, {"plan"}, {}, {}, Needs::Nothing, false, RunSite, "RECORD..."},
     };
+    rows.insert(rows.end(), others.begin(), others.end());
+    return rows;
 }
 
 std::vector<OptionRow> Options() {
