@@ -8,11 +8,67 @@
 #include <QStringDecoder>
 #include <algorithm>
 
+#include "ConsoleTexts.h"
 #include "RecordValues.h"
 #include "TerminalText.h"
 #include "ValueChecks.h"
 
 namespace {
+
+// Where a mistake is. The texts it names stand in quotes of their language.
+const ConsoleText AtLine = {"%1 line %2: %3", "%1 第 %2 行：%3", "%1 第 %2 行：%3"};
+const ConsoleText AtColumn = {"%1 line %2, column %3: %4", "%1 第 %2 行，%3 列：%4",
+                              "%1 第 %2 行，%3 欄：%4"};
+const ConsoleText FullStop = {".", "。", "。"};
+// The mistakes of a record's text.
+const ConsoleText NotUtf8 = {"not UTF-8 text", "不是 UTF-8 文字", "不是 UTF-8 文字"};
+const ConsoleText TextAfterQuote = {"text after the closing quote of a cell",
+                                    "单元格的右引号后面还有文字", "儲存格的右引號後面還有文字"};
+const ConsoleText QuoteInCell = {"a quote inside a cell not quoted", "未加引号的单元格中有引号",
+                                 "未加引號的儲存格中有引號"};
+const ConsoleText QuoteNotClosed = {"a quote is not closed", "引号没有闭合", "引號沒有閉合"};
+const ConsoleText NotAColumn = {"not a column of a record: \"%1\"", "不是记录的列：“%1”",
+                                "不是記錄的欄位：「%1」"};
+const ConsoleText ColumnTwice = {"the column %1 is there twice", "%1 列出现了两次",
+                                 "%1 欄出現了兩次"};
+const ConsoleText NoColumn = {"no column %1", "没有 %1 列", "沒有 %1 欄"};
+const ConsoleText CellCount = {"%1 cells, the header has %2", "有 %1 个单元格，表头有 %2 个",
+                               "有 %1 個儲存格，標題列有 %2 個"};
+const ConsoleText NotJson = {"not JSON: %1 at character %2", "不是 JSON：%1（第 %2 个字符）",
+                             "不是 JSON：%1（第 %2 個字元）"};
+const ConsoleText NotJsonObject = {"not a JSON object", "不是 JSON 对象", "不是 JSON 物件"};
+const ConsoleText NotAKey = {"not a key of a record: \"%1\"", "不是记录的键：“%1”",
+                             "不是記錄的鍵：「%1」"};
+const ConsoleText NotAnObject = {"not an object", "不是对象", "不是物件"};
+const ConsoleText NotAText = {"not a text", "不是文字", "不是文字"};
+// The mistakes of an entry's values.
+const ConsoleText NotATime = {"not a time such as 2026-12-10T08:15:02.417+01:00: \"%1\"",
+                              "不是时间（例如 2026-12-10T08:15:02.417+01:00）：“%1”",
+                              "不是時間（例如 2026-12-10T08:15:02.417+01:00）：「%1」"};
+const ConsoleText Empty = {"empty", "为空", "為空"};
+const ConsoleText NotAResult = {"not ok, error or port-gone: \"%1\"",
+                                "不是 ok、error 或 port-gone：“%1”",
+                                "不是 ok、error 或 port-gone：「%1」"};
+const ConsoleText NotASetting = {"not a setting: \"%1\"", "不是设定项：“%1”", "不是設定項：「%1」"};
+const ConsoleText TooLong = {"too long", "太长", "太長"};
+const ConsoleText NotASettingWritten = {"not a setting written: \"%1\"", "不是写入的设定：“%1”",
+                                        "不是寫入的設定：「%1」"};
+const ConsoleText FailedButOk = {"a setting failed, but the result is ok",
+                                 "有设定失败，但结果是 ok", "有設定失敗，但結果是 ok"};
+// A file that is no record.
+const ConsoleText NoSuchFile = {"record \"%1\": no such file.", "记录“%1”：没有这个文件。",
+                                "記錄「%1」：沒有這個檔案。"};
+const ConsoleText NotAFile = {"record \"%1\" is not a regular file.", "记录“%1”不是普通文件。",
+                              "記錄「%1」不是一般檔案。"};
+const ConsoleText TooLarge = {"record \"%1\" is larger than %2 bytes.", "记录“%1”大于 %2 字节。",
+                              "記錄「%1」大於 %2 位元組。"};
+const ConsoleText Unreadable = {"record \"%1\" cannot be read: %2.", "无法读取记录“%1”：%2。",
+                                "無法讀取記錄「%1」：%2。"};
+
+// What a mistake quotes of the record: short and escaped.
+QString Said(const ConsoleText& text, const QString& quoted) {
+    return Tr(text).arg(TerminalExcerpt(quoted));
+}
 
 // An entry takes 110 to 260 bytes: 16 MiB hold some 60,000 to 150,000 of them, dozens of
 // writes for every door of a site of a thousand, and read and show in a few seconds. A larger
@@ -26,19 +82,15 @@ struct Place {
     QString column;
 
     [[noreturn]] void Wrong(QString what) const {
-        if (!what.endsWith(QLatin1Char('.'))) what += QLatin1Char('.');
+        const QString stop = Tr(FullStop);
+        if (!what.endsWith(QLatin1Char('.')) && !what.endsWith(stop)) what += stop;
         // One arg() for all: a name holding "%1" is not a place for the next.
         const QString at = QString::number(line);
         throw UsageMistake{column.isEmpty()
-                               ? QStringLiteral("%1 line %2: %3").arg(TerminalText(file), at, what)
-                               : QStringLiteral("%1 line %2, column %3: %4")
-                                     .arg(TerminalText(file), at, column, what)};
+                               ? Tr(AtLine).arg(TerminalText(file), at, what)
+                               : Tr(AtColumn).arg(TerminalText(file), at, column, what)};
     }
 };
-
-QString Quoted(const QString& text) {
-    return QLatin1Char('"') + TerminalExcerpt(text) + QLatin1Char('"');
-}
 
 struct CsvRow {
     int line = 0;
@@ -70,9 +122,9 @@ std::vector<CsvRow> CsvRows(const QString& text, Place& place) {
         row = {line + 1, {}};
         rowQuoted = false;
     };
-    const auto wrong = [&](const QString& what) {
+    const auto wrong = [&](const ConsoleText& what) {
         place.line = line;
-        place.Wrong(what);
+        place.Wrong(Tr(what));
     };
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -96,9 +148,9 @@ std::vector<CsvRow> CsvRows(const QString& text, Place& place) {
         } else if (c == QLatin1Char(',')) {
             endCell();
         } else if (wasQuoted) {
-            wrong(QStringLiteral("text after the closing quote of a cell"));
+            wrong(TextAfterQuote);
         } else if (c == QLatin1Char('"')) {
-            if (!cell.isEmpty()) wrong(QStringLiteral("a quote inside a cell not quoted"));
+            if (!cell.isEmpty()) wrong(QuoteInCell);
             quoted = wasQuoted = rowQuoted = true;
         } else {
             cell += c;
@@ -106,7 +158,7 @@ std::vector<CsvRow> CsvRows(const QString& text, Place& place) {
     }
     if (quoted) {
         place.line = row.line;
-        place.Wrong(QStringLiteral("a quote is not closed"));
+        place.Wrong(Tr(QuoteNotClosed));
     }
     if (!row.cells.isEmpty() || !cell.isEmpty() || rowQuoted) endRow();
     return rows;
@@ -142,17 +194,14 @@ RecordEntry EntryOf(const Fields& fields, Place& place) {
     RecordEntry entry;
     place.column = TextKeys()[Time];
     entry.time = QDateTime::fromString(text(Time), Qt::ISODateWithMs);
-    if (!entry.time.isValid())
-        place.Wrong(QStringLiteral("not a time such as 2026-12-10T08:15:02.417+01:00: ") +
-                    Quoted(text(Time)));
+    if (!entry.time.isValid()) place.Wrong(Said(NotATime, text(Time)));
     place.column = TextKeys()[Serial];
     entry.serial = text(Serial);
-    if (entry.serial.isEmpty()) place.Wrong(QStringLiteral("empty"));
+    if (entry.serial.isEmpty()) place.Wrong(Tr(Empty));
     place.column = TextKeys()[Result];
     entry.result = text(Result);
     static const QStringList results{"ok", "error", "port-gone"};
-    if (!results.contains(entry.result))
-        place.Wrong(QStringLiteral("not ok, error or port-gone: ") + Quoted(entry.result));
+    if (!results.contains(entry.result)) place.Wrong(Said(NotAResult, entry.result));
     entry.command = text(Command);
     entry.port = text(Port);
     entry.version = text(Version);
@@ -164,9 +213,9 @@ RecordEntry EntryOf(const Fields& fields, Place& place) {
         place.column = key;
         if (!RecordSettingKeys().contains(key)) {
             place.column = QStringLiteral("written");
-            place.Wrong(QStringLiteral("not a setting: ") + Quoted(key));
+            place.Wrong(Said(NotASetting, key));
         }
-        if (value.toString().size() > 32) place.Wrong(QStringLiteral("too long"));
+        if (value.toString().size() > 32) place.Wrong(Tr(TooLong));
         try {
             entry.written.insert(key, JsonValue(key, RecordedValue(key, value)));
         } catch (const UsageMistake& mistake) {
@@ -176,9 +225,9 @@ RecordEntry EntryOf(const Fields& fields, Place& place) {
     place.column = TextKeys()[Failed];
     entry.failed = fields.text[Failed];
     if (!entry.failed.isEmpty() && !entry.written.contains(entry.failed))
-        place.Wrong(QStringLiteral("not a setting written: ") + Quoted(entry.failed));
+        place.Wrong(Said(NotASettingWritten, entry.failed));
     if (!entry.failed.isEmpty() && entry.result == QLatin1String("ok"))
-        place.Wrong(QStringLiteral("a setting failed, but the result is ok"));
+        place.Wrong(Tr(FailedButOk));
     place.column.clear();
     return entry;
 }
@@ -190,23 +239,20 @@ std::vector<RecordedEntry> CsvEntries(const QString& text, Place& place) {
     const QStringList& header = rows.front().cells;
     place.line = rows.front().line;
     for (int i = 0; i < header.size(); ++i) {
-        if (!CsvColumns().contains(header[i]))
-            place.Wrong(QStringLiteral("not a column of a record: ") + Quoted(header[i]));
-        if (header.indexOf(header[i]) != i)
-            place.Wrong(QStringLiteral("the column %1 is there twice").arg(header[i]));
+        if (!CsvColumns().contains(header[i])) place.Wrong(Said(NotAColumn, header[i]));
+        if (header.indexOf(header[i]) != i) place.Wrong(Tr(ColumnTwice).arg(header[i]));
     }
     for (const char* needed : {"time", "serial", "result"})
         if (!header.contains(QLatin1String(needed)))
-            place.Wrong(QStringLiteral("no column %1").arg(QLatin1String(needed)));
+            place.Wrong(Tr(NoColumn).arg(QLatin1String(needed)));
     std::vector<int> textKey;  // of each column, -1 for a setting
     for (const QString& column : header) textKey.push_back(int(TextKeys().indexOf(column)));
     entries.reserve(rows.size() - 1);
     for (auto row = rows.begin() + 1; row != rows.end(); ++row) {
         place.line = row->line;
         if (row->cells.size() != header.size())
-            place.Wrong(QStringLiteral("%1 cells, the header has %2")
-                            .arg(row->cells.size())
-                            .arg(header.size()));
+            place.Wrong(Tr(CellCount).arg(QString::number(row->cells.size()),
+                                          QString::number(header.size())));
         Fields fields;
         for (int i = 0; i < header.size(); ++i) {
             if (textKey[i] >= 0)
@@ -226,15 +272,15 @@ Fields FieldsOf(const QJsonObject& object, Place& place) {
         place.column = it.key();
         const int key = int(TextKeys().indexOf(it.key()));
         if (it.key() == QLatin1String("written")) {
-            if (!it.value().isObject()) place.Wrong(QStringLiteral("not an object"));
+            if (!it.value().isObject()) place.Wrong(Tr(NotAnObject));
             const QJsonObject written = it.value().toObject();
             for (auto setting = written.begin(); setting != written.end(); ++setting)
                 fields.written.push_back({setting.key(), setting.value()});
         } else if (key < 0) {
             place.column.clear();
-            place.Wrong(QStringLiteral("not a key of a record: ") + Quoted(it.key()));
+            place.Wrong(Said(NotAKey, it.key()));
         } else if (!it.value().isString()) {
-            place.Wrong(QStringLiteral("not a text"));
+            place.Wrong(Tr(NotAText));
         } else {
             fields.text[key] = it.value().toString();
         }
@@ -258,10 +304,8 @@ std::vector<RecordedEntry> JsonEntries(const QByteArray& text, Place& place) {
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
         if (error.error != QJsonParseError::NoError)
-            place.Wrong(QStringLiteral("not JSON: %1 at character %2")
-                            .arg(error.errorString())
-                            .arg(error.offset + 1));
-        if (!document.isObject()) place.Wrong(QStringLiteral("not a JSON object"));
+            place.Wrong(Tr(NotJson).arg(error.errorString(), QString::number(error.offset + 1)));
+        if (!document.isObject()) place.Wrong(Tr(NotJsonObject));
         entries.push_back({EntryOf(FieldsOf(document.object(), place), place), place.file, line});
     }
     return entries;
@@ -288,7 +332,7 @@ std::vector<RecordedEntry> ParseRecord(const QString& fileName, const QByteArray
     const QString decoded = decoder.decode(text);
     if (decoder.hasError()) {
         place.line = LineNotUtf8(text);
-        place.Wrong(QStringLiteral("not UTF-8 text"));
+        place.Wrong(Tr(NotUtf8));
     }
     return RecordFormatOf(fileName) == RecordFormat::JsonLines ? JsonEntries(text, place)
                                                                : CsvEntries(decoded, place);
@@ -297,17 +341,13 @@ std::vector<RecordedEntry> ParseRecord(const QString& fileName, const QByteArray
 std::vector<RecordedEntry> ReadRecord(const QString& path) {
     const QFileInfo info(path);
     const QString name = TerminalText(path);
-    if (!info.exists())
-        throw UsageMistake{QStringLiteral("record \"%1\": no such file.").arg(name)};
-    if (!info.isFile())
-        throw UsageMistake{QStringLiteral("record \"%1\" is not a regular file.").arg(name)};
-    const QString tooLarge = QStringLiteral("record \"%1\" is larger than %2 bytes.")
-                                 .arg(name, QString::number(MaxRecordBytes));
+    if (!info.exists()) throw UsageMistake{Tr(NoSuchFile).arg(name)};
+    if (!info.isFile()) throw UsageMistake{Tr(NotAFile).arg(name)};
+    const QString tooLarge = Tr(TooLarge).arg(name, QString::number(MaxRecordBytes));
     if (info.size() > MaxRecordBytes) throw UsageMistake{tooLarge};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw UsageMistake{QStringLiteral("record \"%1\" cannot be read: %2.")
-                               .arg(name, TerminalText(file.errorString()))};
+        throw UsageMistake{Tr(Unreadable).arg(name, TerminalText(file.errorString()))};
     const QByteArray text = file.read(MaxRecordBytes + 1);
     if (text.size() > MaxRecordBytes) throw UsageMistake{tooLarge};
     return ParseRecord(path, text);

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include "ConsoleTexts.h"
 #include "RecordFile.h"
 #include "RecordReader.h"
 #include "ValueChecks.h"
@@ -51,6 +52,8 @@ class RecordReaderTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void cleanup() { SetConsoleLanguage(0); }
+
     void entriesReadBackAsWritten_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("serial");
@@ -131,58 +134,68 @@ class RecordReaderTest : public QObject {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("named");
+        QTest::addColumn<int>("language");
         const QByteArray header = CsvHeader();
         const QByteArray one = CsvLine(Entry(1, "Door 1"));
         QByteArray bad = one;
         QTest::newRow("unknown column") << "r.csv" << QByteArray("time,serial,result,door\n")
-                                        << "r.csv line 1: not a column of a record: \"door\"";
+                                        << "r.csv line 1: not a column of a record: \"door\"" << 0;
         QTest::newRow("a line of the wrong length")
             << "r.csv" << header + one + "2026-12-10T08:01:00.000+01:00,set-id\n"
-            << "r.csv line 3: 2 cells, the header has 16";
+            << "r.csv line 3: 2 cells, the header has 16" << 0;
         QTest::newRow("no time") << "r.csv" << header + bad.replace("2026-12-10T08:01", "yesterday")
-                                 << "r.csv line 2, column time: not a time";
+                                 << "r.csv line 2, column time: not a time" << 0;
         bad = one;
         QTest::newRow("a value the reader does not take")
             << "r.csv" << header + one + bad.replace(",20,", ",10000,")
-            << "r.csv line 3, column same-card: same-card must be from 0 to 9999";
+            << "r.csv line 3, column same-card: same-card must be from 0 to 9999" << 0;
         bad = one;
         QTest::newRow("an unknown result") << "r.csv" << header + bad.replace(",ok,", ",fine,")
-                                           << "r.csv line 2, column result: not ok, error or";
+                                           << "r.csv line 2, column result: not ok, error or" << 0;
         QTest::newRow("an unclosed quote") << "r.csv" << header + one + "2026,\"x\n\n"
-                                           << "r.csv line 3: a quote is not closed";
+                                           << "r.csv line 3: a quote is not closed" << 0;
         QTest::newRow("text after a quote") << "r.csv" << header + QByteArray("\"a\"b\n")
-                                            << "r.csv line 2: text after the closing quote";
+                                            << "r.csv line 2: text after the closing quote" << 0;
         QTest::newRow("not UTF-8") << "r.csv" << header + one + "\xFF\n"
-                                   << "r.csv line 3: not UTF-8 text";
+                                   << "r.csv line 3: not UTF-8 text" << 0;
         QTest::newRow("failed names a setting not sent")
             << "r.jsonl"
             << QByteArray(
                    "{\"time\":\"2026-12-10T08:01:00.000+01:00\",\"serial\":\"SERA0001\","
                    "\"result\":\"error\",\"written\":{\"id\":\"05\"},\"failed\":\"rssi\"}\n")
-            << "r.jsonl line 1, column failed: not a setting written: \"rssi\"";
+            << "r.jsonl line 1, column failed: not a setting written: \"rssi\"" << 0;
         QTest::newRow("unknown key, escaped")
             << "r.jsonl" << QByteArray("\n{\"door\\u001b[2J\":1}\n")
-            << "r.jsonl line 2: not a key of a record: \"door\\e[2J\"";
+            << "r.jsonl line 2: not a key of a record: \"door\\e[2J\"" << 0;
         QTest::newRow("a file name that holds a place of a message")
             << "%1 %2.csv" << header + QByteArray("\"a\"b\n")
-            << "%1 %2.csv line 2: text after the closing quote";
+            << "%1 %2.csv line 2: text after the closing quote" << 0;
         QTest::newRow("not JSON") << "r.jsonl" << QByteArray("{\"time\":\n")
-                                  << "r.jsonl line 1: not JSON:";
+                                  << "r.jsonl line 1: not JSON:" << 0;
         QTest::newRow("an unknown setting")
             << "r.jsonl"
             << QByteArray(
                    "{\"time\":\"2026-12-10T08:01:00.000+01:00\",\"serial\":\"SERA0001\","
                    "\"result\":\"ok\",\"written\":{\"channel\":3}}\n")
-            << "r.jsonl line 1, column written: not a setting: \"channel\"";
+            << "r.jsonl line 1, column written: not a setting: \"channel\"" << 0;
         QTest::newRow("a long cell is quoted short")
             << "r.csv"
             << "time,serial,result,\x1B]0;" + QByteArray(500, 'x') + "\n"
-            << "r.csv line 1: not a column of a record: \"\\e]0;xxxxxxxxxxxxxxxxxxxxxxxxxxxx...\"";
+            << "r.csv line 1: not a column of a record: \"\\e]0;xxxxxxxxxxxxxxxxxxxxxxxxxxxx...\""
+            << 0;
+        QTest::newRow("in the run's language")
+            << "r.csv" << header + one + QByteArray(one).replace(",20,", ",10000,")
+            << "r.csv 第 3 行，same-card 列：same-card 必须在 0 到 9999 之间，而不是 10000。" << 1;
+        QTest::newRow("quoted in the run's language")
+            << "r.jsonl" << QByteArray("{\"door\":1}\n")
+            << "r.jsonl 第 1 行：不是記錄的鍵：「door」。" << 2;
     }
     void mistakesAreRefusedWithTheirLine() {
         QFETCH(QString, file);
         QFETCH(QByteArray, text);
         QFETCH(QString, named);
+        QFETCH(int, language);
+        SetConsoleLanguage(language);
         try {
             ParseRecord(file, text);
             QFAIL("the record was taken");
