@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include "ConsoleTexts.h"
 #include "LikeReader.h"
 #include "ProvisioningPlan.h"
 #include "SiteReport.h"
@@ -69,10 +70,13 @@ class SiteTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void cleanup() { SetConsoleLanguage(0); }
+
     void recordsShowTheSite_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QByteArray>("jsonl");
         QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("language");
         const QJsonObject given{{"id", "05"}, {"same-card", 20}, {"rssi", 100}};
         const QString held = "same-card=20  not recorded: input, mode, rssi, line-speed";
         QTest::newRow("a later set-rssi of the same serial counts")
@@ -80,34 +84,40 @@ class SiteTest : public QObject {
                     E(2, "set-rssi", "SERA0001", "05", {{"rssi", 120}})})
             << QByteArray()
             << QStringList{Line("Door 1", "SERA0001", "05", "same-card=20 rssi=120  " + NoneYet, 2),
-                           "Doors: 1, to look at: 0"};
+                           "Doors: 1, to look at: 0"}
+            << 0;
         QTest::newRow("CSV and JSON lines merged in time order")
             << Csv({E(1, "provision", "SERA0001", "05", given, "Door 1"),
                     E(3, "set-rssi", "SERA0001", "05", {{"rssi", 130}})})
             << Jsonl({E(2, "set-rssi", "SERA0001", "05", {{"rssi", 120}})})
             << QStringList{Line("Door 1", "SERA0001", "05", "same-card=20 rssi=130  " + NoneYet, 3),
-                           "Doors: 1, to look at: 0"};
+                           "Doors: 1, to look at: 0"}
+            << 0;
         QTest::newRow("a setting not confirmed is not held")
             << Csv({E(1, "provision", "SERA0001", "05", {{"id", "05"}, {"same-card", 20}},
                       "Door 1"),
                     E(2, "set-rssi", "SERA0001", "05", {{"rssi", 120}}, {}, "rssi")})
             << QByteArray()
-            << QStringList{
-                   Line("Door 1", "SERA0001", "05", held, 2, "Error: rssi=120 not confirmed"),
-                   "  ! Door 1: the last write failed (r.csv line 3)", "Doors: 1, to look at: 1"};
+            << QStringList{Line("Door 1", "SERA0001", "05", held, 2,
+                                "Error: rssi=120 not confirmed"),
+                           "  ! Door 1: the last write failed (r.csv line 3)",
+                           "Doors: 1, to look at: 1"}
+            << 0;
         QTest::newRow("the port gone in the middle: what came before it is held")
             << QByteArray()
             << Jsonl({E(1, "provision", "SERA0001", "05", given, "Door 1", "rssi", "port-gone")})
             << QStringList{Line("Door 1", "SERA0001", "05", held, 1,
                                 "Error: rssi=100 not confirmed (the port went away)"),
                            "  ! Door 1: the last write failed (r.jsonl line 1)",
-                           "Doors: 1, to look at: 1"};
+                           "Doors: 1, to look at: 1"}
+            << 0;
         QTest::newRow("renumbered")
             << Csv({E(1, "provision", "SERA0001", "05", given, "Door 1"),
                     E(2, "set-id", "SERA0001", "07", {{"id", "07"}})})
             << QByteArray()
             << QStringList{Line("Door 1", "SERA0001", "07", "same-card=20 rssi=100  " + NoneYet, 2),
-                           "Doors: 1, to look at: 0"};
+                           "Doors: 1, to look at: 0"}
+            << 0;
         QTest::newRow("a replacement given the old one's number")
             << Csv({E(1, "provision", "SERA0001", "05", given, "Door 1"),
                     E(9, "provision", "SERB0002", "05", {{"id", "05"}, {"rssi", 100}}, "Door 1")})
@@ -115,7 +125,8 @@ class SiteTest : public QObject {
             << QStringList{Line("Door 1", "SERB0002", "05",
                                 "rssi=100  not recorded: same-card, input, mode, line-speed", 9),
                            "  ! Door 1: S/N SERA0001 replaced by S/N SERB0002",
-                           "Doors: 1, to look at: 1"};
+                           "Doors: 1, to look at: 1"}
+            << 0;
         QTest::newRow("two readers under one label, two numbers: both in service")
             << Csv({E(1, "provision", "SERA0001", "05", {{"id", "05"}}, "Door 1"),
                     E(2, "provision", "SERB0002", "06", {{"id", "06"}}, "Door 1")})
@@ -124,7 +135,8 @@ class SiteTest : public QObject {
                            "  ! Door 1: also in service under this label: S/N SERB0002",
                            Line("Door 1", "SERB0002", "06", Nothing, 2),
                            "  ! Door 1: also in service under this label: S/N SERA0001",
-                           "Doors: 2, to look at: 2"};
+                           "Doors: 2, to look at: 2"}
+            << 0;
         QTest::newRow("one number at two doors, a reader without a label, a serial moved")
             << Csv({E(1, "provision", "SERA0001", "05", {{"id", "05"}}, "Door 1"),
                     E(2, "provision", "SERB0002", "06", {{"id", "06"}}, "Door 2"),
@@ -137,7 +149,8 @@ class SiteTest : public QObject {
                            "  ! SERC0003: reader number 05 also at Door 1",
                            Line("Door 3", "SERB0002", "06", Nothing, 4),
                            "  ! Door 3: S/N SERB0002 was written as Door 2 before",
-                           "Doors: 3, to look at: 3"};
+                           "Doors: 3, to look at: 3"}
+            << 0;
         QTest::newRow("a factory default leaves the factory values")
             << Csv({E(1, "provision", "SERA0001", "05",
                       {{"id", "05"}, {"rssi", 100}, {"line-speed", "9600,n,8,1"}}, "Door 1"),
@@ -147,17 +160,29 @@ class SiteTest : public QObject {
                                 "same-card=10 input=no mode=rs485-32,wiegand-26 rssi=0 "
                                 "line-speed=19200,e,8,1",
                                 2),
-                           "Doors: 1, to look at: 0"};
+                           "Doors: 1, to look at: 0"}
+            << 0;
         QTest::newRow("a label with control characters is shown escaped")
             << Csv({E(1, "provision", "SERA0001", "05", {{"id", "05"}}, "\x1B]0;x\x07")})
             << QByteArray()
             << QStringList{Line("\\e]0;x\\a", "SERA0001", "05", Nothing, 1),
-                           "Doors: 1, to look at: 0"};
+                           "Doors: 1, to look at: 0"}
+            << 0;
+        QTest::newRow("in the run's language: keys, values, names and times stay")
+            << QByteArray()
+            << Jsonl({E(1, "provision", "SERA0001", "05", given, "Door 1", "rssi", "port-gone")})
+            << QStringList{"Door 1  序号 SERA0001  读卡机 05  same-card=20  没有记录：input、mode、"
+                           "rssi、line-speed  最后写入 " + At(1) +
+                               " 错误：rssi=100 没有得到确认（串口已断开）",
+                           "  ! Door 1：最后一次写入失败（r.jsonl 第 1 行）", "门：1，需要查看：1"}
+            << 1;
     }
     void recordsShowTheSite() {
         QFETCH(QByteArray, csv);
         QFETCH(QByteArray, jsonl);
         QFETCH(QStringList, lines);
+        QFETCH(int, language);
+        SetConsoleLanguage(language);
         QCOMPARE(SiteLines(SiteOf(Read(csv, jsonl))), lines);
     }
 
@@ -236,21 +261,28 @@ class SiteTest : public QObject {
     void likeRefusesWhatItCannotKnow_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("named");
+        QTest::addColumn<int>("language");
         QTest::newRow("a label the record does not know")
             << "Door 9"
-            << "--like \"Door 9\": the record does not know the label.";
+            << "--like \"Door 9\": the record does not know the label." << 0;
         QTest::newRow("two readers in service")
             << "Door 1"
             << "--like \"Door 1\": the record holds 2 readers in service there (S/N SERA0001, "
-               "SERB0002)";
+               "SERB0002)"
+            << 0;
         QTest::newRow("its reader moved away")
             << "Door 2"
             << "--like \"Door 2\": the record holds no reader there now; S/N SERC0003 was the "
-               "last, and is at \"Door 3\" since.";
+               "last, and is at \"Door 3\" since."
+            << 0;
+        QTest::newRow("in the run's language") << "Door 9"
+                                               << "--like 「Door 9」：記錄中沒有這個標籤。" << 2;
     }
     void likeRefusesWhatItCannotKnow() {
         QFETCH(QString, label);
         QFETCH(QString, named);
+        QFETCH(int, language);
+        SetConsoleLanguage(language);
         const auto entries =
             Read(Csv({E(1, "provision", "SERA0001", "05", {{"id", "05"}}, "Door 1"),
                       E(2, "provision", "SERB0002", "06", {{"id", "06"}}, "Door 1"),
