@@ -19,6 +19,10 @@
 namespace Texts {
 ConsoleText UnknownOption = {"Unknown option '%1'.", "未知的选项“%1”。", "未知的選項「%1」。"};
 ConsoleText MissingValue = {"Missing value after '%1'.", "“%1”后面缺少值。", "「%1」後面缺少值。"};
+ConsoleText TraceIsRecord = {
+    "--trace and --record name the same file \"%1\": the trace would destroy the record.",
+    "--trace 和 --record 指向同一个文件“%1”：跟踪记录会毁掉站点记录。",
+    "--trace 和 --record 指向同一個檔案「%1」：追蹤記錄會毀掉站點記錄。"};
 }  // namespace Texts
 
 namespace {
@@ -120,7 +124,7 @@ QString HelpText() {
     text += '\n' + Wrapped("Line settings: ", lines.join(QStringLiteral(", ")) + '.') +
             Wrapped("Exit status: ",
                     "0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage error, "
-                    "74 the port went away.");
+                    "73 the trace or the record could not be written, 74 the port went away.");
     return text;
 }
 
@@ -254,6 +258,10 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
         const QString problem = WritePathProblem(QStringLiteral("--record"), request.recordPath);
         if (!problem.isEmpty()) Refuse(problem);
     }
+    // Through another name, a link to its folder or a hard link too.
+    if (!request.recordPath.isEmpty() && !request.tracePath.isEmpty() &&
+        request.tracePath != QLatin1String("-") && SameFile(request.tracePath, request.recordPath))
+        Refuse(Tr(Texts::TraceIsRecord).arg(request.tracePath));
 
     QStringList oneOf;
     for (const QString& option : command->oneOf)

@@ -67,4 +67,7 @@ constexpr int ExitSuccess = 0;
 constexpr int ExitNotConfirmed = 1;
 constexpr int ExitNoReader = 2;
 constexpr int ExitUsage = 64;
+// The trace or the record could not be written at some moment of the run (a full disk); what
+// the reader was given is on standard error.
+constexpr int ExitCannotWrite = 73;
 constexpr int ExitPortGone = 74;  // the port went away in the middle, as a pulled adapter does

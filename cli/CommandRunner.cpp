@@ -30,8 +30,12 @@ int RunCommand(const Request& request) {
         Output::Note(problem);
         return ExitUsage;
     }
-    if (command.needs == Needs::Reader)
-        if (const int found = console.FindReader(); found != ExitSuccess) return found;
-    CommandRun run{request, console.out(), &console, stop.get()};
-    return command.handler(run);
+    int status = command.needs == Needs::Reader ? console.FindReader() : ExitSuccess;
+    if (status == ExitSuccess) {
+        CommandRun run{request, console.out(), &console, stop.get()};
+        status = command.handler(run);
+    }
+    // A trace or record that did not take what the run wrote is said by the exit status, above
+    // the reader's outcome, which the lines printed tell.
+    return console.CloseFiles() ? status : ExitCannotWrite;
 }

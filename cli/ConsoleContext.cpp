@@ -13,6 +13,24 @@
 #include "RegularFile.h"
 #include "TextTable.h"
 
+namespace Texts {
+ConsoleText NotATrace = {
+    "--trace \"%1\" is not a trace of vq880: a trace replaces only an earlier trace or an empty "
+    "file.",
+    "--trace “%1”不是 vq880 的跟踪记录：跟踪记录只会替换以前的跟踪记录或空文件。",
+    "--trace「%1」不是 vq880 的追蹤記錄：追蹤記錄只會取代以前的追蹤記錄或空檔案。"};
+ConsoleText TraceNotCreated = {"--trace \"%1\" cannot be created: %2.",
+                               "无法创建 --trace “%1”：%2。", "無法建立 --trace「%1」：%2。"};
+ConsoleText TraceNotWritten = {"--trace \"%1\" cannot be written: %2; the run goes on without it.",
+                               "无法写入 --trace “%1”：%2；运行将在没有跟踪记录的情况下继续。",
+                               "無法寫入 --trace「%1」：%2；執行將在沒有追蹤記錄的情況下繼續。"};
+ConsoleText StandardError = {"standard error", "标准错误输出", "標準錯誤輸出"};
+ConsoleText RecordNotWritten = {
+    "--record \"%1\" cannot be written: %2; its entry follows, to be added by hand:",
+    "无法写入 --record “%1”：%2；下面是它缺少的记录，请手动添加：",
+    "無法寫入 --record「%1」：%2；下面是它缺少的記錄，請手動加入："};
+}  // namespace Texts
+
 QString ResultName(Outcome outcome) {
     switch (outcome) {
         case Outcome::Success:
@@ -172,21 +190,33 @@ QString ConsoleContext::OpenTrace() {
     if (path.isEmpty()) return {};
     std::FILE* stream = stderr;
     if (path != QLatin1String("-")) {
-        const OpenedFile file = OpenRegularFile(path, false);
+        const OpenedFile file =
+            OpenRegularFile(path, Writing::Replace, QByteArray(TraceWriter::HeaderStart));
         if (file.refused) return NotRegularFile(QStringLiteral("--trace"), path);
+        if (file.notReplaced) return Tr(Texts::NotATrace).arg(path);
 #ifdef _WIN32
         if (file.fd >= 0) traceFile_.reset(::_fdopen(file.fd, "w"));
 #else
         if (file.fd >= 0) traceFile_.reset(::fdopen(file.fd, "w"));
 #endif
         if (!traceFile_)
-            return QStringLiteral("--trace \"%1\" cannot be created: %2.")
+            return Tr(Texts::TraceNotCreated)
                 .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         stream = traceFile_.get();
     }
-    trace_ = std::make_unique<TraceWriter>(stream, context_->clock().NowUs());
+    trace_ = std::make_unique<TraceWriter>(stream, context_->clock().NowUs(),
+                                           [this](int error) { TraceFailed(error); });
     context_->link().SetTracer(trace_.get());
     return {};
+}
+
+void ConsoleContext::TraceFailed(int error) {
+    if (traceFailed_) return;
+    traceFailed_ = true;
+    const QString& path = request_.tracePath;
+    Output::Note(Tr(Texts::TraceNotWritten)
+                     .arg(path == QLatin1String("-") ? Tr(Texts::StandardError) : path,
+                          QString::fromLocal8Bit(std::strerror(error))));
 }
 
 QString ConsoleContext::OpenRecord() {
@@ -206,7 +236,21 @@ bool ConsoleContext::Record(RecordEntry entry) {
     entry.version = QString::fromLatin1(reader_.version);
     entry.readerBefore = QString::fromLatin1(reader_.readerNumber);
     if (entry.readerAfter.isEmpty()) entry.readerAfter = entry.readerBefore;
-    const QString problem = record_->Append(entry);
-    if (!problem.isEmpty()) Output::Note(problem);
-    return problem.isEmpty();
+    const QString reason = record_->Append(entry);
+    if (reason.isEmpty()) return true;
+    recordFailed_ = true;
+    Output::Note(Tr(Texts::RecordNotWritten).arg(request_.recordPath, reason));
+    Output::NoteLine(QString::fromUtf8(record_->Line(entry)).chopped(1));
+    return false;
+}
+
+bool ConsoleContext::CloseFiles() {
+    if (context_->link().IsOpen()) context_->link().ClosePort();
+    if (trace_) {
+        trace_->Flush();
+        context_->link().SetTracer(nullptr);
+        trace_.reset();
+    }
+    if (traceFile_ && std::fclose(traceFile_.release()) != 0) TraceFailed(errno);
+    return !traceFailed_ && !recordFailed_;
 }

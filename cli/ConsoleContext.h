@@ -67,12 +67,19 @@ class ConsoleContext {
     QString OpenTrace();
 
     // Appends what the found reader was given, when there is a record: the entry's place and
-    // reader are filled in from the search. A failure is said on standard error; false then.
+    // reader are filled in from the search. A failure is said on standard error, the entry
+    // after it to be kept by hand; false then.
     bool Record(RecordEntry entry);
+
+    // Ends the run's files: the port closed when it is still open, so that the trace ends with
+    // its close, and the trace handed on to its file and closed. Whether the trace and the
+    // record took everything the run wrote; each failure was said on standard error.
+    bool CloseFiles();
 
   private:
     void ReportSearchFailure(int status);
     int Search(const ScanOptions& options);
+    void TraceFailed(int error);
 
     Request request_;
     Output out_;
@@ -85,4 +92,6 @@ class ConsoleContext {
     ScanResult lastScan_;
     ReaderIdentity reader_;
     std::unique_ptr<RecordFile> record_;
+    bool traceFailed_ = false;
+    bool recordFailed_ = false;
 };

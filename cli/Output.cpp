@@ -3,13 +3,22 @@
 #include <QJsonDocument>
 #include <cstdio>
 
+#include "TerminalText.h"
+
+namespace {
+
+// The one way a line for people is written.
+void WriteLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = TerminalText(line).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+}
+
+}  // namespace
+
 void Output::Lines(const QStringList& lines) const {
     if (json_) return;
-    for (const QString& line : lines) {
-        const QByteArray bytes = line.toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fputc('\n', stdout);
-    }
+    for (const QString& line : lines) WriteLine(stdout, line);
     std::fflush(stdout);
 }
 
@@ -22,6 +31,11 @@ void Output::Object(const QJsonObject& object) const {
 }
 
 void Output::Note(const QString& text) {
-    std::fprintf(stderr, "vq880: %s\n", text.toUtf8().constData());
+    WriteLine(stderr, QStringLiteral("vq880: ") + text);
+    std::fflush(stderr);
+}
+
+void Output::NoteLine(const QString& text) {
+    WriteLine(stderr, text);
     std::fflush(stderr);
 }

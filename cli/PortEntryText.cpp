@@ -3,6 +3,7 @@
 #include "DiagnosisTexts.h"
 #include "PortNames.h"
 #include "RecordEntry.h"
+#include "TerminalText.h"
 
 namespace {
 
@@ -25,17 +26,6 @@ QString IdentityText(const PortIdentity& identity) {
     return parts.join(QStringLiteral(", "));
 }
 
-// Names from outside (a link's target, what an adapter tells of itself, a program's name) as
-// a terminal shows them harmlessly: control characters spelled out.
-QString Visible(const QString& text) {
-    QString shown;
-    for (const QChar c : text)
-        shown += c.category() == QChar::Other_Control
-                     ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
-                     : QString(c);
-    return shown;
-}
-
 }  // namespace
 
 QString PortEntryLine(const PortEntry& entry) {
@@ -46,8 +36,17 @@ QString PortEntryLine(const PortEntry& entry) {
     if (!entry.driver.isEmpty()) parts << DriverText(entry);
     if (entry.identity.known()) parts << IdentityText(entry.identity);
     const QString label = entry.comNumber > 0 ? PortNames::PortName(entry.comNumber) : QString();
-    return Visible((label.isEmpty() ? QString() : label.leftJustified(6)) +
-                   parts.join(QStringLiteral("  ")));
+    // Names from outside (a link's target, what an adapter tells of itself, a program's name)
+    // shown as text here already: the line is also the JSON object's "text".
+    return TerminalText((label.isEmpty() ? QString() : label.leftJustified(6)) +
+                        parts.join(QStringLiteral("  ")));
+}
+
+QStringList UnreachedEntryLines(const PortEntry& entry, int comNumber, const QString& assign) {
+    QStringList lines{"  " + PortEntryLine(entry)};
+    if (comNumber > 0)
+        lines << QStringLiteral("    as %1: %2").arg(PortNames::PortName(comNumber), assign);
+    return lines;
 }
 
 QJsonObject PortEntryObject(const PortEntry& entry) {

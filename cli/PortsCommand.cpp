@@ -41,17 +41,17 @@ int RunPorts(CommandRun& run) {
     for (size_t i = 0; i < inventory.unreached.size(); ++i) {
         const PortEntry& entry = inventory.unreached[i];
         QJsonObject object = PortEntryObject(entry);
-        QString line = "  " + PortEntryLine(entry);
+        int comNumber = 0;
+        QString assign;
         if (i < free.size()) {
-            const int comNumber = free[i];
+            comNumber = free[i];
             // By its stable name where it has one.
             const QString device =
                 entry.identity.byId.isEmpty() ? entry.device : entry.identity.byId;
-            const QString assign = AssignCommand(device, comNumber, inventory.portsFolder);
+            assign = AssignCommand(device, comNumber, inventory.portsFolder);
             object.insert("assign", assign);
-            line += QStringLiteral("\n    as %1: %2").arg(PortNames::PortName(comNumber), assign);
         }
-        out.Lines({line});
+        out.Lines(UnreachedEntryLines(entry, comNumber, assign));
         out.Object(object);
     }
     return ExitSuccess;

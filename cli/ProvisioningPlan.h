@@ -24,7 +24,10 @@ struct ProvisioningPlan {
     const PlanRow* Find(const QByteArray& serial) const;
 };
 
-// The plan in `text`; a mistake throws the one line that names the file, line and column.
+// The plan in `text`, UTF-8: a cell that is not text (not UTF-8, a control character) is a
+// mistake. A mistake throws the one line that names the file, line and column, in the run's
+// language, quoting at most a short, escaped excerpt of what it read.
 ProvisioningPlan ParsePlan(const QString& fileName, const QByteArray& text);
-// The plan in a regular file; a link to one is followed, a FIFO, device or folder refused.
+// The plan in a regular file of at most 1 MiB; a link to one is followed, a FIFO, device or
+// folder refused.
 ProvisioningPlan ReadPlan(const QString& path);

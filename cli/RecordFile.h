@@ -17,8 +17,11 @@ class RecordFile {
     // Opens or creates the record; a link, a FIFO, a device or a folder is refused. The line
     // that says why, or an empty text.
     QString Open(const QString& path);
-    // The line that says why the entry could not be written, or an empty text.
+    // Appends the entry whole or not at all; the system's reason when it could not, or an empty
+    // text.
     QString Append(const RecordEntry& entry);
+    // The entry as the record holds it: its CSV line or JSON line, with its line feed.
+    QByteArray Line(const RecordEntry& entry) const;
 
   private:
     QString path_;

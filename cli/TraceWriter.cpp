@@ -1,5 +1,7 @@
 #include "TraceWriter.h"
 
+#include <cerrno>
+
 #include "ReaderLink.h"
 
 namespace {
@@ -31,8 +33,10 @@ QByteArray Bytes(const QByteArray& bytes) {
 
 }  // namespace
 
-TraceWriter::TraceWriter(std::FILE* stream, quint64 startUs) : stream_(stream), startUs_(startUs) {
-    std::fputs(Header, stream_);
+TraceWriter::TraceWriter(std::FILE* stream, quint64 startUs, std::function<void(int error)> failed)
+    : stream_(stream), startUs_(startUs), onFailure_(std::move(failed)) {
+    // At once: a trace that cannot be written is known before the first exchange.
+    Write(Header, true);
 }
 
 QByteArray TraceWriter::Line(const LinkEvent& event, quint64 startUs) {
@@ -68,10 +72,27 @@ QByteArray TraceWriter::Line(const LinkEvent& event, quint64 startUs) {
 }
 
 void TraceWriter::Trace(const LinkEvent& event) {
-    const QByteArray line = Line(event, startUs_) + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stream_);
     // A whole exchange at a time: what was traced is there if the run is cut short.
-    if (event.kind != LinkEvent::Kind::Written && event.kind != LinkEvent::Kind::Read &&
-        event.kind != LinkEvent::Kind::Echo)
-        std::fflush(stream_);
+    Write(Line(event, startUs_) + '\n', event.kind != LinkEvent::Kind::Written &&
+                                            event.kind != LinkEvent::Kind::Read &&
+                                            event.kind != LinkEvent::Kind::Echo);
+}
+
+bool TraceWriter::Flush() {
+    if (!broken_ && std::fflush(stream_) != 0) Fail();
+    return !broken_;
+}
+
+void TraceWriter::Write(const QByteArray& bytes, bool flush) {
+    if (broken_) return;
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_) != size_t(bytes.size()) ||
+        (flush && std::fflush(stream_) != 0))
+        Fail();
+}
+
+void TraceWriter::Fail() {
+    const int error = errno != 0 ? errno : EIO;
+    broken_ = true;
+    if (onFailure_) onFailure_(error);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdio>
+#include <functional>
 
 #include "LinkTracer.h"
 
@@ -27,19 +28,31 @@
 //   close
 // HEX is the bytes as two upper-case hexadecimal digits each, separated by spaces; TEXT the same
 // bytes with each one outside printable ASCII shown as ".".
+//
+// A file given to --trace is replaced only when it is empty or an earlier trace: one whose
+// first line begins with HeaderStart.
 class TraceWriter final : public LinkTracer {
   public:
     // The trace goes to the stream, which the writer flushes after each exchange; it does not
-    // own it.
-    TraceWriter(std::FILE* stream, quint64 startUs);
+    // own it. When the stream does not take what is written (a full disk), `failed` is called
+    // once with the system's error number, and nothing more is written.
+    TraceWriter(std::FILE* stream, quint64 startUs, std::function<void(int error)> failed = {});
     void Trace(const LinkEvent& event) override;
+    // Hands on what is still buffered; whether the stream took everything.
+    bool Flush();
 
     // One event's line, without its end of line.
     static QByteArray Line(const LinkEvent& event, quint64 startUs);
     static constexpr const char* Header =
         "# vq880 trace 1: milliseconds, port, line setting, event, details\n";
+    static constexpr const char* HeaderStart = "# vq880 trace ";
 
   private:
+    void Write(const QByteArray& bytes, bool flush);
+    void Fail();
+
     std::FILE* stream_;
     quint64 startUs_;
+    std::function<void(int error)> onFailure_;
+    bool broken_ = false;
 };

@@ -5,7 +5,7 @@
 
 // The checks of the values the reader takes, shared by the command line, a provisioning plan
 // and the record. Each returns the value or throws the one line that names what is wrong, in
-// the run's language.
+// the run's language, quoting at most a short, escaped excerpt of the text.
 struct UsageMistake {
     QString text;
 };

@@ -1,5 +1,6 @@
 // vq880: the reader operations of the window from the command line.
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -9,6 +10,11 @@
 #include "Output.h"
 
 int main(int argc, char* argv[]) {
+#ifdef SIGXFSZ
+    // A file grown to the size limit is a write that fails (EFBIG), which the run reports, not
+    // the end of the program in the middle of an exchange.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vq880"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VQ880_VERSION));

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, the Debian package check, the same
 # tests built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers of the receive
-# path and of the record's CSV, the Windows build under Wine and the set-up on a fresh Debian 13.
+# path, of the record's CSV and of the provisioning plan, the Windows build under Wine and the set-up on a fresh Debian 13.
 # This full run is what must pass before a change lands.
 # With --quick, only the normal build and its tests: a few minutes, for every day.
 set -euo pipefail
@@ -59,15 +59,19 @@ export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-step "fuzzing the receive path and the record's CSV for 60 s each"
+step "fuzzing the receive path, the record's CSV and the plan for 60 s each"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DVQ880_FUZZ=ON \
     -DVQ880_TESTS=OFF -DVQ880_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_receive fuzz_record -j"$jobs"
-mkdir -p build-fuzz/corpus build-fuzz/corpus-record
+cmake --build build-fuzz --target fuzz_receive fuzz_record fuzz_plan -j"$jobs"
+mkdir -p build-fuzz/corpus build-fuzz/corpus-record build-fuzz/corpus-plan
+cp tests/fuzz/plan-seeds/* build-fuzz/corpus-plan/
 build-fuzz/tests/fuzz/fuzz_receive -max_total_time=60 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=build-fuzz/ build-fuzz/corpus 2>&1 | tail -n 15
 build-fuzz/tests/fuzz/fuzz_record -max_total_time=60 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=build-fuzz/record- build-fuzz/corpus-record 2>&1 | tail -n 15
+build-fuzz/tests/fuzz/fuzz_plan -max_total_time=60 -max_len=4096 -print_final_stats=1 \
+    -dict=tests/fuzz/plan.dict -artifact_prefix=build-fuzz/plan- build-fuzz/corpus-plan 2>&1 |
+    tail -n 15
 
 step "the Windows build under Wine"
 scripts/test-windows.sh

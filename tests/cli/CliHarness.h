@@ -4,6 +4,8 @@
 // machine folder: every COM number leads nowhere but the one the simulator is linked as, so a
 // search is quick and meets nothing else on the machine.
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -59,6 +61,13 @@ class CliHarness {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("VQ880_MACHINE_FOLDER", folder.path());
         process->setProcessEnvironment(environment);
+        if (fileSizeLimit > 0) {
+            const rlim_t limit = rlim_t(fileSizeLimit);
+            process->setChildProcessModifier([limit] {
+                const rlimit bytes{limit, limit};
+                ::setrlimit(RLIMIT_FSIZE, &bytes);
+            });
+        }
         process->start(program, arguments);
         return process;
     }
@@ -105,6 +114,9 @@ class CliHarness {
     }
 
     QTemporaryDir folder;
+    // The largest file the program may write, in bytes, as `ulimit -f` sets it; 0 for no limit.
+    // A write past it fails as on a full disk.
+    qint64 fileSizeLimit = 0;
 
     // A file of the given text that lasts as long as the test program, named after `name`
     // ("plan.csv" gives "plan3.csv"): rows of a data table refer to it.

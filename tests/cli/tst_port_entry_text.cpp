@@ -31,7 +31,7 @@ class PortEntryTextTest : public QObject {
             << "08:15:02  gone      COM14 /nonexistent/ports/COM14 -> /dev/pts/4  free";
         QTest::newRow("appeared: a control character of a name is spelled out")
             << int(PortChange::Kind::Appeared) << "/tmp/a\x1b[2Jb"
-            << "08:15:02  appeared  COM14 /nonexistent/ports/COM14 -> /tmp/a\\x1b[2Jb  free";
+            << "08:15:02  appeared  COM14 /nonexistent/ports/COM14 -> /tmp/a\\e[2Jb  free";
     }
     void aChange() {
         QFETCH(int, kind);
@@ -49,6 +49,18 @@ class PortEntryTextTest : public QObject {
         listed.remove("text");
         QCOMPARE(object, listed);
         QCOMPARE(object.value("link").toString(), target);  // the name itself, for scripts
+    }
+
+    // The command that assigns a device stands on a line of its own: a line feed inside a line
+    // would be spelled out, not obeyed.
+    void anUnreachedDeviceAndItsCommandAreTwoLines() {
+        PortEntry entry;
+        entry.device = "/dev/ttyUSB3";
+        entry.state = PortState::Free;
+        const QStringList lines = UnreachedEntryLines(entry, 2, "ln -sfn /dev/ttyUSB3 ports/COM2");
+        QCOMPARE(lines, (QStringList{"  /dev/ttyUSB3  free",
+                                     "    as COM2: ln -sfn /dev/ttyUSB3 ports/COM2"}));
+        QCOMPARE(UnreachedEntryLines(entry, 0, {}).size(), 1);
     }
 };
 

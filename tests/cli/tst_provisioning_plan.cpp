@@ -55,6 +55,31 @@ class ProvisioningPlanTest : public QObject {
         QTest::newRow("more cells than the header")
             << QByteArray("serial,number\nSERA0001,1,x\n") << "site.csv line 2:";
         QTest::newRow("no reader") << QByteArray("serial,number\n") << "site.csv:";
+        // A cell is text: UTF-8 without a control character, quoted or not.
+        QTest::newRow("an escape sequence in a label")
+            << QByteArray("serial,number,label\nSERA0001,1,\x1b]0;owned\x07\n")
+            << "site.csv line 2, column label: a control character (\\e) is not text.";
+        QTest::newRow("NUL in a quoted label, told to the end")
+            << QByteArray("serial,number,label\nSERA0001,1,\"a") + '\0' + "b\"\n"
+            << "site.csv line 2, column label: a control character (\\x00) is not text.";
+        QTest::newRow("a tab around a number")
+            << QByteArray("serial,number\nSERA0001,\t1\n")
+            << "site.csv line 2, column number: a control character (\\t) is not text.";
+        QTest::newRow("a label not UTF-8")
+            << QByteArray("serial,number,label\nSERA0001,1,Door \xff\n")
+            << "site.csv line 2, column label: not UTF-8 text.";
+        QTest::newRow("a control character in the header, by its place")
+            << QByteArray(
+                   "serial,number,lab\x1b"
+                   "el\nSERA0001,1,x\n")
+            << "site.csv line 1, column 3: a control character (\\e) is not text.";
+        // What the file holds is quoted short, or not at all when it is no plan.
+        QTest::newRow("another file's first line is not quoted")
+            << QByteArray("root:$6$secretsalt$hash:19000:0:99999:7:::\n")
+            << "site.csv line 1: not a plan: the first line names none of its columns (serial, ";
+        QTest::newRow("a long unknown column, an excerpt")
+            << QByteArray("serial,number,") + QByteArray(100, 'x') + "\nSERA0001,1,x\n"
+            << "site.csv line 1, column " + QString(32, 'x') + "...: not a column";
     }
     void mistakes() {
         QFETCH(QByteArray, text);
@@ -64,7 +89,10 @@ class ProvisioningPlanTest : public QObject {
             QFAIL("the plan was taken");
         } catch (const UsageMistake& mistake) {
             QVERIFY2(mistake.text.startsWith(named), qPrintable(mistake.text));
-            QVERIFY(!mistake.text.contains('\n'));
+            // One line of text, and what it quotes of the file is short.
+            for (const QChar c : mistake.text) QVERIFY(c.category() != QChar::Other_Control);
+            QVERIFY(!mistake.text.contains("secret"));
+            QVERIFY2(mistake.text.size() < 200, qPrintable(mistake.text));
         }
     }
 };

@@ -1,4 +1,6 @@
 #include <QtTest>
+#include <cerrno>
+#include <cstdio>
 
 #include "ReaderLink.h"
 #include "TraceWriter.h"
@@ -66,6 +68,24 @@ class TraceWriterTest : public QObject {
         QFETCH(QByteArray, line);
         QCOMPARE(TraceWriter::Line(event, 1'000'000), line);
     }
+
+#ifdef Q_OS_LINUX
+    // A stream that takes nothing (a full disk): said once, with the system's reason, from the
+    // header on.
+    void aStreamThatTakesNothingIsSaidOnce() {
+        std::FILE* full = std::fopen("/dev/full", "w");
+        QVERIFY(full);
+        QList<int> errors;
+        TraceWriter writer(full, 0, [&errors](int error) { errors << error; });
+        LinkEvent closed;
+        closed.kind = LinkEvent::Kind::Closed;
+        writer.Trace(closed);
+        QCOMPARE(errors, QList<int>{ENOSPC});
+        QVERIFY(!writer.Flush());
+        QCOMPARE(errors.size(), 1);
+        std::fclose(full);
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TraceWriterTest)

@@ -2,6 +2,8 @@
 // the usage line, exit status 64, and no port touched. The rows come from the command table and
 // the catalogue of settings, and, since rows made from the table cannot see a rule lost from
 // it, also from the manual page's synopsis of each command.
+#include <unistd.h>
+
 #include <QtTest>
 
 #include "CliHarness.h"
@@ -31,6 +33,14 @@ QString RecordFile() {
                         "2026-12-01T10:00:00.000+01:00,set-id,COM14,SERA0001,01.70-01,01,05,05,,"
                         ",,,,Door 1,ok,\n");
     return path;
+}
+
+// Another name of the same file: a hard link beside it.
+QString HardLink(const QString& path) {
+    const QString other = path + ".link";
+    return ::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) == 0
+               ? other
+               : QString();
 }
 
 // The places of a command's values: the command, its value when it has one, and options; a
@@ -173,6 +183,37 @@ void UsageTest::usageErrorsTouchNoPort_data() {
     row("a plan with a mistake: file, line and column",
         QStringList{"provision", "--plan", PlanFile("serial,number,rssi\nSERA0001,1,251\n")},
         {"plan", "line 2", "column rssi", "251"});
+    // The trace never in the record's file, by whichever name.
+    const QString record = PlanFile("time,command\n");
+    const QFileInfo recordInfo(record);
+    for (const auto& [name, trace] :
+         {std::pair<const char*, QString>{"the trace in the record's file", record},
+          {"the trace in the record's file through ./",
+           recordInfo.path() + "/./" + recordInfo.fileName()},
+          {"the trace in the record's file through a hard link", HardLink(record)}})
+        row(name, QStringList{"--record", record, "--trace=" + trace, "set-id", "8"},
+            {"--trace", "--record", "same file"});
+    const QString unmade = recordInfo.dir().filePath("unmade.csv");
+    row("the trace and the record one new file",
+        QStringList{"--record", unmade, "--trace=" + recordInfo.dir().filePath("./unmade.csv"),
+                    "set-id", "8"},
+        {"same file"});
+    // A plan's cells are text, and its mistakes are told as text.
+    row("a plan cell with an escape sequence, spelled out",
+        QStringList{"provision", "--plan",
+                    PlanFile("serial,number,label\nSERA0001,1,\x1b]0;owned\x07\n")},
+        {"line 2", "column label", "(\\e)"});
+    row("a NUL in a plan cell does not cut the line short",
+        QStringList{"provision", "--plan",
+                    PlanFile(QByteArray("serial,number,label\nSERA0001,1,a") + '\0' + "b\n")},
+        {"column label", "(\\x00) is not text"});
+    row("a plan cell not UTF-8",
+        QStringList{"provision", "--plan", PlanFile("serial,number,label\nSERA0001,1,D\xff\n")},
+        {"line 2", "column label", "UTF-8"});
+    row("a plan's mistake in Simplified Chinese",
+        QStringList{"--language", "chinesegb", "provision", "--plan",
+                    PlanFile("serial,number,rssi\nSERA0001,1,251\n")},
+        {"第 2 行", "rssi", "251"});
     row("language", QStringList{"--language", "french", "scan"}, {"french"});
     row("a record with a mistake: file and line",
         QStringList{"site", PlanFile("serial,number\nSERA0001,1\n")}, {"plan", "line 1"});
@@ -296,6 +337,9 @@ void UsageTest::usageErrorsTouchNoPort() {
     QCOMPARE(result.err.size(), 2);
     for (const QString& word : named)
         QVERIFY2(result.err[0].contains(word), qPrintable(result.err[0]));
+    // Whatever it quotes is shown as text.
+    for (const QChar c : result.err[0])
+        QVERIFY2(c.category() != QChar::Other_Control, qPrintable(result.err[0]));
     QVERIFY(result.err[1].startsWith("Usage: vq880"));
     QVERIFY(h.Frames().isEmpty());
     QVERIFY(h.KeptSettings().isEmpty());
