@@ -98,7 +98,7 @@ QString HelpText() {
     text += QStringLiteral(
                 "\nLine settings: %1.\n"
                 "Exit status: 0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage "
-                "error, 74 the port went away.\n")
+                "error, 69 the reader stopped answering (tags), 74 the port went away.\n")
                 .arg(lines.join(QStringLiteral(", ")));
     return text;
 }
@@ -204,6 +204,7 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
     request.json = parser.isSet(QStringLiteral("json"));
     request.beep = parser.isSet(QStringLiteral("beep"));
     request.watch = parser.isSet(QStringLiteral("watch"));
+    request.follow = parser.isSet(QStringLiteral("follow"));
     request.machineFolder = MachineFolder(parser);
     if (request.machineFolder.isEmpty()) Refuse(Tr(Texts::EmptyPath).arg(MachineFolderOption));
     if (parser.isSet(QStringLiteral("port"))) {

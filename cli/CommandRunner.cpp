@@ -30,8 +30,10 @@ int RunCommand(const Request& request) {
         Output::Note(problem);
         return ExitUsage;
     }
-    if (command.needs == Needs::Reader)
-        if (const int found = console.FindReader(); found != ExitSuccess) return found;
+    if (command.needs == Needs::Reader || command.needs == Needs::Writing)
+        if (const int found = console.FindReader(command.needs == Needs::Writing);
+            found != ExitSuccess)
+            return found;
     CommandRun run{request, console.out(), &console, stop.get()};
     return command.handler(run);
 }

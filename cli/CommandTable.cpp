@@ -11,7 +11,7 @@ const QString Record = QStringLiteral("record");
 // two parts, as the parts' options.
 CommandRow SettingCommand(SettingKey key) {
     const SettingRow& setting = Setting(key);
-    CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
+    CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Writing, false, RunSetting};
     if (!setting.TakesArgument())
         for (size_t part = 0; part < setting.parts.size(); ++part) {
             row.options << setting.PartName(part);
@@ -35,15 +35,15 @@ std::vector<CommandRow> Rows() {
                                          SettingOptions() + QStringList{"count", Record};
     return {
         {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
-        {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
+        {"tags", nullptr, {"count", "seconds", "follow"}, {}, {}, Needs::Reader, true, RunTags},
         SettingCommand(SettingKey::Id),
         SettingCommand(SettingKey::LineSpeed),
         SettingCommand(SettingKey::SameCard),
         SettingCommand(SettingKey::Input),
         SettingCommand(SettingKey::Mode),
         SettingCommand(SettingKey::Rssi),
-        {"factory-default", nullptr, {Record}, {}, {}, Needs::Reader, false, RunFactoryDefault},
-        {"reset", nullptr, {}, {}, {}, Needs::Reader, false, RunReset},
+        {"factory-default", nullptr, {Record}, {}, {}, Needs::Writing, false, RunFactoryDefault},
+        {"reset", nullptr, {}, {}, {}, Needs::Writing, false, RunReset},
         {"provision",
          nullptr,
          provisionOptions,
@@ -75,6 +75,10 @@ std::vector<OptionRow> Options() {
          true, true, false},
         {"count", "N", "tags: ends after N tags; provision: after N readers.", false, false, false},
         {"seconds", "S", "tags: ends after S seconds.", false, false, false},
+        {"follow", nullptr,
+         "tags: waits for a reader that stops answering, and for its adapter when it is pulled "
+         "out, and reads on when they are back.",
+         false, false, false},
         {"watch", nullptr,
          "ports: one line for each serial port that appears or goes, until Ctrl+C.", false, false,
          false},
