@@ -112,13 +112,13 @@ Wait WaitForReader(ConsoleContext& console, StopSignals& stop, QList<int>& passe
     return stop.requested() ? Wait::Stopped : Wait::Done;
 }
 
-// Until the reader of this serial number is gone: it no longer answers, another answers in its
-// place, or the port's device went away with it, as a reader on its own USB cable takes it.
+// Until the reader of this serial number is gone: it no longer answers, or another answers in
+// its place. A port whose device went away (a reader on its own USB cable takes it along) is one
+// where it does not answer: the next reader's may already be back at the next look.
 Wait WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
     int misses = 0;
     while (misses < MissesForGone) {
         const Presence presence = CheckPresence(console.context());
-        if (presence.portGone || presence.open.absent()) return Wait::Done;
         if (!presence.answered)
             ++misses;
         else if (QString::fromLatin1(presence.serialNumber) != serial)
