@@ -44,3 +44,15 @@ QString FindAdapter(const AdapterMark& mark, const PortInventory& inventory) {
     }
     return mark.path;
 }
+
+AdapterSearch::AdapterSearch(QString machineFolder, const QString& device)
+    : machineFolder_(std::move(machineFolder)),
+      mark_(MarkOf(TakePortInventory(machineFolder_), device)) {}
+
+QString AdapterSearch::Device(const QString& portDevice) {
+    if (!mark_.byId.isEmpty()) return QFileInfo::exists(mark_.byId) ? mark_.byId : QString();
+    if (mark_.serialNumber.isEmpty()) return portDevice;
+    if (looked_.isValid() && looked_.elapsed() < LookEveryMs) return {};
+    looked_.start();
+    return FindAdapter(mark_, TakePortInventory(machineFolder_));
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include "PortInventory.h"
@@ -22,3 +23,21 @@ AdapterMark MarkOf(const PortInventory& inventory, const QString& path);
 // not there. An adapter known by name or serial number is that adapter, wherever it is; another
 // at its old path is not it. One known by its path alone is whatever comes back there.
 QString FindAdapter(const AdapterMark& mark, const PortInventory& inventory);
+
+// Finds a port's adapter again while it is away: by its stable name where it has one (the name
+// is there only while the adapter is), by its USB serial number through a look at every port,
+// else at the port's own device.
+class AdapterSearch {
+  public:
+    // The adapter at `device` as the ports are now.
+    AdapterSearch(QString machineFolder, const QString& device);
+    // The device to open, or empty while the adapter is not back.
+    QString Device(const QString& portDevice);
+
+  private:
+    // A look at every port costs more than a reading pass: once a second.
+    static constexpr qint64 LookEveryMs = 1000;
+    QString machineFolder_;
+    AdapterMark mark_;
+    QElapsedTimer looked_;
+};

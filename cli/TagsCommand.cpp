@@ -2,8 +2,6 @@
 // answering and a port that goes away are told as they happen, and with --follow waited for.
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <optional>
 
 #include "AdapterMark.h"
@@ -34,31 +32,6 @@ QString EventName(Event event) {
     }
     return QStringLiteral("reader-back");
 }
-
-// Finds the run's adapter again while it is away: by its stable name where it has one (the
-// name is there only while the adapter is), by its USB serial number through a look at every
-// port, else at the port's own device.
-class AdapterSearch {
-  public:
-    AdapterSearch(QString machineFolder, const QString& device)
-        : machineFolder_(std::move(machineFolder)),
-          mark_(MarkOf(TakePortInventory(machineFolder_), device)) {}
-
-    QString Device(const QString& portDevice) {
-        if (!mark_.byId.isEmpty()) return QFileInfo::exists(mark_.byId) ? mark_.byId : QString();
-        if (mark_.serialNumber.isEmpty()) return portDevice;
-        // A look at every port costs more than a pass: once a second.
-        if (looked_.isValid() && looked_.elapsed() < LookEveryMs) return {};
-        looked_.start();
-        return FindAdapter(mark_, TakePortInventory(machineFolder_));
-    }
-
-  private:
-    static constexpr qint64 LookEveryMs = 1000;
-    QString machineFolder_;
-    AdapterMark mark_;
-    QElapsedTimer looked_;
-};
 
 // Prints each tag as it is read and ends the run when enough were read, the time is up or a
 // stop signal came: the run then finishes its pass and closes the port. Without --follow a
