@@ -47,7 +47,6 @@ class AdapterMarkTest : public QObject {
             << byName << Inventory({Entry(6, "/dev/ttyUSB1", ById, "A50285BI")}) << ById;
         QTest::newRow("by its stable name: another adapter at its old device is not it")
             << byName << Inventory({Entry(5, "/dev/ttyUSB0", ById + "x", "OTHER001")}) << QString();
-        QTest::newRow("by its stable name, not back") << byName << Inventory({}) << QString();
 
         const PortInventory bySerial = Inventory({Entry(5, "/dev/ttyUSB0", {}, "A50285BI")});
         QTest::newRow("by its USB serial number, back where no COM number reaches")
@@ -59,8 +58,6 @@ class AdapterMarkTest : public QObject {
 
         QTest::newRow("by its path alone: what comes back there")
             << Inventory({Entry(5, "/dev/ttyUSB0", {})}) << Inventory({}) << "/dev/ttyUSB0";
-        QTest::newRow("unknown to the system: by its path")
-            << Inventory({}) << Inventory({Entry(6, "/dev/ttyUSB1", ById)}) << "/dev/ttyUSB0";
     }
     void foundAgain() {
         QFETCH(PortInventory, before);

@@ -349,7 +349,6 @@ void TestTagReading::adapterPulledOut() {
         // Looked for once a pass: open again within a pass of its return, then read as before.
         const quint64 reopenedUs = rig.log.Times("open " + ReaderDevice).value(1);
         QVERIFY(reopenedUs >= backUs && reopenedUs <= backUs + 81000);
-        QVERIFY(rig.tones.Count(1000, 30) > asked / 2);
         const qsizetype reopened = what.indexOf("open " + ReaderDevice, 1);
         QVERIFY(what.mid(reopened).contains("tag 00000005"));
         QCOMPARE(what.mid(what.size() - RunEnd.size()), RunEnd);
