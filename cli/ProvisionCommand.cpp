@@ -192,7 +192,7 @@ int RunProvision(CommandRun& run) {
     // The readers' port is this run's from the first reader (from the start, when it is given)
     // to the end: also while it is closed between readers, and while its device is away.
     PortClaim claim;
-    if (request.port != 0) claim = PortClaim::Take(s.portNames().DevicePath(request.port));
+    if (request.port != 0) claim = PortClaim::TakeName(s.portNames().DevicePath(request.port));
     QList<int> passedOver;  // ports that other runs hold, said once
 
     std::vector<ReaderReport> reports;
@@ -224,8 +224,8 @@ int RunProvision(CommandRun& run) {
             return ExitNoReader;
         }
         if (arrival != Wait::Done) break;
-        // Taken before the claim on the last reader's device goes: the port is never free.
-        claim = PortClaim::Take(s.portNames().DevicePath(s.ScanCommNo));
+        // Taken before the last reader's claim goes: the port is never free.
+        claim = PortClaim::TakeName(s.portNames().DevicePath(s.ScanCommNo));
 
         const QByteArray serial = console.reader().serialNumber;
         const PlanRow* row = plan ? plan->Find(serial) : nullptr;
