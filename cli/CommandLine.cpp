@@ -121,10 +121,12 @@ QString HelpText() {
     }
     QStringList lines;
     for (const char* setting : LineSettingTable) lines << QLatin1String(setting);
-    text += '\n' + Wrapped("Line settings: ", lines.join(QStringLiteral(", ")) + '.') +
-            Wrapped("Exit status: ",
-                    "0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage error, "
-                    "73 the trace or the record could not be written, 74 the port went away.");
+    text +=
+        '\n' + Wrapped("Line settings: ", lines.join(QStringLiteral(", ")) + '.') +
+        Wrapped("Exit status: ",
+                "0 done, 1 the reader did not confirm, 2 no reader found, 64 a usage error, 69 the "
+                "reader stopped answering (tags), "
+                "73 the trace or the record could not be written, 74 the port went away.");
     return text;
 }
 
@@ -229,6 +231,7 @@ Request Check(const QCommandLineParser& parser, QStringList positional, bool aft
     request.json = parser.isSet(QStringLiteral("json"));
     request.beep = parser.isSet(QStringLiteral("beep"));
     request.watch = parser.isSet(QStringLiteral("watch"));
+    request.follow = parser.isSet(QStringLiteral("follow"));
     request.machineFolder = MachineFolder(parser);
     if (request.machineFolder.isEmpty()) Refuse(Tr(Texts::EmptyPath).arg(MachineFolderOption));
     if (parser.isSet(QStringLiteral("port"))) {

@@ -23,8 +23,9 @@ struct Request {
     bool allLineSettings = false;
     bool json = false;
     bool beep = false;
-    bool watch = false;  // ports: the ports that come and go, until a stop signal
-    int language = -1;   // --language's column of the text table; -1 for the kept language
+    bool watch = false;   // ports: the ports that come and go, until a stop signal
+    bool follow = false;  // tags: waits for a reader that went silent and an adapter that went
+    int language = -1;    // --language's column of the text table; -1 for the kept language
     QString machineFolder;
     // The settings to write: set-*'s one, or provisioning's.
     SettingValues values;
@@ -66,6 +67,7 @@ QString UsageLine();
 constexpr int ExitSuccess = 0;
 constexpr int ExitNotConfirmed = 1;
 constexpr int ExitNoReader = 2;
+constexpr int ExitReaderSilent = 69;  // tags: the reader stopped answering
 constexpr int ExitUsage = 64;
 // The trace or the record could not be written at some moment of the run (a full disk); what
 // the reader was given is on standard error.

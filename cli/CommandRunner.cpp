@@ -30,7 +30,9 @@ int RunCommand(const Request& request) {
         Output::Note(problem);
         return ExitUsage;
     }
-    int status = command.needs == Needs::Reader ? console.FindReader() : ExitSuccess;
+    int status = ExitSuccess;
+    if (command.needs == Needs::Reader || command.needs == Needs::Writing)
+        status = console.FindReader(command.needs == Needs::Writing);
     if (status == ExitSuccess) {
         CommandRun run{request, console.out(), &console, stop.get()};
         status = command.handler(run);

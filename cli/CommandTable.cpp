@@ -10,7 +10,7 @@ const QString Record = QStringLiteral("record");
 // The command that writes one setting alone: its value after the name, or, for a setting of
 // two parts, as the parts' options.
 CommandRow SettingCommand(const SettingRow& setting) {
-    CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Reader, false, RunSetting};
+    CommandRow row{setting.Command(), &setting, {}, {}, {}, Needs::Writing, false, RunSetting};
     if (!setting.TakesArgument())
         for (size_t part = 0; part < setting.parts.size(); ++part) {
             row.options << setting.PartName(part);
@@ -34,13 +34,13 @@ std::vector<CommandRow> Rows() {
                                          SettingOptions() + QStringList{"count", Record};
     std::vector<CommandRow> rows{
         {"scan", nullptr, {}, {}, {}, Needs::Reader, false, RunScan},
-        {"tags", nullptr, {"count", "seconds"}, {}, {}, Needs::Reader, true, RunTags},
+        {"tags", nullptr, {"count", "seconds", "follow"}, {}, {}, Needs::Reader, true, RunTags},
     };
     // Each setting's own command, in the catalogue's order.
     for (const SettingRow& setting : SettingCatalogue()) rows.push_back(SettingCommand(setting));
     const std::vector<CommandRow> others{
-        {"factory-default", nullptr, {Record}, {}, {}, Needs::Reader, false, RunFactoryDefault},
-        {"reset", nullptr, {}, {}, {}, Needs::Reader, false, RunReset},
+        {"factory-default", nullptr, {Record}, {}, {}, Needs::Writing, false, RunFactoryDefault},
+        {"reset", nullptr, {}, {}, {}, Needs::Writing, false, RunReset},
         {"provision",
          nullptr,
          provisionOptions,
@@ -74,6 +74,10 @@ std::vector<OptionRow> Options() {
          true, true, false},
         {"count", "N", "tags: ends after N tags; provision: after N readers.", false, false, false},
         {"seconds", "S", "tags: ends after S seconds.", false, false, false},
+        {"follow", nullptr,
+         "tags: waits for a reader that stops answering, and for its adapter when it is pulled "
+         "out, and reads on when they are back.",
+         false, false, false},
         {"watch", nullptr,
          "ports: one line for each serial port that appears or goes, until Ctrl+C.", false, false,
          false},

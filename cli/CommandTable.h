@@ -30,6 +30,9 @@ enum class Needs {
     Nothing,  // no port, no kept settings
     Context,  // the reader operations' context, the trace and the record; it finds readers itself
     Reader,   // the same, and the reader found as the window's scan finds it
+    // The same, for a command that writes to the reader: a port that goes away during the
+    // search is gone (74), as one that goes while the command writes.
+    Writing,
 };
 
 // One command of the command line: everything of it.

@@ -75,8 +75,9 @@ int ConsoleContext::Search(const ScanOptions& options) {
     return ExitStatus(lastScan_);
 }
 
-int ConsoleContext::FindReader() {
-    const int status = SearchReader();
+int ConsoleContext::FindReader(bool writes) {
+    int status = SearchReader();
+    if (status != ExitSuccess && writes && lastScan_.goneComNumber != 0) status = ExitPortGone;
     if (status != ExitSuccess) ReportSearchFailure(status);
     return status;
 }
@@ -101,11 +102,12 @@ int ConsoleContext::FindReaderAgain() {
 
 void ConsoleContext::ReportSearchFailure(int status) {
     const QString message = Text(lastScan_.message);
+    const Outcome outcome = status == ExitNoReader   ? Outcome::NoReader
+                            : status == ExitPortGone ? Outcome::PortGone
+                                                     : Outcome::Failure;
     QJsonObject object{
-        {"command", request_.commandName},
-        {"result", ResultName(status == ExitNoReader ? Outcome::NoReader : Outcome::Failure)},
-        {"message", message}};
-    if (status == ExitNoReader) {
+        {"command", request_.commandName}, {"result", ResultName(outcome)}, {"message", message}};
+    if (!lastScan_.answered) {
         // What happened at each port, and the likeliest cause.
         const Diagnosis diagnosis = Diagnose(lastScan_);
         const PortNames& names = context_->portNames();
@@ -132,8 +134,16 @@ void ConsoleContext::ReportSearchFailure(int status) {
         Output::Note(note);
         object.insert("port", names.Label(asked));
         object.insert("note", note);
-    } else if (request_.port != 0 && missing) {
+    } else if (request_.port != 0 && missing && outcome != Outcome::PortGone) {
         Output::Note(PortNote(*missing, names, context_->LanguageIndex));
+    }
+    if (outcome == Outcome::PortGone) {
+        // The device as the search opened it: a link in ports/ may be gone with it.
+        QString device;
+        for (const PortTry& port : lastScan_.ports)
+            if (port.comNumber == lastScan_.goneComNumber && !port.open.device.isEmpty())
+                device = port.open.device;
+        object.insert("note", ReportPortGone(lastScan_.goneComNumber, device));
     }
     out_.Object(object);
 }
@@ -177,10 +187,14 @@ bool ConsoleContext::PortWentAway() const {
 QString ConsoleContext::ReportPortGone() const {
     // The device as the reader was found on it: a link in ports/ may be gone with it.
     const int port = context_->ScanCommNo;
-    const QString device = reader_.place.comNumber == port && !reader_.device.isEmpty()
-                               ? reader_.device
-                               : context_->portNames().DevicePath(port);
-    const QString note = Tr(Texts::PortWentAway).arg(context_->portNames().Label(port), device);
+    return ReportPortGone(port, reader_.place.comNumber == port ? reader_.device : QString());
+}
+
+QString ConsoleContext::ReportPortGone(int port, const QString& device) const {
+    const QString note =
+        Tr(Texts::PortWentAway)
+            .arg(context_->portNames().Label(port),
+                 device.isEmpty() ? context_->portNames().DevicePath(port) : device);
     Output::Note(note);
     return note;
 }

@@ -37,8 +37,11 @@ class ConsoleContext {
     QString Text(const Message& message) const;
 
     // Finds the reader as the scan does and reports a failure; the exit status: 0 found and
-    // told its version, 1 found but it did not tell its version, 2 no reader.
-    int FindReader();
+    // told its version, 1 found but it did not tell its version, 2 no reader. For a command that
+    // writes to the reader (writes), a port that went away during the search is 74.
+    int FindReader(bool writes = false);
+    // Reports the last search's failure with the exit status it ends the command with.
+    void ReportSearchFailure(int status);
     // The same search without reporting its failure.
     int SearchReader();
     // Finds the reader again after its line setting changed: on the port it was found on, at
@@ -56,8 +59,10 @@ class ConsoleContext {
     // Whether the device of the found reader's port is no longer there, as a pulled USB adapter
     // leaves it.
     bool PortWentAway() const;
-    // Says on standard error that the found reader's port went away; the line it said.
+    // Says on standard error that the found reader's port (or the one given) went away; the
+    // line it said.
     QString ReportPortGone() const;
+    QString ReportPortGone(int comNumber, const QString& device) const;
 
     // Opens the record that --record names, before any port is touched; the line that says why
     // it cannot be, or an empty text. Without --record there is nothing to open.
@@ -77,7 +82,6 @@ class ConsoleContext {
     bool CloseFiles();
 
   private:
-    void ReportSearchFailure(int status);
     int Search(const ScanOptions& options);
     void TraceFailed(int error);
 

@@ -76,6 +76,13 @@ ConsoleText RunOnlyPort = {
     "%1 只用于这一次，不会保存：窗口只能使用 COM1 到 COM16。",
     "%1 只用於這一次，不會保存：視窗只能使用 COM1 到 COM16。"};
 ConsoleText PortWentAway = {"%1 (%2) went away.", "%1（%2）已断开。", "%1（%2）已中斷。"};
+ConsoleText PortBack = {"%1 (%2) is back.", "%1（%2）已重新连接。", "%1（%2）已重新連線。"};
+ConsoleText ReaderSilent = {"%1: the reader has not answered for %2 s.",
+                            "%1：读卡机已经 %2 秒没有回应。", "%1：讀卡機已經 %2 秒沒有回應。"};
+ConsoleText ReaderAnswersAgain = {"%1: the reader answers again.", "%1：读卡机又有回应了。",
+                                  "%1：讀卡機又有回應了。"};
+ConsoleText HeldByAnotherRun = {"%1: its readers are left to that run.",
+                                "%1：它的读卡机留给那次运行。", "%1：它的讀卡機留給那次執行。"};
 ConsoleText UnreachedDevices = {"Serial devices that no COM number reaches:",
                                 "没有 COM 号的串口设备：", "沒有 COM 號的序列埠裝置："};
 ConsoleText LastReaderNumber = {"Reader number %1 was the last one.",

@@ -42,8 +42,12 @@ extern ConsoleText UnknownError;
 
 // Notes and lines of the commands.
 extern ConsoleText Hint;
-extern ConsoleText RunOnlyPort;   // %1 the device
-extern ConsoleText PortWentAway;  // %1 the port, %2 the device
+extern ConsoleText RunOnlyPort;         // %1 the device
+extern ConsoleText PortWentAway;        // %1 the port, %2 the device
+extern ConsoleText PortBack;            // %1 the port, %2 the device
+extern ConsoleText ReaderSilent;        // %1 the port, %2 seconds
+extern ConsoleText ReaderAnswersAgain;  // %1 the port
+extern ConsoleText HeldByAnotherRun;    // %1 the port's line: held, and by which process
 extern ConsoleText UnreachedDevices;
 extern ConsoleText LastReaderNumber;  // %1 99
 extern ConsoleText WaitingForPlanReader;

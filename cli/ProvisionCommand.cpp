@@ -10,6 +10,8 @@
 #include "ConsoleTexts.h"
 #include "LikeReader.h"
 #include "LineSetting.h"
+#include "NoReaderReport.h"
+#include "PortClaim.h"
 #include "ProvisioningPlan.h"
 #include "ReaderProtocol.h"
 #include "SettingWrite.h"
@@ -49,11 +51,14 @@ struct ReaderReport {
                                       ok ? QStringLiteral("Ok") : QStringLiteral("Error"));
         return label.isEmpty() ? line : line + QStringLiteral("  ") + label;
     }
+    Outcome outcome() const {
+        return portGone ? Outcome::PortGone : ok ? Outcome::Success : Outcome::Failure;
+    }
     QJsonObject Object() const {
         QJsonObject object{{"reader", number},
                            {"serial", serial},
                            {"written", writtenObject},
-                           {"result", ResultName(ok ? Outcome::Success : Outcome::Failure)}};
+                           {"result", ResultName(outcome())}};
         if (!ok) object.insert("failed", failed);
         if (!label.isEmpty()) object.insert("label", label);
         return object;
@@ -77,21 +82,43 @@ bool PauseUnlessStopped(StopSignals& stop, int ms) {
 }
 
 // How a wait ended.
-enum class Wait { Done, Stopped, PortGone };
+enum class Wait { Done, Stopped, Refused };
 
-// Whether the readers' port went away: its device is not there, found so at the open or after
-// the device hung up. A hang-up alone, with the device there again, is a reader that went.
-bool WentAway(ConsoleContext& console, PortState state, bool hungUp) {
-    const bool missing = state == PortState::NoDevice || state == PortState::MissingTarget;
-    return (missing || hungUp) && console.PortWentAway();
+// The port of the search that another run holds for its own readers, or null.
+const PortTry* HeldByAnotherRun(const ScanResult& scan) {
+    for (const PortTry& port : scan.ports)
+        if (port.open.state == PortState::InUse && ClaimHolderPid(port.open.device) > 0)
+            return &port;
+    return nullptr;
 }
 
-// Until the reader of this serial number no longer answers, or another answers in its place.
+// Until the search finds a reader. A port without its device (the adapter not plugged in yet,
+// or gone with the last reader on its own cable) is only a port where no reader answers yet. A
+// port that another run holds is refused: asked for (--port), it ends the wait; found by the
+// search, it is passed over, said once.
+Wait WaitForReader(ConsoleContext& console, StopSignals& stop, QList<int>& passedOver) {
+    while (console.SearchReader() != ExitSuccess) {
+        if (const PortTry* held = HeldByAnotherRun(console.lastScan())) {
+            if (console.request().port != 0) return Wait::Refused;
+            if (!passedOver.contains(held->comNumber)) {
+                passedOver << held->comNumber;
+                const ReaderContext& s = console.context();
+                Output::Note(Tr(Texts::HeldByAnotherRun)
+                                 .arg(PortNote(*held, s.portNames(), s.LanguageIndex)));
+            }
+        }
+        if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
+    }
+    return stop.requested() ? Wait::Stopped : Wait::Done;
+}
+
+// Until the reader of this serial number is gone: it no longer answers, or another answers in
+// its place. A port whose device went away (a reader on its own USB cable takes it along) is one
+// where it does not answer: the next reader's may already be back at the next look.
 Wait WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& serial) {
     int misses = 0;
     while (misses < MissesForGone) {
         const Presence presence = CheckPresence(console.context());
-        if (WentAway(console, presence.open.state, presence.portGone)) return Wait::PortGone;
         if (!presence.answered)
             ++misses;
         else if (QString::fromLatin1(presence.serialNumber) != serial)
@@ -101,20 +128,6 @@ Wait WaitUntilGone(ConsoleContext& console, StopSignals& stop, const QString& se
         if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
     }
     return Wait::Done;
-}
-
-// Until the scan finds a reader. Once readers have come at a port, that port going away ends
-// the wait.
-Wait WaitForReader(ConsoleContext& console, StopSignals& stop, int readersPort) {
-    while (console.SearchReader() != ExitSuccess) {
-        for (const PortTry& port : console.lastScan().ports) {
-            if (port.comNumber != readersPort) continue;
-            const bool hungUp = !port.lines.empty() && port.lines.back().replies.gone > 0;
-            if (WentAway(console, port.open.state, hungUp)) return Wait::PortGone;
-        }
-        if (!PauseUnlessStopped(stop, PollPauseMs)) return Wait::Stopped;
-    }
-    return stop.requested() ? Wait::Stopped : Wait::Done;
 }
 
 // What the plan's row asks for, the command line's settings where the row leaves a column empty.
@@ -176,15 +189,18 @@ int RunProvision(CommandRun& run) {
     const ReaderPlace arrivalPlace = s.Place();
     console.view().SetProgressShown(false);
 
+    // The readers' port is this run's from the first reader (from the start, when it is given)
+    // to the end: also while it is closed between readers, and while its device is away.
+    PortClaim claim;
+    if (request.port != 0) claim = PortClaim::TakeName(s.portNames().DevicePath(request.port));
+    QList<int> passedOver;  // ports that other runs hold, said once
+
     std::vector<ReaderReport> reports;
     const ProvisioningPlan* plan = request.plan.get();
     int number = request.firstId.value_or(0);
     QList<QByteArray> planned;  // serial numbers of the plan given their row
     QStringList notInPlan;      // serial numbers that came and are not in the plan
-    // Where the readers come, once one has come: until then a port without its device (the
-    // adapter not plugged in yet) is only a port where no reader answers.
-    int readersPort = 0;
-    bool portGone = false;
+    QString portGoneNote;       // the last reader's port that went away while it was written
     bool recordFailed = false;  // a reader written that the record does not hold ends the run
     const bool like = !request.like.isEmpty();
     const auto finished = [&] {
@@ -201,10 +217,15 @@ int RunProvision(CommandRun& run) {
         }
         Progress(plan ? Tr(Texts::WaitingForPlanReader)
                       : Tr(Texts::WaitingForReader).arg(number, 2, 10, QLatin1Char('0')));
-        const Wait arrival = WaitForReader(console, stop, readersPort);
-        portGone = arrival == Wait::PortGone;
+        const Wait arrival = WaitForReader(console, stop, passedOver);
+        if (arrival == Wait::Refused) {
+            // The port asked for is another run's: refused as any command is, with its holder.
+            console.ReportSearchFailure(ExitNoReader);
+            return ExitNoReader;
+        }
         if (arrival != Wait::Done) break;
-        readersPort = s.ScanCommNo;
+        // Taken before the last reader's claim goes: the port is never free.
+        claim = PortClaim::TakeName(s.portNames().DevicePath(s.ScanCommNo));
 
         const QByteArray serial = console.reader().serialNumber;
         const PlanRow* row = plan ? plan->Find(serial) : nullptr;
@@ -243,11 +264,11 @@ int RunProvision(CommandRun& run) {
             entry.written = report.writtenObject;
             if (report.numberTaken) entry.readerAfter = report.number;
             entry.label = report.label;
-            entry.result = ResultName(report.portGone ? Outcome::PortGone
-                                      : report.ok     ? Outcome::Success
-                                                      : Outcome::Failure);
+            entry.result = ResultName(report.outcome());
             entry.failed = report.failed;
             recordFailed = !console.Record(entry);
+            // The reader is failed; the run goes on with the next one.
+            if (report.portGone) portGoneNote = console.ReportPortGone();
             console.out().Lines({report.Line()});
             QJsonObject object = report.Object();
             object.insert("event", "reader");
@@ -256,8 +277,7 @@ int RunProvision(CommandRun& run) {
             if (row) planned << serial;
             // A number the reader did not take goes to the next one.
             if (!row && !like && report.numberTaken) ++number;
-            portGone = report.portGone;
-            if (portGone || recordFailed || finished()) break;
+            if (recordFailed || finished()) break;
         }
 
         if (!elsewhere.isEmpty())
@@ -272,35 +292,33 @@ int RunProvision(CommandRun& run) {
                 Tr(Texts::UnplugReader).arg(reports.back().number, QString::fromLatin1(serial)));
         else
             Progress(Tr(Texts::UnplugTheReader).arg(QString::fromLatin1(serial)));
-        const Wait departure = WaitUntilGone(console, stop, QString::fromLatin1(serial));
-        portGone = departure == Wait::PortGone;
-        if (departure != Wait::Done) break;
+        if (WaitUntilGone(console, stop, QString::fromLatin1(serial)) != Wait::Done) break;
         s.KeepPlace(s.Place().WithLineOf(arrivalPlace));
     }
 
     int failed = 0;
+    int portLost = 0;  // of those, readers whose port went away while they were written
     QJsonArray all;
     QStringList lines{reports.size() == 1 ? Tr(Texts::SummaryOne)
                                           : Tr(Texts::Summary).arg(reports.size())};
     for (const ReaderReport& report : reports) {
         if (!report.ok) ++failed;
+        if (report.portGone) ++portLost;
         lines << report.Line();
         all.append(report.Object());
     }
     if (!notInPlan.isEmpty())
         lines << Tr(Texts::NotInThePlanList).arg(notInPlan.join(QStringLiteral(", ")));
     console.out().Lines(lines);
-    const Outcome outcome = portGone                       ? Outcome::PortGone
+    const Outcome outcome = portLost > 0                   ? Outcome::PortGone
                             : reports.empty()              ? Outcome::NoReader
                             : failed == 0 && !recordFailed ? Outcome::Success
                                                            : Outcome::Failure;
-    QJsonObject summary{{"event", "summary"},
-                        {"readers", all},
-                        {"ok", int(reports.size()) - failed},
-                        {"error", failed},
-                        {"result", ResultName(outcome)}};
+    QJsonObject summary{
+        {"event", "summary"}, {"readers", all},        {"ok", int(reports.size()) - failed},
+        {"error", failed},    {"port-gone", portLost}, {"result", ResultName(outcome)}};
     if (plan) summary.insert("not-in-plan", QJsonArray::fromStringList(notInPlan));
-    if (portGone) summary.insert("message", console.ReportPortGone());
+    if (portLost > 0) summary.insert("message", portGoneNote);
     console.out().Object(summary);
     return ConsoleContext::ExitStatus(outcome);
 }

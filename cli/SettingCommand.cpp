@@ -45,7 +45,9 @@ SettingResult WriteSetting(ConsoleContext& console, const SettingRow& setting,
     const SettingResult result = setting.write(console.context(), value);
     if (result.outcome != Outcome::Success || !setting.findAgain) return result;
     if (console.FindReaderAgain() != ExitSuccess)
-        return {Outcome::Failure, console.lastScan().message};
+        return {console.lastScan().goneComNumber != 0 || console.PortWentAway() ? Outcome::PortGone
+                                                                                : Outcome::Failure,
+                console.lastScan().message};
     return result;
 }
 

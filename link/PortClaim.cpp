@@ -31,11 +31,19 @@ void Drop(const QString& key) {
 }  // namespace
 
 PortClaim PortClaim::Take(const QString& devicePath) {
+    return TakeKeys(claim_locks::Keys(devicePath));
+}
+
+PortClaim PortClaim::TakeName(const QString& portPath) {
+    return TakeKeys(claim_locks::NameKeys(portPath));
+}
+
+PortClaim PortClaim::TakeKeys(const QStringList& keys) {
     PortClaim claim;
     const std::lock_guard<std::mutex> lock(registryMutex);
     auto& registry = Registry();
     // Always in the same order: of two processes after the same keys, one gets them all.
-    for (const QString& key : claim_locks::Keys(devicePath)) {
+    for (const QString& key : keys) {
         if (const auto held = registry.find(key); held != registry.end()) {
             ++held->second.claims;
             claim.keys_ << key;

@@ -28,6 +28,11 @@ class PortClaim {
     PortClaim() = default;
     // Claims the device for this process; a second claim of the same process shares the first.
     static PortClaim Take(const QString& devicePath);
+    // Claims a port by its own name for a run that outlives the device behind it: the path and
+    // every link on the way, not the device they lead to. Once that device is gone the system
+    // may give its name to another device, which is no business of the run; while the run has
+    // the port open, the serial line's own claim holds the device as well.
+    static PortClaim TakeName(const QString& portPath);
     ~PortClaim() { Release(); }
     PortClaim(PortClaim&& other) noexcept;
     PortClaim& operator=(PortClaim&& other) noexcept;
@@ -42,6 +47,8 @@ class PortClaim {
     void Release();
 
   private:
+    static PortClaim TakeKeys(const QStringList& keys);
+
     Status status_ = Status::None;
     qint64 holderPid_ = 0;
     QStringList keys_;

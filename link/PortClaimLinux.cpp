@@ -63,24 +63,36 @@ bool SameFile(int fd, const QByteArray& path) {
 
 }  // namespace
 
-QStringList Keys(const QString& devicePath) {
+namespace {
+
+// Every link on the way and where the last one leads, also when nothing is there: the folders
+// as they really are, the names as given. Without the device, the path and its links alone.
+QStringList Chain(const QString& devicePath, bool withDevice) {
     QStringList keys;
     if (devicePath.isEmpty()) return keys;
     QString path = QDir::cleanPath(QFileInfo(devicePath).absoluteFilePath());
-    // Every link on the way and where the last one leads, also when nothing is there: the
-    // folders as they really are, the names as given.
     for (int hop = 0; hop < 16; ++hop) {
         const QFileInfo step(path);
         const QString folder = QFileInfo(step.path()).canonicalFilePath();
         if (!folder.isEmpty()) path = QDir(folder).filePath(step.fileName());
         if (keys.contains(path)) break;
-        keys << path;
         const QFileInfo link(path);
+        if (hop == 0 || withDevice || link.isSymLink()) keys << path;
         if (!link.isSymLink()) break;
         path = QDir::cleanPath(link.symLinkTarget());
     }
     std::sort(keys.begin(), keys.end());
     return keys;
+}
+
+}  // namespace
+
+QStringList Keys(const QString& devicePath) {
+    return Chain(devicePath, true);
+}
+
+QStringList NameKeys(const QString& portPath) {
+    return Chain(portPath, false);
 }
 
 Taken Lock(const QString& key) {

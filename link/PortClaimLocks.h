@@ -21,6 +21,10 @@ struct Taken {
 
 // The keys of a device path, in the order they are taken.
 QStringList Keys(const QString& devicePath);
+// The keys of a port's own name: the path and every link on the way, but not the device they
+// lead to, whose name the system hands to another device once this one is gone; in the order
+// they are taken.
+QStringList NameKeys(const QString& portPath);
 Taken Lock(const QString& key);
 void Unlock(const QString& key, Handle handle);
 // The process that holds the key's lock, 0 when none (or none that tells); never this one.

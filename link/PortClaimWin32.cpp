@@ -49,6 +49,11 @@ QStringList Keys(const QString& devicePath) {
     return {name.toUpper()};
 }
 
+QStringList NameKeys(const QString& portPath) {
+    // A COM name is the port's own name and the device's alike.
+    return Keys(portPath);
+}
+
 Taken Lock(const QString& key) {
     const QString folder = Folder();
     if (folder.isEmpty()) return {false, false, -1, 0};

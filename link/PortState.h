@@ -48,4 +48,9 @@ struct PortFacts {
     QString group;
     // No serial port: what is there instead.
     NotSerialKind notSerial = NotSerialKind::Other;
+
+    // No device is there: nothing at the path, or a link to nothing, as a pulled adapter leaves.
+    bool absent() const {
+        return state == PortState::NoDevice || state == PortState::MissingTarget;
+    }
 };

@@ -10,7 +10,11 @@ ReaderLink::ReaderLink(SerialLine& line, Clock& clock, const PortNames& names,
     : line_(line), clock_(clock), names_(names), processMessages_(std::move(processMessages)) {}
 
 OpenResult ReaderLink::OpenPort(int comNumber, const QString& lineSetting) {
-    const QString device = names_.DevicePath(comNumber);
+    return OpenPortAt(comNumber, names_.DevicePath(comNumber), lineSetting);
+}
+
+OpenResult ReaderLink::OpenPortAt(int comNumber, const QString& device,
+                                  const QString& lineSetting) {
     OpenResult result =
         device.isEmpty() ? OpenResult::Failed(PortState::NoDevice) : line_.Open(device);
     result.device = device;

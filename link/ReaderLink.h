@@ -35,6 +35,9 @@ class ReaderLink {
     // Opens "COMn" exclusively, saves its timeouts, puts the link's own on it and applies the
     // line setting. Opened as soon as the port itself is open; else why not, with the device.
     OpenResult OpenPort(int comNumber, const QString& lineSetting);
+    // The same on the device given, named as the port: an adapter that came back under another
+    // name than the port's own.
+    OpenResult OpenPortAt(int comNumber, const QString& device, const QString& lineSetting);
     // Puts the saved timeouts back and closes. Only after an OpenPort that returned true; a
     // port whose device went away is closed already, and closing it again does nothing.
     void ClosePort();

@@ -25,18 +25,19 @@ class WaitModeScope {
 class PortScope {
   public:
     explicit PortScope(ReaderContext& context)
-        : link_(context.link()),
-          open_(link_.OpenPort(context.ScanCommNo, context.ScanBaudRate).opened()) {}
+        : link_(context.link()), open_(link_.OpenPort(context.ScanCommNo, context.ScanBaudRate)) {}
     ~PortScope() {
         if (open_) link_.ClosePort();
     }
     PortScope(const PortScope&) = delete;
     PortScope& operator=(const PortScope&) = delete;
-    bool isOpen() const { return open_; }
+    bool isOpen() const { return open_.opened(); }
+    // The found reader's device is no longer there: it went away after the scan.
+    bool deviceGone() const { return open_.absent(); }
 
   private:
     ReaderLink& link_;
-    bool open_;
+    OpenResult open_;
 };
 
 SettingResult ShowOutcome(ReaderContext& context, Outcome outcome, const Message& message) {
@@ -89,7 +90,7 @@ SettingResult ApplyReaderSetting(ReaderContext& context, const ReaderSetting& se
     {
         const PortScope port(context);
         if (port.isOpen()) confirmed = SendSetting(context.link(), setting);
-        gone = context.link().PortGone();
+        gone = context.link().PortGone() || port.deviceGone();
     }
     if (!confirmed)
         return ShowOutcome(context, gone ? Outcome::PortGone : Outcome::Failure,

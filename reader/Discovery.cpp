@@ -60,6 +60,7 @@ bool TryKeptPlace(ReaderContext& context, const ScanOptions& options, ScanResult
     const int index = LineSettingIndex(context.ScanBaudRate);
     port.lines.push_back({index, context.ScanBaudRate, {}});
     const bool found = AskPresence(link, SavedPortTries, &port.lines.back().replies);
+    if (link.PortGone()) result.goneComNumber = comNumber;
     link.ClosePort();
     result.ports.push_back(port);
     if (!found) return false;
@@ -109,6 +110,7 @@ bool ScanPorts(ReaderContext& context, const ScanOptions& options, ScanResult& r
             ShowScanCom(context, comNumber);
             port.lines.push_back({index, place.lineSetting, {}});
             found = AskPresence(link, ScanTries, &port.lines.back().replies);
+            if (link.PortGone()) result.goneComNumber = comNumber;
             if (found) {
                 context.KeepPlace(place);
                 context.SaveScanSettings();
@@ -128,7 +130,11 @@ bool ScanPorts(ReaderContext& context, const ScanOptions& options, ScanResult& r
 // Asks the found reader for its firmware version; the version when it told it.
 std::optional<QByteArray> ReadVersion(ReaderContext& context, ScanResult& result) {
     ReaderLink& link = context.link();
-    if (!link.OpenPort(context.ScanCommNo, context.ScanBaudRate)) return std::nullopt;
+    const OpenResult open = link.OpenPort(context.ScanCommNo, context.ScanBaudRate);
+    if (!open) {
+        if (open.absent()) result.goneComNumber = context.ScanCommNo;
+        return std::nullopt;
+    }
     std::optional<QByteArray> version;
     for (int attempt = 0; attempt < VersionTries && !version; ++attempt) {
         link.Sleep(PauseBeforeCommandMs);
@@ -143,6 +149,7 @@ std::optional<QByteArray> ReadVersion(ReaderContext& context, ScanResult& result
         ReportStep(context, Kind::Busy, false);
         ReportStep(context, Kind::Verdict, true);
     }
+    if (link.PortGone()) result.goneComNumber = context.ScanCommNo;
     link.ClosePort();
     return version;
 }

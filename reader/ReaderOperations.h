@@ -16,7 +16,8 @@ enum class Outcome {
     Success,   // the reader confirmed: "... Ok"
     Failure,   // the port did not open or the reader did not confirm: "... Error"
     NoReader,  // no scan has found a reader yet: "Start Scan Reader!"
-    PortGone,  // the port went away during the exchanges: shown as "... Error" too
+    PortGone,  // the port went away during the exchanges, or its device was no longer there
+               // when the operation opened it: shown as "... Error" too
 };
 
 // How a setting operation ended, and the message that says it ("Set Same Card Ok").

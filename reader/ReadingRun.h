@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include "Message.h"
@@ -17,12 +18,14 @@ enum class PassOutcome {
     TagRead,   // a tag reply: the tag is shown
     NoTag,     // a checked reply of another length: no tag in the field
     NoAnswer,  // nothing valid within the reply window
-    PortGone,  // the device went away; the run goes on until it is cancelled
+    PortGone,  // the device went away, or is still away: nothing was sent
 };
 
 struct ReadingPass {
     PassOutcome outcome = PassOutcome::NoAnswer;
     Tag tag;  // when a tag was read
+    // The port had gone away and opened again at the start of this pass.
+    bool portBack = false;
 };
 
 // Told of every pass while a reading run lasts.
@@ -31,6 +34,9 @@ class ReadingRunObserver {
     virtual ~ReadingRunObserver() = default;
     // After each pass, once a tag it read is shown.
     virtual void PassEnded(const ReadingPass& pass) = 0;
+    // While the run's port is away: the device to open again, or empty while it is not back.
+    // By default the port's own device, where an adapter comes back at the same place.
+    virtual QString DeviceAfterLoss(const QString& portDevice) { return portDevice; }
 };
 
 // How a reading run ended.

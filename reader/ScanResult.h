@@ -73,6 +73,9 @@ struct ScanResult {
     ReaderIdentity reader;     // when answered
     Message message;           // how the scan ended: "Get Reader Info Ok. (COM : #3)", ...
     std::vector<PortTry> ports;
+    // A port whose device went away during the scan: it hung up during a presence check, or
+    // the reader that answered there was no longer there for its version. 0 for none.
+    int goneComNumber = 0;
 
     bool found() const { return versionRead; }
 };

@@ -7,10 +7,19 @@ namespace {
 
 using Kind = OperationStep::Kind;
 
+// A port whose device went away is opened again once the device is back; until then nothing
+// is written. Whether it is back is looked at once a pass.
+bool Reopen(ReaderContext& context, ReadingRunObserver* observer) {
+    const QString samePlace = context.portNames().DevicePath(context.ScanCommNo);
+    const QString device = observer ? observer->DeviceAfterLoss(samePlace) : samePlace;
+    if (device.isEmpty()) return false;
+    return context.link().OpenPortAt(context.ScanCommNo, device, context.ScanBaudRate).opened();
+}
+
 // One pass: keep the window alive for 80 ms, then ask the reader for a tag. Turn k ends at
 // the pass's start plus k ms, so the sleeps' overshoots are not carried from turn to turn; a
 // turn whose dispatching ran past its mark does not sleep.
-ReadingPass ReadingPassOnce(ReaderContext& context) {
+ReadingPass ReadingPassOnce(ReaderContext& context, ReadingRunObserver* observer) {
     ReaderView& view = context.view();
     Clock& clock = context.clock();
     const quint64 startUs = clock.NowUs();
@@ -20,6 +29,13 @@ ReadingPass ReadingPassOnce(ReaderContext& context) {
     }
     ReaderLink& link = context.link();
     ReadingPass pass;
+    if (!link.IsOpen()) {
+        if (!Reopen(context, observer)) {
+            pass.outcome = PassOutcome::PortGone;
+            return pass;
+        }
+        pass.portBack = true;
+    }
     if (!link.SendCommand(ReadTagCommand)) {
         if (link.PortGone()) pass.outcome = PassOutcome::PortGone;
         return pass;
@@ -73,7 +89,7 @@ ReadingRunResult ReadTags(ReaderContext& context, ReadingRunObserver* observer) 
         ReportStep(context, Kind::Busy, true);
         ReportStep(context, Kind::ReadingListening);
         while (context.TagReading) {
-            const ReadingPass pass = ReadingPassOnce(context);
+            const ReadingPass pass = ReadingPassOnce(context, observer);
             if (pass.outcome == PassOutcome::TagRead) ++result.tags;
             if (observer) observer->PassEnded(pass);
         }
@@ -81,7 +97,8 @@ ReadingRunResult ReadTags(ReaderContext& context, ReadingRunObserver* observer) 
         ReportStep(context, Kind::Verdict, true);
         context.Beep(SuccessTone);
         ReportStep(context, Kind::ReadingStopped);
-        link.ClosePort();
+        // A port that went away and is not back is closed already.
+        if (link.IsOpen()) link.ClosePort();
         result.end = ReadingRunEnd::Cancelled;
     } else {
         result.message = OpenError(context);

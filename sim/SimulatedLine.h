@@ -37,6 +37,8 @@ class SimulatedLine final : public SerialLine {
         unplugged_ = true;
         hungUp_ = open_;
     }
+    // The adapter is back at the same place, with its reader: the device opens again.
+    void PlugAdapterBack() { unplugged_ = false; }
     // The device's own line parameters, which it has at every open and gets back at close.
     void SetOwnLine(const LineParameters& line) { ownLine_ = line; }
     // The adapter hands the reply on in batches, every ms or when 62 bytes are held, as one with

@@ -11,6 +11,7 @@ const char* const Texts[][3] = {
     {"Try only the line setting shown", "只尝试显示的通讯设定", "只嘗試顯示的通訊設定"},
     {"Wiegand output format", "Wiegand 输出格式", "Wiegand 輸出格式"},
     {"RS485 output format", "RS485 输出格式", "RS485 輸出格式"},
+    {"Digital input DI NO/NC", "数字输入 DI NO/NC", "數位輸入 DI NO/NC"},
     {"Simplified Chinese", "简体中文", "簡體中文"},
     {"Traditional Chinese", "繁体中文", "繁體中文"},
     {"Reader status", "读卡机状态", "讀卡機狀態"},

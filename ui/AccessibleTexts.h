@@ -11,6 +11,7 @@ enum class AccessibleText {
     LockLineSetting,  // chkLock
     WiegandFormat,    // cmbWiegand
     Rs485Format,      // cmbRS485
+    InputNoNc,        // gbNoNc, the group of rbNO and rbNC
     SimplifiedChinese,
     TraditionalChinese,
     ReaderStatus,  // shComm

@@ -103,6 +103,8 @@ void TfrmModule::ShowAccessibleNames() {
     cmbBaudRate->setAccessibleName(Text(RowBaudRate));
     cmbWiegand->setAccessibleName(name(AccessibleText::WiegandFormat));
     cmbRS485->setAccessibleName(name(AccessibleText::Rs485Format));
+    // A group without a title: its radio buttons say only "NO" and "NC".
+    gbNoNc->setAccessibleName(name(AccessibleText::InputNoNc));
     btnGB->setAccessibleName(name(AccessibleText::SimplifiedChinese));
     btnBIG5->setAccessibleName(name(AccessibleText::TraditionalChinese));
     shComm->setAccessibleName(name(AccessibleText::ReaderStatus));

@@ -236,11 +236,23 @@ void CliTest::readerThatDoesNotConfirmIsAnError_data() {
     QTest::newRow("factory default tries twice")
         << QStringList{"--fault", "silent", "--fault-after", "2"} << QStringList{"factory-default"}
         << "Set Default Error" << ScanFrames + QStringList{"A00B", "A00B"} << 1;
-    // The device hangs up: the port's failure, not a reader that did not confirm.
+    // The device hangs up: the port's failure, not a reader that did not confirm, whatever the
+    // moment.
     QTest::newRow("vanishes after the presence check: the port went away")
         << QStringList{"--fault", "disconnect", "--fault-after", "3"}
         << QStringList{"set-rssi", "10"} << "Set RSSI Level Error"
         << ScanFrames + QStringList{"A00B", "A00O0A"} << 74;
+    QTest::newRow("vanishes at the setting's presence check: the port went away")
+        << QStringList{"--fault", "disconnect", "--fault-after", "2"}
+        << QStringList{"set-rssi", "10"} << "Set RSSI Level Error"
+        << ScanFrames + QStringList{"A00B"} << 74;
+    QTest::newRow("vanishes when the search asks for the version: the port went away")
+        << QStringList{"--fault", "disconnect", "--fault-after", "1"}
+        << QStringList{"set-same-card", "10"} << "Get Reader Info Error. (COM : #14)" << ScanFrames
+        << 74;
+    QTest::newRow("vanishes at the search's presence check: the port went away")
+        << QStringList{"--fault", "disconnect", "--fault-after", "0"} << QStringList{"set-id", "3"}
+        << "Reader Not Find" << QStringList{"A00B"} << 74;
     QTest::newRow("version not told")
         << QStringList{"--fault", "silent", "--fault-after", "1"} << QStringList{"scan"}
         << "Get Reader Info Error. (COM : #14)" << QStringList{"A00B", "A00V", "A00V", "A00V"} << 1;
@@ -595,8 +607,17 @@ namespace {
 // FilesLimited: the reader there, and no file vq880 writes may grow past 512 bytes.
 enum Situation { ReaderThere, NoReader, PortHeld, FilesLimited };
 // What ends the run from outside: nothing, SIGTERM once a line was printed or once a frame was
-// sent, or the simulator's device taken away once a line was printed, as a pulled USB adapter.
-enum Stop { Never, AfterALine, AfterAFrame, DeviceGoneAfterALine };
+// sent, or the simulator's device taken away once a line was printed, as a pulled USB adapter
+// (and then SIGTERM a while later); or SIGTERM once a simulator that came after the start was
+// told of.
+enum Stop {
+    Never,
+    AfterALine,
+    AfterAFrame,
+    DeviceGoneAfterALine,
+    DeviceGoneThenStop,
+    SimulatorComes
+};
 }  // namespace
 
 void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
@@ -721,10 +742,29 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals_data() {
     row("a setting whose port goes away before the reply: exit 74, the port named", ReaderThere,
         {"--fault", "disconnect", "--fault-after", "3"}, {"set-same-card", "10"}, Never, 74,
         {"Reader"}, {With(Found, {{"result", "port-gone"}})});
-    row("provision, the port gone while the reader is unplugged: exit 74", ReaderThere, {},
-        {"provision", "--first-id", "9"}, DeviceGoneAfterALine, 74,
+    row("provision, the port gone while the reader is unplugged: a reader that left, exit 0",
+        ReaderThere, {}, {"provision", "--first-id", "9"}, DeviceGoneThenStop, 0,
         {"Provisioned reader", "Summary"},
-        {QJsonObject{{"result", "ok"}}, QJsonObject{{"ok", 1}, {"result", "port-gone"}}});
+        {QJsonObject{{"result", "ok"}}, QJsonObject{{"ok", 1}, {"result", "ok"}}});
+    row("provision, a reader's port gone while it is written: exit 74, the setting named",
+        ReaderThere, {"--fault", "disconnect", "--fault-after", "5"},
+        {"provision", "--first-id", "9", "--same-card", "20"}, AfterALine, 74,
+        {"Provisioned reader", "Summary"},
+        {QJsonObject{{"result", "port-gone"},
+                     {"failed", "same-card"},
+                     {"written", QJsonObject{{"id", "09"}, {"same-card", 20}}}},
+         QJsonObject{{"ok", 0}, {"error", 1}, {"port-gone", 1}, {"result", "port-gone"}}});
+    row("a setting whose port goes away during the search: exit 74", ReaderThere,
+        {"--fault", "disconnect", "--fault-after", "0"}, {"set-rssi", "9"}, Never, 74,
+        {"Not found"}, {QJsonObject{{"command", "set-rssi"}, {"result", "port-gone"}}});
+    row("tags, the reader silent: exit 69, said apart from the passes without a tag", ReaderThere,
+        {"--fault", "silent", "--fault-after", "2"}, {"tags", "--count", "3"}, Never, 69,
+        {"Lost or back", "End of reading"},
+        {QJsonObject{{"event", "reader-silent"}, {"port", "COM14"}},
+         QJsonObject{{"result", "silent"}, {"tags", 0}}});
+    row("ports --watch: each port that comes or goes, with its time", NoReader, {},
+        {"ports", "--watch"}, SimulatorComes, 0, {"Port change"},
+        {QJsonObject{{"event", "appeared"}, {"port", "COM14"}, {"present", true}}});
     row("a usage error: exit 64, no object", ReaderThere, {}, {"set-id", "0"}, Never, 64, {}, {});
     row("a trace that cannot be written: exit 73, the setting done", FilesLimited, {},
         {"set-same-card", "10", "--trace=" + PlanFile({})}, Never, 73, {"Reader"},
@@ -790,11 +830,27 @@ void CliTest::jsonLinesAndExitStatusAreTheManuals() {
 
     QProcess* process = h.Start(QStringList{"--json"} + arguments);
     QVERIFY(process->waitForStarted());
-    if (stop == AfterALine || stop == DeviceGoneAfterALine)
+    if (stop == SimulatorComes) {
+        // Once the watch has taken its first look.
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += process->readAllStandardError()).contains("Ctrl+C"),
+                                 15000);
+        sim = std::make_unique<SimulatorProcess>(h.SimArguments(ReaderAt57600));
+        QVERIFY(sim->started());
+    }
+    if (stop == AfterALine || stop == DeviceGoneAfterALine || stop == DeviceGoneThenStop ||
+        stop == SimulatorComes)
         QTRY_VERIFY_WITH_TIMEOUT(process->canReadLine(), 15000);
     if (stop == AfterAFrame) QTRY_VERIFY_WITH_TIMEOUT(!h.Frames().isEmpty(), 15000);
-    if (stop == DeviceGoneAfterALine) sim->Kill();
-    if (stop == AfterALine || stop == AfterAFrame)
+    if (stop == DeviceGoneAfterALine || stop == DeviceGoneThenStop) sim->Kill();
+    if (stop == DeviceGoneThenStop) {
+        // Its link goes with it, so that no terminal that later takes the freed name is taken
+        // for it; the run looks for the next reader meanwhile.
+        h.LinkMissing(CliHarness::SimPort);
+        QTest::qWait(500);
+    }
+    if (stop == AfterALine || stop == AfterAFrame || stop == DeviceGoneThenStop ||
+        stop == SimulatorComes)
         QVERIFY2(CliHarness::Signal(process, SIGTERM), "vq880 ended before the stop signal");
     const CliResult result = CliHarness::Finish(process);
     if (situation == PortHeld) holder.Close();

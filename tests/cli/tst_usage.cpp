@@ -89,6 +89,7 @@ QHash<QString, ValueCase> ValueCases() {
         {"--plan", {"--plan", "site.csv", {"/dev/null", "/nonexistent/site.csv"}}},
         {"--record", {"--record", "record.csv", {"/dev/null"}}},
         {"--watch", {"--watch", {}, {}}},
+        {"--follow", {"--follow", {}, {}}},
         {"--force", {"--force", {}, {}}},
         {"--like", {"--like", "Door 1", {}}},
         {"site", {"record", RecordFile(), {"/nonexistent/r.csv", "/dev/null"}}},

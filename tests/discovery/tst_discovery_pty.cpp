@@ -100,6 +100,8 @@ class TestDiscoveryPty : public QObject {
         };
         QTimer::singleShot(600, &f, [&] {
             sim.Kill();
+            // Its link goes too: a terminal that later takes the freed name is no reader of it.
+            QFile::remove(PortNames(h.machineFolder.path()).LinkPath(4));
             gone = true;
         });
         QTimer::singleShot(2000, &f, [&] { Ui(f).btnReadCard->click(); });
@@ -114,6 +116,51 @@ class TestDiscoveryPty : public QObject {
         QVERIFY(h.tones.Last(1000, 300));
         QVERIFY(Ui(f).btnScan->isEnabled());
         QVERIFY(f.isEnabled());
+    }
+
+    // The adapter pulled out during a reading run and put back at the same link: nothing is
+    // read while it is away, then the port is opened again and the tags show as before.
+    void readingRunPicksTheReaderUpAgain() {
+        PortFormHarness h;
+        SimulatorProcess sim(h.SimulatorLink(4) + QStringList{"--tags", "00000005", "--commands"});
+        QVERIFY(sim.started());
+        TfrmModule& f = h.form();
+        f.context().ScanCommNo = 4;
+        Ui(f).btnScan->click();
+        QVERIFY(f.context().ReaderFound);
+        enum Phase { Before, Leaving, Away, Back };
+        Phase phase = Before;
+        int tags[4] = {};
+        QString captionAfter;
+        h.tones.onBeep = [&](int, int duration) {
+            if (duration != 30) return;
+            ++tags[phase];
+            if (phase == Back) captionAfter = Ui(f).pnCardID->caption();
+        };
+        QTimer::singleShot(600, &f, [&] {
+            sim.Command("adapter-out");
+            phase = Leaving;  // a tag already on its way may still come
+        });
+        QTimer::singleShot(750, &f, [&] { phase = Away; });
+        QTimer::singleShot(1400, &f, [&] {
+            phase = Back;
+            sim.Command("adapter-in");
+        });
+        QTimer::singleShot(2600, &f, [&] { Ui(f).btnReadCard->click(); });
+
+        Ui(f).btnReadCard->click();
+
+        QVERIFY(tags[Before] > 0);
+        QCOMPARE(tags[Away], 0);
+        QVERIFY(tags[Back] > 0);
+        QCOMPARE(captionAfter, QString("TAG ID : 0000000005  00000005(H)"));
+        QVERIFY(!f.context().TagReading);
+        QCOMPARE(Ui(f).btnReadCard->text(), QString("Read TAG"));
+        QVERIFY(f.isEnabled());
+        // The port is free again: the simulator's new device opens.
+        LinuxSerialLine other;
+        QVERIFY(other.Open(PortNames(h.machineFolder.path()).DevicePath(4)).opened());
+        other.Close();
     }
 };
 

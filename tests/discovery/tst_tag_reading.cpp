@@ -54,6 +54,10 @@ class TestTagReading : public QObject {
     void runWhileStoppingStartsNoSecondRun();
     void portTakenShowsTheErrorAndTheNextRunTriesAgain();
     void vanishedReaderKeepsTheRunQuietUntilCancelled();
+    void whatAPassCounts_data();
+    void whatAPassCounts();
+    void adapterPulledOut_data();
+    void adapterPulledOut();
 };
 
 // Refused as a setting is, but the link indicator keeps its colour.
@@ -268,6 +272,94 @@ void TestTagReading::vanishedReaderKeepsTheRunQuietUntilCancelled() {
     QVERIFY(exchangesAfterUnplug >= 5);
     QVERIFY(exchangesAfterUnplug <= 3000 / 80);
     QCOMPARE(what.mid(what.size() - RunEnd.size()), RunEnd);
+    QVERIFY(!rig.line.isOpen());
+}
+
+// What one pass reports for each kind of reply: only a tag and the reader's own reply that
+// none is in the field are answers of the reader.
+void TestTagReading::whatAPassCounts_data() {
+    QTest::addColumn<QByteArray>("reply");  // empty: nothing comes back
+    QTest::addColumn<PassOutcome>("outcome");
+    QByteArray wrongCheck = TagReply("00000001");
+    wrongCheck[14] = wrongCheck[14] == '0' ? '1' : '0';
+
+    QTest::newRow("a tag") << TagReply("0000BC61") << PassOutcome::TagRead;
+    QTest::newRow("the reader's reply that no tag is there")
+        << ReplyFrame("F01NO") << PassOutcome::NoTag;
+    QTest::newRow("nothing") << QByteArray() << PassOutcome::NoAnswer;
+    QTest::newRow("bytes that are no frame")
+        << QByteArray("\xFF\x00\xF8", 3) << PassOutcome::NoAnswer;
+    QTest::newRow("the command's echo alone") << CommandFrame("A00F") << PassOutcome::NoAnswer;
+    QTest::newRow("wrong check characters") << wrongCheck << PassOutcome::NoAnswer;
+}
+
+void TestTagReading::whatAPassCounts() {
+    QFETCH(QByteArray, reply);
+    QFETCH(PassOutcome, outcome);
+    ReaderRig rig(WithTags({0xBC61}));
+    rig.FoundAt();
+    rig.observed.replyFor = [&](const QByteArray&) -> std::optional<QByteArray> { return reply; };
+    Passes passes;
+
+    ReadFor(rig, 1000, &passes);
+
+    QVERIFY(passes.outcomes.size() >= 3);
+    for (PassOutcome each : passes.outcomes) QCOMPARE(each, outcome);
+}
+
+// The adapter pulled out in the middle of a run: nothing is written while it is away, it is
+// looked for once a pass, and back at the same place it is opened again and the tags go on.
+// Cancelled while it is away, the run ends after its pass with nothing left to close.
+void TestTagReading::adapterPulledOut_data() {
+    QTest::addColumn<int>("backAfterMs");  // after the pull; -1 for never
+    QTest::addColumn<int>("cancelAfterMs");
+
+    QTest::newRow("back at the same place: opened again, the tags go on") << 500 << 3000;
+    QTest::newRow("not back: the cancel ends the run") << -1 << 1500;
+}
+
+void TestTagReading::adapterPulledOut() {
+    QFETCH(int, backAfterMs);
+    QFETCH(int, cancelAfterMs);
+    ReaderRig rig(WithTags({5}));
+    rig.FoundAt();
+    quint64 pulledUs = 0, backUs = 0;
+    int asked = 0;
+    rig.observed.onCommand = [&](const QByteArray&) {
+        if (++asked != 3) return;
+        rig.line.PullAdapter();  // while the reader answers the third
+        pulledUs = rig.clock.NowUs();
+        if (backAfterMs >= 0)
+            rig.clock.AfterMs(quint64(backAfterMs), [&] {
+                rig.line.PlugAdapterBack();
+                backUs = rig.clock.NowUs();
+            });
+    };
+    Passes passes;
+
+    QCOMPARE(ReadFor(rig, quint64(cancelAfterMs), &passes).end, ReadingRunEnd::Cancelled);
+
+    QVERIFY(pulledUs > 0);
+    for (const Timeline::Entry& e : rig.log.entries)
+        if (e.atUs > pulledUs && (backUs == 0 || e.atUs < backUs))
+            QVERIFY2(!e.what.startsWith("frame") && !e.what.startsWith("tag"), qPrintable(e.what));
+    QVERIFY(passes.outcomes.count(PassOutcome::PortGone) >= 3);
+    const QStringList what = rig.log.What();
+    if (backAfterMs >= 0) {
+        // Looked for once a pass: open again within a pass of its return, then read as before.
+        const quint64 reopenedUs = rig.log.Times("open " + ReaderDevice).value(1);
+        QVERIFY(reopenedUs >= backUs && reopenedUs <= backUs + 81000);
+        const qsizetype reopened = what.indexOf("open " + ReaderDevice, 1);
+        QVERIFY(what.mid(reopened).contains("tag 00000005"));
+        QCOMPARE(what.mid(what.size() - RunEnd.size()), RunEnd);
+    } else {
+        QStringList end = RunEnd;
+        end.removeAll("close");  // closed when it went away
+        QCOMPARE(what.mid(what.size() - end.size()), end);
+        // Each pass while it is away is its 80 turns, with no reply window to wait out.
+        QVERIFY(rig.log.Times("busy off").value(0) <= quint64(cancelAfterMs + 81) * 1000);
+    }
+    QVERIFY(!rig.context.TagReading && !rig.context.ReadingRunActive);
     QVERIFY(!rig.line.isOpen());
 }
 

@@ -23,7 +23,8 @@
 namespace {
 
 // This program started again as another process: "--hold PATH" claims the device until its
-// standard input ends; "--open PATH" opens it once and tells the outcome and the holder.
+// standard input ends, "--hold-name PATH" the port's name; "--open PATH" opens it once and tells
+// the outcome and the holder.
 class Helper {
   public:
     explicit Helper(const QStringList& arguments) {
@@ -49,8 +50,9 @@ class Helper {
     QStringList answer_;
 };
 
-int HoldClaim(const char* path) {
-    const PortClaim claim = PortClaim::Take(QFile::decodeName(path));
+int HoldClaim(const char* path, bool name) {
+    const PortClaim claim = name ? PortClaim::TakeName(QFile::decodeName(path))
+                                 : PortClaim::Take(QFile::decodeName(path));
     std::printf("%s\n", claim.held() ? "held" : "refused");
     std::fflush(stdout);
     while (std::fgetc(stdin) != EOF) {
@@ -161,6 +163,29 @@ class PortClaimTest : public QObject {
         QCOMPARE(other.answer().value(0), QString("opened"));
     }
 
+    // A run's claim on its port's name holds the name and the links to it, not the device
+    // behind, whose name the system may give another device once this one is gone.
+    void aNameClaimLeavesTheDevice_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("the COM number's link: refused") << comLink_ << true;
+        QTest::newRow("a link to the COM number's link: refused")
+            << folder_.filePath("to-com5") << true;
+        QTest::newRow("the device by its own name: free") << pty_.path << false;
+    }
+    void aNameClaimLeavesTheDevice() {
+        QFETCH(QString, path);
+        QFETCH(bool, refused);
+        Helper holder({"--hold-name", comLink_});
+        QCOMPARE(holder.answer(), QStringList{"held"});
+
+        LinuxSerialLine line;
+        const OpenResult result = line.Open(path);
+        line.Close();
+        QCOMPARE(result.state == PortState::InUse, refused);
+        if (refused) QCOMPARE(result.holderPid, holder.pid());
+    }
+
     // `ports` names the holder of a closed, claimed port.
     void theInventoryNamesTheHolder() {
         Helper holder({"--hold", comLink_});
@@ -194,7 +219,8 @@ class PortClaimTest : public QObject {
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 3 && std::strcmp(argv[1], "--hold") == 0) return HoldClaim(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--hold") == 0) return HoldClaim(argv[2], false);
+    if (argc == 3 && std::strcmp(argv[1], "--hold-name") == 0) return HoldClaim(argv[2], true);
     QCoreApplication app(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "--open") == 0) return OpenOnce(argv[2]);
     PortClaimTest test;

@@ -360,20 +360,31 @@ void SettingOperationsTest::noReaderKnown() {
     QVERIFY(rig.line.written().isEmpty());
 }
 
+// Held by another program, or pulled out since the scan: shown alike, but a device that is no
+// longer there is the port gone, as one that goes during the exchanges.
 void SettingOperationsTest::portCannotBeOpened_data() {
-    noReaderKnown_data();
+    QTest::addColumn<int>("operation");  // in Operations
+    QTest::addColumn<bool>("pulledOut");
+    for (int i = 0; i < int(std::size(Operations)); ++i) {
+        QTest::addRow("%s, held by another program", Operations[i].name) << i << false;
+        QTest::addRow("%s, pulled out since the scan", Operations[i].name) << i << true;
+    }
 }
 
 void SettingOperationsTest::portCannotBeOpened() {
     QFETCH(int, operation);
+    QFETCH(bool, pulledOut);
     const NamedOperation& op = Operations[operation];
     ReaderRig rig;
     rig.FoundAt();
-    rig.line.SetBusyDevice(ReaderDevice);
+    if (pulledOut)
+        rig.line.Unplug();
+    else
+        rig.line.SetBusyDevice(ReaderDevice);
 
     const SettingResult result = op.run(rig.context);
 
-    QCOMPARE(result.outcome, Outcome::Failure);
+    QCOMPARE(result.outcome, pulledOut ? Outcome::PortGone : Outcome::Failure);
     QCOMPARE(rig.log.What(), Beginning(op.name, op.startText)
                                  << "open failed " + ReaderDevice << "verdict red"
                                  << "message " + QString(op.failureText) << "tone 300 300"

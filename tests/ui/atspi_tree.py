@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The window as a screen reader reads it through AT-SPI: the reachable controls with their roles
-and names, GroupBox1's controls absent, and a new message announced when a scan ends.
+and names, the NO/NC group named, GroupBox1's controls absent, and a new message announced when
+a scan ends.
 Usage: atspi_tree.py PID-OF-THE-WINDOW-PROGRAM"""
 import sys
 import time
@@ -60,6 +61,12 @@ def main():
     for name in ["GroupBox1", "Set Address", "Set Freq", "Set Channel"]:
         check(all(node.name != name for node in nodes), "%r is presented" % name)
     check(sum(node.getRoleName() == "scroll bar" for node in nodes) == 3, "not three scroll bars")
+    # The NO/NC group, which has no title, says what its two radio buttons choose.
+    group = next((node for node in nodes if node.name == "Digital input DI NO/NC"), None)
+    check(group is not None, "no group named 'Digital input DI NO/NC'")
+    if group is not None:
+        check({"NO", "NC"} <= {child.name for child in group if child is not None},
+              "the NO/NC group does not hold NO and NC")
 
     # A scan from the accessibility bus: its outcome is announced as the message's new name.
     announced = []

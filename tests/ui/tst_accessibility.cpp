@@ -61,21 +61,26 @@ void AccessibilityTest::reachableControlsAreNamedInEachLanguage_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("rssiName");
     QTest::addColumn<QString>("simplifiedName");
+    QTest::addColumn<QString>("noNcName");
     QTest::newRow("English") << "btnEng"
                              << "RSSI level"
-                             << "Simplified Chinese";
+                             << "Simplified Chinese"
+                             << "Digital input DI NO/NC";
     QTest::newRow("Simplified Chinese") << "btnGB"
                                         << "RSSI 等级"
-                                        << "简体中文";
+                                        << "简体中文"
+                                        << "数字输入 DI NO/NC";
     QTest::newRow("Traditional Chinese") << "btnBIG5"
                                          << "RSSI 等級"
-                                         << "簡體中文";
+                                         << "簡體中文"
+                                         << "數位輸入 DI NO/NC";
 }
 
 void AccessibilityTest::reachableControlsAreNamedInEachLanguage() {
     QFETCH(QString, button);
     QFETCH(QString, rssiName);
     QFETCH(QString, simplifiedName);
+    QFETCH(QString, noNcName);
     FormHarness h;
     h.form().findChild<QPushButton*>(button)->click();
     const WindowControls ui = Ui(h.form());
@@ -88,6 +93,13 @@ void AccessibilityTest::reachableControlsAreNamedInEachLanguage() {
                  qPrintable(widget->objectName() + " " + widget->metaObject()->className()));
         if (node->role() == QAccessible::ScrollBar) scrollBarNames << node->text(QAccessible::Name);
     }
+    // A group that holds controls the operator reaches says what they are for.
+    for (QAccessibleInterface* node : Tree(h.form())) {
+        auto* widget = qobject_cast<QWidget*>(node->object());
+        if (widget && widget->isVisible() && node->role() == QAccessible::Grouping)
+            QVERIFY2(!node->text(QAccessible::Name).isEmpty(), qPrintable(widget->objectName()));
+    }
+    QCOMPARE(NameOf(ui.gbNoNc), noNcName);
     QCOMPARE(scrollBarNames.size(), 3);
     QCOMPARE(NameOf(ui.sbRSSI), rssiName);
     QCOMPARE(NameOf(ui.btnGB), simplifiedName);
