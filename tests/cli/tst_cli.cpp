@@ -145,6 +145,7 @@ class CliTest : public QObject {
     void provisionReadersInTurn_data();
     void provisionReadersInTurn();
     void replacementIsConfiguredLikeTheRecord();
+    void recordKeepsTheNumberBeforeANewLineSetting();
 };
 
 void CliTest::commandsSendTheWindowsFrames_data() {
@@ -1057,6 +1058,25 @@ void CliTest::provisionReadersInTurn() {
         if (i > 0 && !movedTo.isEmpty())
             QVERIFY(!h.Log(i).contains("the line is at " + movedTo.toLatin1() + " baud"));
     }
+}
+
+// A new line setting makes the tool find the reader again; the record still holds the number the
+// reader had when it came, not the one it was just given.
+void CliTest::recordKeepsTheNumberBeforeANewLineSetting() {
+    CliHarness h;
+    SimulatorProcess sim(h.SimArguments({"--serial", "40002718", "--reader-number", "78"}));
+    QVERIFY(sim.started());
+    const QString csv = QDir(h.folder.path()).filePath("site.csv");
+
+    const CliResult result = h.Run({"provision", "--first-id", "6", "--line-speed", "9600,n,8,1",
+                                    "--count", "1", "--record", csv});
+
+    QCOMPARE(result.exitCode, 0);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY2(lines.value(1).contains(",provision,COM14,40002718,01.70-01,78,06,06,"),
+             lines.value(1).constData());
 }
 
 // A reader replaced at a door: the new one is given what the record holds for the old one,
